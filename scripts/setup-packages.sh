@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running need on Debian 12; skips apt when all is present.
+set -euo pipefail
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qtbase5-dev qtbase5-dev-tools libqt5svg5-dev qt5-image-formats-plugins
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth
+)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi

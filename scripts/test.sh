@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds (RelWithDebInfo) and runs the whole test suite.
+# BUILD_DIR chooses the build folder; SANITIZE=1 builds with AddressSanitizer + UBSan.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup-packages.sh
+build_dir=${BUILD_DIR:-build}
+extra=()
+if [ "${SANITIZE:-0}" = 1 ]; then
+    build_dir=${BUILD_DIR:-build-asan}
+    extra+=(-DLINETRIGGER_SANITIZE=ON -DLINETRIGGER_BUILD_BENCHMARKS=OFF)
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+    export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+fi
+cmake -S . -B "$build_dir" -G Ninja "${extra[@]}"
+cmake --build "$build_dir"
+QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" --output-on-failure -j2

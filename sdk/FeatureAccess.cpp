@@ -1,0 +1,405 @@
+#include "FeatureAccess.h"
+
+#include "TovrikExceptions.h"
+#include "TovrikFeature.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Lifts quotients such as (0.3 - 0.1) / 0.1, which evaluate just below a whole number, onto it.
+constexpr double gridTolerance = 1.000000000001;
+
+bool hasGrid(double increment)
+{
+    // A zero, negative or non-finite increment means the feature has no grid: only clamp.
+    return std::isfinite(increment) && increment > 0.0;
+}
+
+double snappedMaximum(double min, double max, double increment)
+{
+    if (!hasGrid(increment))
+        return max;
+    return std::min(std::floor(((max - min) / increment) * gridTolerance) * increment + min, max);
+}
+
+double snappedTarget(double value, double min, double max, double increment)
+{
+    const double top = snappedMaximum(min, max, increment);
+    double v = value;
+    if (hasGrid(increment))
+        v = std::min(std::floor(((value - min) / increment) * gridTolerance) * increment + min, value);
+    if (min > v)
+        return min;
+    if (v > top)
+        return top;
+    return v;
+}
+
+int64_t toInt64(double value)
+{
+    // Saturate instead of overflowing: the bounds come from the camera.
+    constexpr double lowest = static_cast<double>(std::numeric_limits<int64_t>::min());
+    constexpr double highest = 9223372036854774784.0; // largest double below 2^63
+    if (value <= lowest)
+        return std::numeric_limits<int64_t>::min();
+    if (value >= highest)
+        return static_cast<int64_t>(highest);
+    return static_cast<int64_t>(std::trunc(value));
+}
+
+void requireNumber(double value)
+{
+    if (std::isnan(value))
+        throw Tovrik::InvalidParameterException("Value was not a number!");
+}
+
+} // namespace
+
+FeatureAccess::FeatureAccess(const FeatureList& features, LogCallback logCallback)
+    : m_features(features), m_logCallback(std::move(logCallback))
+{
+    for (const FeaturePtr& feature : m_features) {
+        if (!feature)
+            continue;
+        std::string name;
+        feature->getName(name);
+        if (name.empty())
+            continue;
+        m_featuresByName[name] = feature;
+    }
+}
+
+bool FeatureAccess::hasFeature(const QString& name) const
+{
+    return m_featuresByName.find(name.toStdString()) != m_featuresByName.end();
+}
+
+int FeatureAccess::getFeatureType(const QString& name) const
+{
+    return fetchType(getFeature(name));
+}
+
+bool FeatureAccess::isFeatureAvailable(const QString& name) const
+{
+    const FeaturePtr feature = findFeature(name);
+    bool available = false;
+    return feature->isAvailable(&available) == 0 ? available : false;
+}
+
+bool FeatureAccess::isFeatureWritable(const QString& name) const
+{
+    const FeaturePtr feature = findFeature(name);
+    bool writable = false;
+    return feature->isWritable(&writable) == 0 ? writable : false;
+}
+
+QString FeatureAccess::getValueAsString(const QString& name) const
+{
+    return fetchValueText(findFeature(name));
+}
+
+QString FeatureAccess::getFeatureInfo(const QString& name) const
+{
+    QString info;
+    try {
+        const int type = getFeatureType(name);
+        if (type == Tovrik::FeatureTypeEnumeration) {
+            const FeaturePtr feature = findFeature(name);
+            const QString current = fetchValueText(feature);
+            std::vector<std::string> entries;
+            std::vector<std::string> descriptions;
+            feature->getEntries(entries, 0);
+            feature->getEntryDescriptions(descriptions, 0);
+            const std::string currentName = current.toStdString();
+            for (size_t i = 0; i < entries.size(); ++i) {
+                if (entries[i] == currentName) {
+                    if (i < descriptions.size())
+                        info = QString::fromStdString(descriptions[i]);
+                    break;
+                }
+            }
+        } else {
+            std::string description;
+            findFeature(name)->getDescription(description);
+            info = QString::fromStdString(description);
+        }
+    } catch (const std::exception&) {
+    }
+    return info;
+}
+
+double FeatureAccess::getValueAsDouble(const QString& name) const
+{
+    const FeaturePtr feature = findFeature(name);
+    switch (fetchType(feature)) {
+    case Tovrik::FeatureTypeBoolean: {
+        bool value = false;
+        fetchValue(feature, &value);
+        return value ? 1.0 : 0.0;
+    }
+    case Tovrik::FeatureTypeInteger: {
+        int64_t value = 0;
+        fetchValue(feature, &value);
+        return static_cast<double>(value);
+    }
+    case Tovrik::FeatureTypeFloat: {
+        double value = 0.0;
+        fetchValue(feature, &value);
+        return value;
+    }
+    default:
+        if (m_logCallback)
+            m_logCallback(PlugInHostLogLevel::Warning,
+                          "Feature " + name +
+                              " is not a integer nor floating point type. Cannot be converted to double type!");
+        return std::numeric_limits<double>::lowest();
+    }
+}
+
+double FeatureAccess::getValueAndLimits(const QString& name, double* min, double* max, double* inc) const
+{
+    const FeaturePtr feature = findFeature(name);
+    fetchWritable(feature);
+    const int type = fetchType(feature);
+    if (type == Tovrik::FeatureTypeInteger) {
+        int64_t value = 0;
+        int64_t intMin = 0;
+        int64_t intMax = 0;
+        fetchValue(feature, &value);
+        fetchRange(feature, &intMin, &intMax);
+        *min = static_cast<double>(intMin);
+        *max = static_cast<double>(intMax);
+        try {
+            int64_t increment = 0;
+            fetchIncrement(feature, &increment);
+            *inc = static_cast<double>(increment);
+            *max = snappedMaximum(*min, *max, *inc);
+        } catch (const std::exception&) {
+            *inc = 1.0;
+        }
+        return static_cast<double>(value);
+    }
+    if (type == Tovrik::FeatureTypeFloat) {
+        double value = 0.0;
+        fetchValue(feature, &value);
+        fetchRange(feature, min, max);
+        try {
+            fetchIncrement(feature, inc);
+            *max = snappedMaximum(*min, *max, *inc);
+        } catch (const std::exception&) {
+            *inc = 0.01;
+        }
+        return value;
+    }
+    throw Tovrik::InvalidParameterException("Feature type not supporting min/max/inc!");
+}
+
+QString FeatureAccess::setValueAsString(const QString& name, const QString& value)
+{
+    const FeaturePtr feature = findFeature(name);
+    const std::string text = value.toStdString();
+    feature->setValue(text.c_str());
+    return getValueAsString(name);
+}
+
+double FeatureAccess::setValueAsDouble(const QString& name, double value)
+{
+    const FeaturePtr feature = findFeature(name);
+    switch (fetchType(feature)) {
+    case Tovrik::FeatureTypeBoolean: {
+        const bool target = value > 0.0;
+        Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(target) : -112);
+        bool readBack = false;
+        fetchValue(feature, &readBack);
+        return readBack ? 1.0 : 0.0;
+    }
+    case Tovrik::FeatureTypeInteger: {
+        requireNumber(value);
+        int64_t intMin = 0;
+        int64_t intMax = 0;
+        int64_t intIncrement = 0;
+        fetchRange(feature, &intMin, &intMax);
+        fetchIncrement(feature, &intIncrement);
+        const double min = static_cast<double>(intMin);
+        const double max = static_cast<double>(intMax);
+        const double increment = static_cast<double>(intIncrement);
+        const double top = std::trunc(snappedMaximum(min, max, increment));
+        double v = value;
+        if (hasGrid(increment))
+            v = std::min(std::floor(((value - min) / increment) * gridTolerance) * increment + min, value);
+        const double target = min > v ? min : (v > top ? top : v);
+        Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(toInt64(target)) : -112);
+        int64_t readBack = 0;
+        fetchValue(feature, &readBack);
+        return static_cast<double>(readBack);
+    }
+    case Tovrik::FeatureTypeFloat: {
+        requireNumber(value);
+        double min = 0.0;
+        double max = 0.0;
+        double increment = 0.0;
+        fetchRange(feature, &min, &max);
+        fetchIncrement(feature, &increment);
+        const double target = snappedTarget(value, min, max, increment);
+        Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(target) : -112);
+        double readBack = 0.0;
+        fetchValue(feature, &readBack);
+        return readBack;
+    }
+    default:
+        return value;
+    }
+}
+
+QStringList FeatureAccess::getAvailableEnumEntries(const QString& name) const
+{
+    const FeaturePtr feature = findFeature(name);
+    QStringList available;
+    for (const QString& entry : fetchEntries(feature)) {
+        if (fetchEntryAvailable(feature, entry.toStdString()))
+            available.append(entry);
+    }
+    return available;
+}
+
+FeatureAccess::FeaturePtr FeatureAccess::getFeature(const std::string& name) const
+{
+    const auto it = m_featuresByName.find(name);
+    if (it == m_featuresByName.end())
+        throw Tovrik::NotFoundException("Feature " + name + " was not found!");
+    return it->second;
+}
+
+FeatureAccess::FeaturePtr FeatureAccess::getFeature(const QString& name) const
+{
+    return getFeature(name.toStdString());
+}
+
+FeatureAccess::FeaturePtr FeatureAccess::findFeature(const QString& name, const QString& alternative1,
+                                                     const QString& alternative2) const
+{
+    QStringList candidates{name};
+    for (const QString& alternative : {alternative1, alternative2}) {
+        if (!alternative.isEmpty())
+            candidates.append(alternative);
+    }
+    for (int i = 0; i + 1 < candidates.size(); ++i) {
+        const auto it = m_featuresByName.find(candidates.at(i).toStdString());
+        if (it != m_featuresByName.end())
+            return it->second;
+    }
+    // Only the last lookup may throw, so its exception is the one the caller sees.
+    return getFeature(candidates.last());
+}
+
+void FeatureAccess::fetchValue(FeaturePtr feature, bool* value)
+{
+    if (!feature)
+        throw Tovrik::InvalidParameterException("Feature was nullptr!");
+    if (!value)
+        throw Tovrik::InvalidParameterException("Output value was nullptr!");
+    Tovrik::throwIfError(feature->getValue(value));
+}
+
+void FeatureAccess::fetchValue(FeaturePtr feature, double* value)
+{
+    if (!feature)
+        throw Tovrik::InvalidParameterException("Feature was nullptr!");
+    if (!value)
+        throw Tovrik::InvalidParameterException("Output value was nullptr!");
+    Tovrik::throwIfError(feature->getValue(value));
+}
+
+void FeatureAccess::fetchValue(FeaturePtr feature, int64_t* value)
+{
+    if (!feature)
+        throw Tovrik::InvalidParameterException("Feature was nullptr!");
+    if (!value)
+        throw Tovrik::InvalidParameterException("Output value was nullptr!");
+    Tovrik::throwIfError(feature->getValue(value));
+}
+
+void FeatureAccess::fetchRange(FeaturePtr feature, double* min, double* max)
+{
+    if (!feature)
+        throw Tovrik::InvalidParameterException("Feature was nullptr!");
+    if (!min)
+        throw Tovrik::InvalidParameterException("Output min was nullptr!");
+    if (!max)
+        throw Tovrik::InvalidParameterException("Output max was nullptr!");
+    Tovrik::throwIfError(feature->getRange(min, max));
+}
+
+void FeatureAccess::fetchRange(FeaturePtr feature, int64_t* min, int64_t* max)
+{
+    if (!feature)
+        throw Tovrik::InvalidParameterException("Feature was nullptr!");
+    if (!min)
+        throw Tovrik::InvalidParameterException("Output min was nullptr!");
+    if (!max)
+        throw Tovrik::InvalidParameterException("Output max was nullptr!");
+    Tovrik::throwIfError(feature->getRange(min, max));
+}
+
+void FeatureAccess::fetchIncrement(FeaturePtr feature, double* increment)
+{
+    if (!feature)
+        throw Tovrik::InvalidParameterException("Feature was nullptr!");
+    if (!increment)
+        throw Tovrik::InvalidParameterException("Output increment was nullptr!");
+    Tovrik::throwIfError(feature->getIncrement(increment));
+}
+
+void FeatureAccess::fetchIncrement(FeaturePtr feature, int64_t* increment)
+{
+    if (!feature)
+        throw Tovrik::InvalidParameterException("Feature was nullptr!");
+    if (!increment)
+        throw Tovrik::InvalidParameterException("Output increment was nullptr!");
+    Tovrik::throwIfError(feature->getIncrement(increment));
+}
+
+QString FeatureAccess::fetchValueText(FeaturePtr feature)
+{
+    if (!feature)
+        throw Tovrik::InvalidParameterException("Feature was nullptr!");
+    std::string value;
+    Tovrik::throwIfError(feature->getValue(value));
+    return QString::fromStdString(value);
+}
+
+bool FeatureAccess::fetchEntryAvailable(FeaturePtr feature, const std::string& entry)
+{
+    if (!feature)
+        throw Tovrik::InvalidParameterException("Feature was nullptr!");
+    bool available = false;
+    Tovrik::throwIfError(feature->isEntryAvailable(entry, &available));
+    return available;
+}
+
+int FeatureAccess::fetchType(FeaturePtr feature)
+{
+    int type = 0;
+    Tovrik::throwIfError(feature->getType(&type));
+    return type;
+}
+
+bool FeatureAccess::fetchWritable(FeaturePtr feature)
+{
+    bool writable = false;
+    Tovrik::throwIfError(feature->isWritable(&writable));
+    return writable;
+}
+
+QStringList FeatureAccess::fetchEntries(FeaturePtr feature)
+{
+    std::vector<std::string> entries;
+    Tovrik::throwIfError(feature->getEntries(entries, 0));
+    QStringList result;
+    result.reserve(static_cast<int>(entries.size()));
+    for (const std::string& entry : entries)
+        result.append(QString::fromStdString(entry));
+    return result;
+}

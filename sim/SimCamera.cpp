@@ -1,0 +1,638 @@
+#include "SimCamera.h"
+
+#include "SimFeature.h"
+#include "TovrikFeature.h"
+#include "TovrikFeatureObserverInterface.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+constexpr int statusNotFound = -104;
+constexpr int statusInvalidParameter = -105;
+constexpr int statusNoAccess = -112;
+constexpr int statusInvalidValue = -120;
+
+// The exposure has to fit into one line period, less the sensor's readout margin.
+constexpr double exposureReadoutMarginUs = 1.0;
+
+} // namespace
+
+std::string SimCamera::numberText(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::shared_ptr<SimCamera> SimCamera::create(const std::vector<SimFeatureDefinition>& definitions,
+                                             SimNotifyMode mode)
+{
+    std::shared_ptr<SimCamera> camera(new SimCamera(definitions, mode));
+    camera->attachHandles();
+    return camera;
+}
+
+SimCamera::SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNotifyMode mode) : m_mode(mode)
+{
+    for (const SimFeatureDefinition& definition : definitions) {
+        State state;
+        state.definition = definition;
+        state.reportedName = definition.name;
+        m_states.push_back(std::move(state));
+    }
+    for (State& state : m_states) {
+        const SimFeatureDefinition& definition = state.definition;
+        std::vector<std::string> keys{std::string()};
+        if (!definition.selector.empty()) {
+            if (const State* selector = find(definition.selector)) {
+                keys.clear();
+                for (const SimEntry& entry : selector->definition.entries)
+                    keys.push_back(entry.name);
+            }
+        }
+        for (const std::string& key : keys) {
+            Value value;
+            auto initial = definition.initial.find(key);
+            if (initial == definition.initial.end())
+                initial = definition.initial.find(std::string());
+            if (initial == definition.initial.end() || parse(state, initial->second, &value) != 0) {
+                value = Value();
+                value.integer = static_cast<int64_t>(definition.min);
+                value.number = definition.min;
+                if (!definition.entries.empty())
+                    value.text = definition.entries.front().name;
+            }
+            state.values[key] = value;
+        }
+    }
+    applyCoupling();
+    for (State& state : m_states)
+        state.snapshot = snapshotOf(state);
+    m_thread = std::thread(&SimCamera::notificationLoop, this);
+}
+
+SimCamera::~SimCamera()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_stop = true;
+        m_queue.clear();
+    }
+    m_queueCondition.notify_all();
+    if (m_thread.get_id() == std::this_thread::get_id())
+        m_thread.detach();
+    else if (m_thread.joinable())
+        m_thread.join();
+}
+
+void SimCamera::attachHandles()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    for (size_t i = 0; i < m_states.size(); ++i)
+        m_states[i].handle = std::make_shared<SimFeature>(weak_from_this(), i);
+}
+
+std::vector<std::shared_ptr<Tovrik::Feature>> SimCamera::features() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::vector<std::shared_ptr<Tovrik::Feature>> result;
+    for (const State& state : m_states) {
+        if (state.listed)
+            result.push_back(state.handle);
+    }
+    return result;
+}
+
+std::vector<std::string> SimCamera::featureNames() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::vector<std::string> result;
+    for (const State& state : m_states) {
+        if (state.listed)
+            result.push_back(state.definition.name);
+    }
+    return result;
+}
+
+std::shared_ptr<Tovrik::Feature> SimCamera::feature(const std::string& name) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    const State* state = find(name);
+    return state ? state->handle : nullptr;
+}
+
+SimFeatureDefinition SimCamera::definition(const std::string& name) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    const State* state = find(name);
+    return state ? state->definition : SimFeatureDefinition();
+}
+
+bool SimCamera::hasFeature(const std::string& name) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    const State* state = find(name);
+    return state && state->listed;
+}
+
+int SimCamera::write(const std::string& name, const std::string& valueText, const std::string& selectorEntry)
+{
+    std::vector<Notification> notifications;
+    int status = 0;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        State* state = find(name);
+        if (!state)
+            return statusNotFound;
+        const size_t index = static_cast<size_t>(state - m_states.data());
+        const std::string key = selectorEntry.empty() ? selectorKey(*state) : selectorEntry;
+        if (state->values.find(key) == state->values.end())
+            return statusInvalidParameter;
+        Value value;
+        status = parse(*state, valueText, &value);
+        if (status == 0)
+            status = effectiveWritable(*state) ? check(*state, value) : statusNoAccess;
+        if (status != 0) {
+            m_journal.push_back({++m_sequence, name, valueText, selectorEntry.empty() ? selectorContext(*state) : state->definition.selector + "=" + key, status, true});
+            return status;
+        }
+        status = store(index, value, key, true);
+        notifications = collectChanges(state);
+    }
+    deliver(std::move(notifications));
+    return status;
+}
+
+std::string SimCamera::value(const std::string& name, const std::string& selectorEntry) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    const State* state = find(name);
+    if (!state)
+        return std::string();
+    const auto it = state->values.find(selectorEntry.empty() ? selectorKey(*state) : selectorEntry);
+    return it == state->values.end() ? std::string() : text(*state, it->second);
+}
+
+bool SimCamera::isWritable(const std::string& name) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    const State* state = find(name);
+    return state && effectiveWritable(*state);
+}
+
+bool SimCamera::isAvailable(const std::string& name) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    const State* state = find(name);
+    return state && state->definition.available;
+}
+
+std::vector<std::string> SimCamera::selectorEntries(const std::string& name) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::vector<std::string> keys;
+    if (const State* state = find(name)) {
+        for (const auto& value : state->values)
+            keys.push_back(value.first);
+        // Keep the selector's own entry order rather than the map's.
+        if (const State* selector = find(state->definition.selector)) {
+            keys.clear();
+            for (const SimEntry& entry : selector->definition.entries)
+                keys.push_back(entry.name);
+        }
+    }
+    return keys;
+}
+
+void SimCamera::setAvailable(const std::string& name, bool available)
+{
+    std::vector<Notification> notifications;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        if (State* state = find(name))
+            state->definition.available = available;
+        notifications = collectChanges();
+    }
+    deliver(std::move(notifications));
+}
+
+void SimCamera::setWritable(const std::string& name, bool writable)
+{
+    std::vector<Notification> notifications;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        if (State* state = find(name))
+            state->definition.writable = writable;
+        notifications = collectChanges();
+    }
+    deliver(std::move(notifications));
+}
+
+void SimCamera::setEntryAvailable(const std::string& name, const std::string& entryName, bool available)
+{
+    std::vector<Notification> notifications;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        if (State* state = find(name)) {
+            for (SimEntry& entry : state->definition.entries) {
+                if (entry.name == entryName)
+                    entry.available = available;
+            }
+        }
+        notifications = collectChanges();
+    }
+    deliver(std::move(notifications));
+}
+
+void SimCamera::setRange(const std::string& name, double min, double max, double increment)
+{
+    std::vector<Notification> notifications;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        if (State* state = find(name)) {
+            state->definition.min = min;
+            state->definition.max = max;
+            state->definition.increment = increment;
+        }
+        applyCoupling();
+        notifications = collectChanges();
+    }
+    deliver(std::move(notifications));
+}
+
+void SimCamera::setReportedName(const std::string& name, const std::string& reportedName)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (State* state = find(name))
+        state->reportedName = reportedName;
+}
+
+void SimCamera::removeFeature(const std::string& name)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (State* state = find(name))
+        state->listed = false;
+}
+
+std::vector<SimJournalEntry> SimCamera::journal() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return m_journal;
+}
+
+size_t SimCamera::journalSize() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return m_journal.size();
+}
+
+void SimCamera::clearJournal()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    m_journal.clear();
+}
+
+void SimCamera::injectFault(const std::string& name, SimOperation operation, int status, int count)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (count == 0)
+        m_faults.erase({name, operation});
+    else
+        m_faults[{name, operation}] = Fault{status, count};
+}
+
+void SimCamera::clearFault(const std::string& name, SimOperation operation)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    m_faults.erase({name, operation});
+}
+
+void SimCamera::clearFaults()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    m_faults.clear();
+}
+
+void SimCamera::setNotifyMode(SimNotifyMode mode)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    m_mode = mode;
+}
+
+SimNotifyMode SimCamera::notifyMode() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return m_mode;
+}
+
+void SimCamera::waitForNotifications()
+{
+    std::unique_lock<std::mutex> lock(m_queueMutex);
+    m_queueCondition.wait(lock, [this] { return m_stop || (m_queue.empty() && !m_delivering); });
+}
+
+size_t SimCamera::observerCount(const std::string& name) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    const State* state = find(name);
+    return state ? state->observers.size() : 0;
+}
+
+uint64_t SimCamera::notificationCount() const
+{
+    std::lock_guard<std::mutex> lock(m_queueMutex);
+    return m_notifications;
+}
+
+int SimCamera::sdkWrite(size_t index, int form, const std::string& valueText, const Value* typed)
+{
+    std::vector<Notification> notifications;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        State& state = m_states[index];
+        const std::string key = selectorKey(state);
+        Value value;
+        int status = fault(index, SimOperation::SetValue);
+        if (status == 0 && typed && form != state.definition.type)
+            status = statusInvalidParameter;
+        if (status == 0) {
+            if (typed)
+                value = *typed;
+            else
+                status = parse(state, valueText, &value);
+        }
+        if (status == 0)
+            status = effectiveWritable(state) ? check(state, value) : statusNoAccess;
+        if (status != 0) {
+            m_journal.push_back({++m_sequence, state.definition.name, valueText, selectorContext(state), status, false});
+            return status;
+        }
+        store(index, value, key, false);
+        notifications = collectChanges(&state);
+    }
+    deliver(std::move(notifications));
+    return 0;
+}
+
+int SimCamera::fault(size_t index, SimOperation operation)
+{
+    const auto it = m_faults.find({m_states[index].definition.name, operation});
+    if (it == m_faults.end())
+        return 0;
+    const int status = it->second.status;
+    if (it->second.remaining > 0 && --it->second.remaining == 0)
+        m_faults.erase(it);
+    return status;
+}
+
+SimCamera::State* SimCamera::find(const std::string& name)
+{
+    for (State& state : m_states) {
+        if (state.definition.name == name)
+            return &state;
+    }
+    return nullptr;
+}
+
+const SimCamera::State* SimCamera::find(const std::string& name) const
+{
+    return const_cast<SimCamera*>(this)->find(name);
+}
+
+std::string SimCamera::selectorKey(const State& state) const
+{
+    if (state.definition.selector.empty())
+        return std::string();
+    const State* selector = find(state.definition.selector);
+    if (!selector)
+        return std::string();
+    return current(*selector).text;
+}
+
+std::string SimCamera::selectorContext(const State& state) const
+{
+    if (state.definition.selector.empty())
+        return std::string();
+    return state.definition.selector + "=" + selectorKey(state);
+}
+
+const SimCamera::Value& SimCamera::current(const State& state) const
+{
+    const auto it = state.values.find(selectorKey(state));
+    if (it != state.values.end())
+        return it->second;
+    return state.values.begin()->second;
+}
+
+std::string SimCamera::text(const State& state, const Value& value) const
+{
+    switch (state.definition.type) {
+    case Tovrik::FeatureTypeBoolean:
+        return value.boolean ? "true" : "false";
+    case Tovrik::FeatureTypeInteger:
+        return std::to_string(value.integer);
+    case Tovrik::FeatureTypeFloat:
+        return numberText(value.number);
+    default:
+        return value.text;
+    }
+}
+
+bool SimCamera::effectiveWritable(const State& state) const
+{
+    if (!state.definition.writable || !state.definition.available)
+        return false;
+    if (state.definition.name == "AcquisitionLineRate") {
+        // The line rate is moot while lines are triggered from outside.
+        if (const State* mode = find("TriggerMode")) {
+            const auto lineStart = mode->values.find("LineStart");
+            if (lineStart != mode->values.end() && lineStart->second.text == "On")
+                return false;
+        }
+    }
+    return true;
+}
+
+void SimCamera::effectiveRange(const State& state, double* min, double* max) const
+{
+    *min = state.definition.min;
+    *max = state.definition.max;
+    if (state.definition.name == "ExposureTime") {
+        if (const State* lineRate = find("AcquisitionLineRate")) {
+            const double rate = current(*lineRate).number;
+            if (rate > 0.0)
+                *max = std::max(*min, std::min(*max, 1.0e6 / rate - exposureReadoutMarginUs));
+        }
+    }
+}
+
+int SimCamera::parse(const State& state, const std::string& valueText, Value* value) const
+{
+    const SimFeatureDefinition& definition = state.definition;
+    switch (definition.type) {
+    case Tovrik::FeatureTypeBoolean:
+        if (valueText == "1" || valueText == "true" || valueText == "True")
+            value->boolean = true;
+        else if (valueText == "0" || valueText == "false" || valueText == "False")
+            value->boolean = false;
+        else
+            return statusInvalidValue;
+        return 0;
+    case Tovrik::FeatureTypeInteger: {
+        const auto result = std::from_chars(valueText.data(), valueText.data() + valueText.size(), value->integer);
+        return result.ec == std::errc() && result.ptr == valueText.data() + valueText.size() ? 0 : statusInvalidValue;
+    }
+    case Tovrik::FeatureTypeFloat: {
+        // from_chars, not stod: the host application may have set a locale with a decimal comma.
+        const auto result = std::from_chars(valueText.data(), valueText.data() + valueText.size(), value->number);
+        return result.ec == std::errc() && result.ptr == valueText.data() + valueText.size() ? 0 : statusInvalidValue;
+    }
+    case Tovrik::FeatureTypeEnumeration:
+        for (const SimEntry& entry : definition.entries) {
+            if (entry.name == valueText) {
+                value->text = valueText;
+                return 0;
+            }
+        }
+        return statusInvalidValue;
+    default:
+        value->text = valueText;
+        return 0;
+    }
+}
+
+int SimCamera::check(const State& state, const Value& value) const
+{
+    double min = 0.0;
+    double max = 0.0;
+    effectiveRange(state, &min, &max);
+    switch (state.definition.type) {
+    case Tovrik::FeatureTypeInteger: {
+        const double number = static_cast<double>(value.integer);
+        if (number < min || number > max)
+            return statusInvalidValue;
+        const auto increment = static_cast<int64_t>(state.definition.increment);
+        if (increment > 0 && (value.integer - static_cast<int64_t>(min)) % increment != 0)
+            return statusInvalidValue;
+        return 0;
+    }
+    case Tovrik::FeatureTypeFloat:
+        if (!std::isfinite(value.number) || value.number < min || value.number > max)
+            return statusInvalidValue;
+        return 0;
+    case Tovrik::FeatureTypeEnumeration:
+        for (const SimEntry& entry : state.definition.entries) {
+            if (entry.name == value.text)
+                return entry.available ? 0 : statusInvalidValue;
+        }
+        return statusInvalidValue;
+    default:
+        return 0;
+    }
+}
+
+int SimCamera::store(size_t index, const Value& value, const std::string& key, bool external)
+{
+    State& state = m_states[index];
+    state.values[key] = value;
+    const std::string context = state.definition.selector.empty() ? std::string() : state.definition.selector + "=" + key;
+    m_journal.push_back({++m_sequence, state.definition.name, text(state, value), context, 0, external});
+    applyCoupling();
+    return 0;
+}
+
+void SimCamera::applyCoupling()
+{
+    State* exposure = find("ExposureTime");
+    if (!exposure)
+        return;
+    double min = 0.0;
+    double max = 0.0;
+    effectiveRange(*exposure, &min, &max);
+    for (auto& value : exposure->values)
+        value.second.number = std::clamp(value.second.number, min, std::max(min, max));
+}
+
+std::string SimCamera::snapshotOf(const State& state) const
+{
+    double min = 0.0;
+    double max = 0.0;
+    effectiveRange(state, &min, &max);
+    std::string snapshot = text(state, current(state));
+    snapshot += effectiveWritable(state) ? "|w" : "|r";
+    snapshot += state.definition.available ? "a|" : "u|";
+    snapshot += numberText(min) + "|" + numberText(max) + "|" + numberText(state.definition.increment) + "|";
+    for (const SimEntry& entry : state.definition.entries)
+        snapshot += entry.available ? '1' : '0';
+    return snapshot;
+}
+
+std::vector<SimCamera::Notification> SimCamera::collectChanges(const State* written)
+{
+    // The written feature is reported first, then whatever changed with it, in definition order.
+    std::vector<const State*> order;
+    if (written)
+        order.push_back(written);
+    for (const State& state : m_states) {
+        if (&state != written)
+            order.push_back(&state);
+    }
+    std::vector<Notification> notifications;
+    for (const State* candidate : order) {
+        State& state = const_cast<State&>(*candidate);
+        std::string snapshot = snapshotOf(state);
+        if (snapshot == state.snapshot)
+            continue;
+        state.snapshot = std::move(snapshot);
+        for (const auto& observer : state.observers)
+            notifications.emplace_back(observer, state.handle);
+    }
+    return notifications;
+}
+
+void SimCamera::deliver(std::vector<Notification> notifications)
+{
+    if (notifications.empty())
+        return;
+    if (notifyMode() == SimNotifyMode::Synchronous) {
+        for (Notification& notification : notifications) {
+            std::shared_ptr<Tovrik::Feature> feature = notification.second;
+            notification.first->featureUpdated(feature);
+            std::lock_guard<std::mutex> lock(m_queueMutex);
+            ++m_notifications;
+        }
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        for (Notification& notification : notifications)
+            m_queue.push_back(std::move(notification));
+    }
+    m_queueCondition.notify_all();
+}
+
+void SimCamera::notificationLoop()
+{
+    std::unique_lock<std::mutex> lock(m_queueMutex);
+    for (;;) {
+        m_queueCondition.wait(lock, [this] { return m_stop || !m_queue.empty(); });
+        if (m_stop)
+            return;
+        Notification notification = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_delivering = true;
+        lock.unlock();
+        std::shared_ptr<Tovrik::Feature> feature = notification.second;
+        notification.first->featureUpdated(feature);
+        // Drop the observer here, outside the lock: it may be the last reference.
+        notification = Notification();
+        feature.reset();
+        lock.lock();
+        ++m_notifications;
+        m_delivering = false;
+        m_queueCondition.notify_all();
+    }
+}

@@ -1,0 +1,148 @@
+#pragma once
+
+#include "SimApi.h"
+#include "SimFeatureDefinition.h"
+#include "SimJournalEntry.h"
+#include "SimOperation.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace Tovrik {
+class Feature;
+class FeatureObserverInterface;
+} // namespace Tovrik
+class SimFeature;
+
+// A simulated line-scan camera: typed features with GenICam selectors, range and access checks,
+// coupled features, change notifications, a journal of every write and fault injection.
+// Thread-safe: the SDK side (feature handles), other parties and the notification thread may
+// call in concurrently.
+class SIM_EXPORT SimCamera : public std::enable_shared_from_this<SimCamera>
+{
+public:
+    static std::shared_ptr<SimCamera> create(const std::vector<SimFeatureDefinition>& definitions,
+                                             SimNotifyMode mode = SimNotifyMode::Synchronous);
+    ~SimCamera();
+    SimCamera(const SimCamera&) = delete;
+    SimCamera& operator=(const SimCamera&) = delete;
+
+    // The feature list a host hands to plug-ins, in definition order.
+    std::vector<std::shared_ptr<Tovrik::Feature>> features() const;
+    std::vector<std::string> featureNames() const;
+    std::shared_ptr<Tovrik::Feature> feature(const std::string& name) const;
+    SimFeatureDefinition definition(const std::string& name) const;
+    bool hasFeature(const std::string& name) const;
+
+    // Another party's access (the host, another tool): checked like an SDK write but never faulted.
+    // An empty selector entry means the entry the selector currently names.
+    int write(const std::string& name, const std::string& valueText, const std::string& selectorEntry = {});
+    std::string value(const std::string& name, const std::string& selectorEntry = {}) const;
+    bool isWritable(const std::string& name) const;
+    bool isAvailable(const std::string& name) const;
+    std::vector<std::string> selectorEntries(const std::string& name) const;
+
+    void setAvailable(const std::string& name, bool available);
+    void setWritable(const std::string& name, bool writable);
+    void setEntryAvailable(const std::string& name, const std::string& entry, bool available);
+    void setRange(const std::string& name, double min, double max, double increment);
+    // The name the feature reports from getName; empty makes it unnamed, a taken one a duplicate.
+    void setReportedName(const std::string& name, const std::string& reportedName);
+    // Drops the feature from features(); handles already given out keep working.
+    void removeFeature(const std::string& name);
+
+    std::vector<SimJournalEntry> journal() const;
+    size_t journalSize() const;
+    void clearJournal();
+
+    // count < 0: always; otherwise the next count calls fail.
+    void injectFault(const std::string& name, SimOperation operation, int status, int count = -1);
+    void clearFault(const std::string& name, SimOperation operation);
+    void clearFaults();
+
+    void setNotifyMode(SimNotifyMode mode);
+    SimNotifyMode notifyMode() const;
+    // Blocks until every queued notification has been delivered.
+    void waitForNotifications();
+    size_t observerCount(const std::string& name) const;
+    uint64_t notificationCount() const;
+
+    // Shortest text that reads back to the same double.
+    static std::string numberText(double value);
+
+private:
+    friend class SimFeature;
+
+    struct Value
+    {
+        bool boolean = false;
+        int64_t integer = 0;
+        double number = 0.0;
+        std::string text;
+    };
+    struct State
+    {
+        SimFeatureDefinition definition;
+        std::string reportedName;
+        bool listed = true;
+        std::map<std::string, Value> values; // by selector entry, "" when not selected
+        std::vector<std::shared_ptr<Tovrik::FeatureObserverInterface>> observers;
+        std::shared_ptr<SimFeature> handle;
+        std::string snapshot;
+    };
+    struct Fault
+    {
+        int status = 0;
+        int remaining = -1;
+    };
+    using Notification = std::pair<std::shared_ptr<Tovrik::FeatureObserverInterface>, std::shared_ptr<Tovrik::Feature>>;
+
+    SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNotifyMode mode);
+    void attachHandles();
+    // A write through a feature handle; typed is null for the text form.
+    int sdkWrite(size_t index, int form, const std::string& valueText, const Value* typed);
+
+    // All private helpers expect m_mutex to be held.
+    int fault(size_t index, SimOperation operation);
+    State* find(const std::string& name);
+    const State* find(const std::string& name) const;
+    std::string selectorKey(const State& state) const;
+    std::string selectorContext(const State& state) const;
+    const Value& current(const State& state) const;
+    std::string text(const State& state, const Value& value) const;
+    bool effectiveWritable(const State& state) const;
+    void effectiveRange(const State& state, double* min, double* max) const;
+    int parse(const State& state, const std::string& valueText, Value* value) const;
+    int check(const State& state, const Value& value) const;
+    int store(size_t index, const Value& value, const std::string& key, bool external);
+    void applyCoupling();
+    std::string snapshotOf(const State& state) const;
+    std::vector<Notification> collectChanges(const State* written = nullptr);
+    void deliver(std::vector<Notification> notifications);
+    void notificationLoop();
+
+    // Guards every member below except the notification queue.
+    mutable std::recursive_mutex m_mutex;
+    std::vector<State> m_states;
+    std::vector<SimJournalEntry> m_journal;
+    int m_sequence = 0;
+    std::map<std::pair<std::string, SimOperation>, Fault> m_faults;
+    SimNotifyMode m_mode;
+
+    // Guards the queue, the busy flag and the stop flag.
+    mutable std::mutex m_queueMutex;
+    std::condition_variable m_queueCondition;
+    std::deque<Notification> m_queue;
+    bool m_delivering = false;
+    bool m_stop = false;
+    uint64_t m_notifications = 0;
+    std::thread m_thread;
+};

@@ -1,0 +1,331 @@
+#include "SimCameraBuilder.h"
+
+#include "SimCamera.h"
+#include "TovrikFeature.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace {
+
+SimFeatureDefinition feature(const std::string& name, int type, const std::string& description)
+{
+    SimFeatureDefinition definition;
+    definition.name = name;
+    definition.type = type;
+    definition.description = description;
+    return definition;
+}
+
+SimFeatureDefinition number(const std::string& name, int type, double min, double max, double increment,
+                            const std::string& initial, const std::string& description)
+{
+    SimFeatureDefinition definition = feature(name, type, description);
+    definition.min = min;
+    definition.max = max;
+    definition.increment = increment;
+    definition.initial[""] = initial;
+    return definition;
+}
+
+SimFeatureDefinition enumeration(const std::string& name, std::vector<SimEntry> entries, const std::string& initial,
+                                 const std::string& description)
+{
+    SimFeatureDefinition definition = feature(name, Tovrik::FeatureTypeEnumeration, description);
+    definition.entries = std::move(entries);
+    definition.initial[""] = initial;
+    return definition;
+}
+
+std::vector<SimEntry> lineEntries(bool withOff)
+{
+    std::vector<SimEntry> entries;
+    if (withOff)
+        entries.push_back({"Off", "Disables the input.", true});
+    entries.push_back({"Line1", "Line 1, differential (RS422) input on I/O pins 1 and 6.", true});
+    entries.push_back({"Line2", "Line 2, differential (RS422) input on I/O pins 2 and 7.", true});
+    entries.push_back({"Line3", "Line 3, single-ended (LVCMOS) input on I/O pin 3.", true});
+    entries.push_back({"Line4", "Line 4, single-ended (LVCMOS) input on I/O pin 8.", true});
+    return entries;
+}
+
+int typeCode(const QString& name)
+{
+    if (name == QLatin1String("boolean"))
+        return Tovrik::FeatureTypeBoolean;
+    if (name == QLatin1String("integer"))
+        return Tovrik::FeatureTypeInteger;
+    if (name == QLatin1String("float"))
+        return Tovrik::FeatureTypeFloat;
+    if (name == QLatin1String("enumeration"))
+        return Tovrik::FeatureTypeEnumeration;
+    if (name == QLatin1String("string"))
+        return Tovrik::FeatureTypeString;
+    return 0;
+}
+
+std::string jsonText(const QJsonValue& value)
+{
+    if (value.isBool())
+        return value.toBool() ? "true" : "false";
+    if (value.isDouble())
+        return SimCamera::numberText(value.toDouble());
+    return value.toString().toStdString();
+}
+
+} // namespace
+
+SimCameraBuilder SimCameraBuilder::lineScanCamera()
+{
+    SimCameraBuilder builder;
+    using namespace Tovrik;
+    builder.add(number("DeviceVendorName", FeatureTypeString, 0, 0, 0, "Tovrik Imaging (simulated)",
+                       "Name of the manufacturer of the device."));
+    builder.add(number("DeviceModelName", FeatureTypeString, 0, 0, 0, "TL-4K line-scan camera",
+                       "Model of the device."));
+    builder.add(number("DeviceSerialNumber", FeatureTypeString, 0, 0, 0, "40123-0042",
+                       "Serial number of the device."));
+    builder.add(number("DeviceFirmwareVersion", FeatureTypeString, 0, 0, 0, "2.4.1",
+                       "Version of the firmware in the device."));
+    builder.setWritable("DeviceVendorName", false)
+        .setWritable("DeviceModelName", false)
+        .setWritable("DeviceSerialNumber", false)
+        .setWritable("DeviceFirmwareVersion", false);
+
+    builder.add(enumeration("MasterSlaveMode",
+                            {{"Master", "The camera runs on its own and may drive other cameras.", true},
+                             {"Slave", "The camera follows a master camera; its trigger is set by the master.", true}},
+                            "Master", "Selects whether the camera runs as master or follows a master camera."));
+    builder.add(number("AcquisitionLineRate", FeatureTypeFloat, 100.0, 80000.0, 0.5, "10000",
+                       "Line rate in lines per second at which lines are captured when the line trigger is "
+                       "generated internally."));
+    builder.add(number("ExposureTime", FeatureTypeFloat, 2.0, 1000000.0, 0.1, "50",
+                       "Exposure time in microseconds. Limited by the line period."));
+
+    builder.add(enumeration("TriggerSelector",
+                            {{"LineStart", "Selects the trigger that starts the capture of one line.", true},
+                             {"FrameStart", "Selects the trigger that starts the capture of one frame.", true}},
+                            "LineStart", "Selects the type of trigger to configure."));
+    SimFeatureDefinition triggerMode =
+        enumeration("TriggerMode",
+                    {{"Off", "The selected trigger is generated internally.", true},
+                     {"On", "The selected trigger comes from the trigger source.", true}},
+                    "Off", "Controls whether the selected trigger is active.");
+    SimFeatureDefinition triggerSource = enumeration(
+        "TriggerSource",
+        {{"Line1", "Physical line 1 (I/O pins 1, 6).", true},
+         {"Line2", "Physical line 2 (I/O pins 2, 7).", true},
+         {"Line3", "Physical line 3 (I/O pin 3).", true},
+         {"Line4", "Physical line 4 (I/O pin 8).", true},
+         {"Encoder0", "The output of encoder module 0.", true},
+         {"Software", "A software trigger command.", true},
+         {"Action0", "A scheduled action command.", false}},
+        "Line1", "Specifies the internal signal or physical input line to use as the trigger source.");
+    triggerSource.initial["FrameStart"] = "Software";
+    SimFeatureDefinition triggerActivation =
+        enumeration("TriggerActivation",
+                    {{"RisingEdge", "The trigger is considered valid on the rising edge.", true},
+                     {"FallingEdge", "The trigger is considered valid on the falling edge.", true},
+                     {"AnyEdge", "The trigger is considered valid on either edge.", true},
+                     {"LevelHigh", "The trigger is valid as long as the level is high.", true},
+                     {"LevelLow", "The trigger is valid as long as the level is low.", true}},
+                    "RisingEdge", "Specifies the activation mode of the trigger.");
+    SimFeatureDefinition triggerDivider = number("TriggerDivider", FeatureTypeInteger, 1, 128, 1, "1",
+                                                 "Divides the number of incoming trigger pulses by an integer factor.");
+    for (SimFeatureDefinition* selected : {&triggerMode, &triggerSource, &triggerActivation, &triggerDivider}) {
+        selected->selector = "TriggerSelector";
+        builder.add(*selected);
+    }
+
+    builder.add(enumeration("EncoderSelector", {{"Encoder0", "Encoder module 0.", true}}, "Encoder0",
+                            "Selects which encoder to configure."));
+    SimFeatureDefinition sourceA = enumeration("EncoderSourceA", lineEntries(true), "Line1",
+                                               "Selects the signal that is the source of the A input of the encoder.");
+    SimFeatureDefinition sourceB = enumeration("EncoderSourceB", lineEntries(true), "Off",
+                                               "Selects the signal that is the source of the B input of the encoder.");
+    SimFeatureDefinition encoderMode =
+        enumeration("EncoderMode",
+                    {{"FourPhase", "Counts the four phases of the A and B signals; follows direction changes.", true},
+                     {"HighResolution", "Counts every edge of A and B.", true}},
+                    "FourPhase", "Selects if the count of encoder uses FourPhase mode with jitter filtering or "
+                                 "the HighResolution mode without jitter filtering.");
+    SimFeatureDefinition divider =
+        number("EncoderDividerFloat", FeatureTypeFloat, 1.0, 1024.0, 0.0001, "1",
+               "Number of encoder pulses needed to generate one encoder output pulse (fractional divider).");
+    for (SimFeatureDefinition* selected : {&sourceA, &sourceB, &encoderMode, &divider}) {
+        selected->selector = "EncoderSelector";
+        builder.add(*selected);
+    }
+
+    std::vector<SimEntry> lines = lineEntries(false);
+    builder.add(enumeration("LineSelector", lines, "Line1", "Selects the physical line of the I/O connector to configure."));
+    SimFeatureDefinition lineMode = enumeration("LineMode",
+                                                {{"Input", "The line is an input.", true},
+                                                 {"Output", "The line is an output.", true}},
+                                                "Input", "Controls whether the selected line is an input or an output.");
+    lineMode.selector = "LineSelector";
+    builder.add(lineMode);
+    SimFeatureDefinition inverter = feature("LineInverter", FeatureTypeBoolean,
+                                            "Controls the inversion of the signal of the selected input or output line.");
+    inverter.selector = "LineSelector";
+    inverter.initial[""] = "false";
+    builder.add(inverter);
+    return builder;
+}
+
+SimCameraBuilder& SimCameraBuilder::add(const SimFeatureDefinition& definition)
+{
+    remove(definition.name);
+    m_definitions.push_back(definition);
+    return *this;
+}
+
+SimCameraBuilder& SimCameraBuilder::remove(const std::string& name)
+{
+    m_definitions.erase(std::remove_if(m_definitions.begin(), m_definitions.end(),
+                                       [&](const SimFeatureDefinition& definition) { return definition.name == name; }),
+                        m_definitions.end());
+    return *this;
+}
+
+SimCameraBuilder& SimCameraBuilder::setInitial(const std::string& name, const std::string& value,
+                                               const std::string& selectorEntry)
+{
+    if (SimFeatureDefinition* definition = find(name)) {
+        if (selectorEntry.empty())
+            definition->initial.clear();
+        definition->initial[selectorEntry] = value;
+    }
+    return *this;
+}
+
+SimCameraBuilder& SimCameraBuilder::setRange(const std::string& name, double min, double max, double increment)
+{
+    if (SimFeatureDefinition* definition = find(name)) {
+        definition->min = min;
+        definition->max = max;
+        definition->increment = increment;
+    }
+    return *this;
+}
+
+SimCameraBuilder& SimCameraBuilder::setAvailable(const std::string& name, bool available)
+{
+    if (SimFeatureDefinition* definition = find(name))
+        definition->available = available;
+    return *this;
+}
+
+SimCameraBuilder& SimCameraBuilder::setWritable(const std::string& name, bool writable)
+{
+    if (SimFeatureDefinition* definition = find(name))
+        definition->writable = writable;
+    return *this;
+}
+
+SimCameraBuilder& SimCameraBuilder::setEntryAvailable(const std::string& name, const std::string& entry,
+                                                      bool available)
+{
+    if (SimFeatureDefinition* definition = find(name)) {
+        for (SimEntry& candidate : definition->entries) {
+            if (candidate.name == entry)
+                candidate.available = available;
+        }
+    }
+    return *this;
+}
+
+SimCameraBuilder& SimCameraBuilder::setNotifyMode(SimNotifyMode mode)
+{
+    m_notifyMode = mode;
+    return *this;
+}
+
+SimFeatureDefinition* SimCameraBuilder::find(const std::string& name)
+{
+    for (SimFeatureDefinition& definition : m_definitions) {
+        if (definition.name == name)
+            return &definition;
+    }
+    return nullptr;
+}
+
+bool SimCameraBuilder::applyJson(const QByteArray& json, QString* error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    if (!document.isObject()) {
+        if (error)
+            *error = parseError.error != QJsonParseError::NoError ? parseError.errorString()
+                                                                   : QStringLiteral("the description is not a JSON object");
+        return false;
+    }
+    const QJsonObject root = document.object();
+    if (root.contains(QLatin1String("serialNumber")))
+        setInitial("DeviceSerialNumber", root.value(QLatin1String("serialNumber")).toString().toStdString());
+    if (root.contains(QLatin1String("modelName")))
+        setInitial("DeviceModelName", root.value(QLatin1String("modelName")).toString().toStdString());
+    for (const QJsonValue& name : root.value(QLatin1String("omit")).toArray())
+        remove(name.toString().toStdString());
+
+    const QJsonObject features = root.value(QLatin1String("features")).toObject();
+    for (auto it = features.begin(); it != features.end(); ++it) {
+        const std::string name = it.key().toStdString();
+        const QJsonObject description = it.value().toObject();
+        if (!find(name)) {
+            const int type = typeCode(description.value(QLatin1String("type")).toString());
+            if (type == 0) {
+                if (error)
+                    *error = QStringLiteral("feature %1 is new and needs a type (boolean, integer, float, "
+                                            "enumeration or string)")
+                                 .arg(it.key());
+                return false;
+            }
+            add(feature(name, type, std::string()));
+        }
+        SimFeatureDefinition* definition = find(name);
+        if (description.contains(QLatin1String("description")))
+            definition->description = description.value(QLatin1String("description")).toString().toStdString();
+        if (description.contains(QLatin1String("selector")))
+            definition->selector = description.value(QLatin1String("selector")).toString().toStdString();
+        if (description.contains(QLatin1String("entries"))) {
+            definition->entries.clear();
+            for (const QJsonValue& entry : description.value(QLatin1String("entries")).toArray())
+                definition->entries.push_back({entry.toString().toStdString(), std::string(), true});
+        }
+        if (description.contains(QLatin1String("min")))
+            definition->min = description.value(QLatin1String("min")).toDouble();
+        if (description.contains(QLatin1String("max")))
+            definition->max = description.value(QLatin1String("max")).toDouble();
+        if (description.contains(QLatin1String("increment")))
+            definition->increment = description.value(QLatin1String("increment")).toDouble();
+        if (description.contains(QLatin1String("available")))
+            definition->available = description.value(QLatin1String("available")).toBool();
+        if (description.contains(QLatin1String("writable")))
+            definition->writable = description.value(QLatin1String("writable")).toBool();
+        for (const QJsonValue& entry : description.value(QLatin1String("unavailableEntries")).toArray())
+            setEntryAvailable(name, entry.toString().toStdString(), false);
+        const QJsonValue value = description.value(QLatin1String("value"));
+        if (value.isObject()) {
+            const QJsonObject perEntry = value.toObject();
+            for (auto entry = perEntry.begin(); entry != perEntry.end(); ++entry)
+                definition->initial[entry.key().toStdString()] = jsonText(entry.value());
+        } else if (!value.isUndefined()) {
+            setInitial(name, jsonText(value));
+        }
+    }
+    const QString notify = root.value(QLatin1String("notify")).toString();
+    if (notify == QLatin1String("thread"))
+        m_notifyMode = SimNotifyMode::Thread;
+    else if (notify == QLatin1String("synchronous"))
+        m_notifyMode = SimNotifyMode::Synchronous;
+    return true;
+}
+
+std::shared_ptr<SimCamera> SimCameraBuilder::build() const
+{
+    return SimCamera::create(m_definitions, m_notifyMode);
+}

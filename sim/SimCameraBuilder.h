@@ -1,0 +1,44 @@
+#pragma once
+
+#include "SimApi.h"
+#include "SimFeatureDefinition.h"
+#include "SimOperation.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QByteArray;
+class QString;
+class SimCamera;
+
+// Describes a simulated camera and builds it. lineScanCamera() is the camera the viewer and the
+// tests start from; variants change it in C++ or through a JSON description.
+class SIM_EXPORT SimCameraBuilder
+{
+public:
+    static SimCameraBuilder lineScanCamera();
+
+    SimCameraBuilder& add(const SimFeatureDefinition& definition);
+    SimCameraBuilder& remove(const std::string& name);
+    // An empty selector entry sets the value for every entry.
+    SimCameraBuilder& setInitial(const std::string& name, const std::string& value,
+                                 const std::string& selectorEntry = {});
+    SimCameraBuilder& setRange(const std::string& name, double min, double max, double increment);
+    SimCameraBuilder& setAvailable(const std::string& name, bool available);
+    SimCameraBuilder& setWritable(const std::string& name, bool writable);
+    SimCameraBuilder& setEntryAvailable(const std::string& name, const std::string& entry, bool available);
+    SimCameraBuilder& setNotifyMode(SimNotifyMode mode);
+
+    SimFeatureDefinition* find(const std::string& name);
+    const std::vector<SimFeatureDefinition>& definitions() const { return m_definitions; }
+
+    // Applies a JSON variant (see README); false with a reason in error if it cannot be read.
+    bool applyJson(const QByteArray& json, QString* error);
+
+    std::shared_ptr<SimCamera> build() const;
+
+private:
+    std::vector<SimFeatureDefinition> m_definitions;
+    SimNotifyMode m_notifyMode = SimNotifyMode::Synchronous;
+};
