@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QGraphicsView>
+#include <QImage>
+
+class QGraphicsSvgItem;
+
+// Shows one SVG drawing scaled uniformly to a given width; paints it in grey while disabled.
+class SvgView : public QGraphicsView
+{
+    Q_OBJECT
+
+public:
+    explicit SvgView(QWidget* parent = nullptr);
+    ~SvgView() override;
+
+    bool loadSvg(const QString& fileName, const int& width);
+    void clearSvg();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QGraphicsSvgItem* m_svgItem = nullptr;
+    QImage m_disabledImage;
+};
