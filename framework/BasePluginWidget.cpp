@@ -90,7 +90,7 @@ void BasePluginWidget::updateTimer()
     // Changes the SDK reports while the observer is detached here are not seen.
     unregisterObservers();
     QMutexLocker locker(&m_mutex);
-    handleChangedFeatures();
+    runHandleChangedFeatures();
     registerObservers(false);
     m_changedFeatures.clear();
 }
@@ -100,7 +100,17 @@ void BasePluginWidget::showEvent(QShowEvent* /*event*/)
     m_updateTimer.start(1000);
     registerObservers(true);
     QMutexLocker locker(&m_mutex);
-    handleChangedFeatures();
+    runHandleChangedFeatures();
+}
+
+void BasePluginWidget::runHandleChangedFeatures()
+{
+    // Last line of defence: this runs inside Qt's event delivery, where no exception may pass.
+    try {
+        handleChangedFeatures();
+    } catch (const std::exception& exception) {
+        logError(QString::fromUtf8(exception.what()));
+    }
 }
 
 void BasePluginWidget::hideEvent(QHideEvent* /*event*/)

@@ -44,6 +44,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
+    void runHandleChangedFeatures();
     void registerObservers(bool markAllChanged);
     void unregisterObservers();
 

@@ -2,6 +2,7 @@
 
 #include "ViewerExtensionInterface.h"
 
+class LineTriggerWidget;
 class PlugInHostInterface2;
 
 // The plug-in's one extension object: the host initializes it once after loading the library.
@@ -18,5 +19,9 @@ public:
     bool deinitialize(PlugInHostBaseInterface* host) override;
 
 private:
+    bool installPage(PlugInHostInterface2* host2, PlugInHostBaseInterface& host);
+
     PlugInHostInterface2* m_host2 = nullptr;
+    // Owned by its Qt parent (the host's tab widget once added); deleted here only in deinitialize.
+    LineTriggerWidget* m_page = nullptr;
 };
