@@ -32,6 +32,7 @@ bool SvgView::loadSvg(const QString& fileName, const int& width)
     resetTransform();
 
     m_svgItem = item;
+    m_fileName = fileName;
     m_svgItem->setCacheMode(QGraphicsItem::NoCache, QSize());
     m_svgItem->setZValue(0);
     scene()->addItem(m_svgItem);
@@ -51,6 +52,7 @@ void SvgView::clearSvg()
 {
     scene()->clear();
     m_svgItem = nullptr;
+    m_fileName.clear();
     resetTransform();
 }
 

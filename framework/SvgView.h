@@ -16,6 +16,8 @@ public:
 
     bool loadSvg(const QString& fileName, const int& width);
     void clearSvg();
+    // The file shown, empty when nothing is.
+    QString fileName() const { return m_fileName; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -23,4 +25,5 @@ protected:
 private:
     QGraphicsSvgItem* m_svgItem = nullptr;
     QImage m_disabledImage;
+    QString m_fileName;
 };

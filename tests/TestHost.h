@@ -9,7 +9,14 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <ostream>
 #include <vector>
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // A host that records what a plug-in asks of it.
 class TestHost : public PlugInHostInterface2
