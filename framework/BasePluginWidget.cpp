@@ -12,9 +12,10 @@
 namespace {
 
 // The 44 blanks are part of the text the pages have always carried.
-const char disabledStyleSheet[] = "QPushButton:disabled, QLineEdit:disabled, QComboBox:disabled, QDoubleSpinBox:disabled,"
-                                  "                                            "
-                                  "QSpinBox:disabled, QwtSlider:disabled, QGroupBox:disabled, QLabel:disabled { color: gray }";
+const char disabledStyleSheet[] =
+    "QPushButton:disabled, QLineEdit:disabled, QComboBox:disabled, QDoubleSpinBox:disabled,"
+    "                                            "
+    "QSpinBox:disabled, QwtSlider:disabled, QGroupBox:disabled, QLabel:disabled { color: gray }";
 
 void logWarning(const QString& text)
 {
@@ -30,7 +31,9 @@ BasePluginWidget::BasePluginWidget(const std::vector<std::shared_ptr<Tovrik::Fea
     : QWidget(parent), m_updateTimer(this), m_mutex(QMutex::Recursive), m_host(host)
 {
     PluginLogger& logger = PluginLogger::instance();
-    logger.logMessage = [this](PlugInHostLogLevel level, const QString& text) { m_host.log(level, text); };
+    logger.logMessage = [this](PlugInHostLogLevel level, const QString& text) {
+        m_host.log(level, text);
+    };
     logger.logDetails = [this](PlugInHostLogLevel level, const QString& message, const QString& details) {
         m_host.logRecord(PlugInHostLogRecord{level, message, details});
     };
@@ -42,8 +45,8 @@ BasePluginWidget::BasePluginWidget(const std::vector<std::shared_ptr<Tovrik::Fea
     auto observer = std::make_shared<PluginFeatureObserver>();
     m_observer = observer;
     const auto pluginObserver = std::dynamic_pointer_cast<PluginFeatureObserver>(m_observer);
-    connect(pluginObserver.get(), &PluginFeatureObserver::setChangedFeature, this, &BasePluginWidget::OnFeatureChanged,
-            Qt::AutoConnection);
+    connect(pluginObserver.get(), &PluginFeatureObserver::setChangedFeature, this,
+            &BasePluginWidget::OnFeatureChanged, Qt::AutoConnection);
 
     setFocusPolicy(Qt::StrongFocus);
     setStyleSheet(QString::fromUtf8(disabledStyleSheet));

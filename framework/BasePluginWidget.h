@@ -23,8 +23,8 @@ class BasePluginWidget : public QWidget
     Q_OBJECT
 
 public:
-    BasePluginWidget(const std::vector<std::shared_ptr<Tovrik::Feature>>& features, PlugInHostBaseInterface& host,
-                     QWidget* parent);
+    BasePluginWidget(const std::vector<std::shared_ptr<Tovrik::Feature>>& features,
+                     PlugInHostBaseInterface& host, QWidget* parent);
     ~BasePluginWidget() override;
 
     // False when the camera has none of the observed features, so the page is not worth offering.

@@ -8,17 +8,15 @@
 
 #include <cmath>
 
-DoubleSpinBox::DoubleSpinBox(QDoubleSpinBox* spinBox, FeatureAccess* featureAccess, const QString& featureName,
-                             const std::vector<QWidget*>& companions, bool alwaysDisabled, double defaultStep,
-                             int scaleExponent)
-    : FeatureView(spinBox, featureAccess, featureName, companions, alwaysDisabled, true),
-      m_spinBox(spinBox),
-      m_defaultStep(defaultStep),
-      m_scaleExponent(scaleExponent)
+DoubleSpinBox::DoubleSpinBox(QDoubleSpinBox* spinBox, FeatureAccess* featureAccess,
+                             const QString& featureName, const std::vector<QWidget*>& companions,
+                             bool alwaysDisabled, double defaultStep, int scaleExponent)
+    : FeatureView(spinBox, featureAccess, featureName, companions, alwaysDisabled, true), m_spinBox(spinBox),
+      m_defaultStep(defaultStep), m_scaleExponent(scaleExponent)
 {
     m_spinBox->setKeyboardTracking(false);
-    m_valueConnection = QObject::connect(m_spinBox, qOverload<double>(&QDoubleSpinBox::valueChanged), m_spinBox,
-                                         [this](double shown) { onValueChanged(shown); });
+    m_valueConnection = QObject::connect(m_spinBox, qOverload<double>(&QDoubleSpinBox::valueChanged),
+                                         m_spinBox, [this](double shown) { onValueChanged(shown); });
 }
 
 DoubleSpinBox::~DoubleSpinBox()
@@ -41,8 +39,8 @@ void DoubleSpinBox::initRange()
         // updateValue, which follows in refresh, shows the exact value.
         m_spinBox->setValue(s * std::trunc(value));
     } catch (const std::exception& exception) {
-        logError(QStringLiteral("Failed to init feature UI element: ") + m_featureName + QStringLiteral(" Err: ") +
-                 QString::fromUtf8(exception.what()));
+        logError(QStringLiteral("Failed to init feature UI element: ") + m_featureName +
+                 QStringLiteral(" Err: ") + QString::fromUtf8(exception.what()));
     }
 }
 
@@ -68,8 +66,9 @@ void DoubleSpinBox::onValueChanged(double shown)
         if (readBack == value)
             return;
     } catch (const std::exception& exception) {
-        logError(QStringLiteral("Failed to set value to feature: ") + m_featureName + QStringLiteral(" Value: ") +
-                 QString::number(value, 'g', 6) + QStringLiteral(" Err: ") + QString::fromUtf8(exception.what()));
+        logError(QStringLiteral("Failed to set value to feature: ") + m_featureName +
+                 QStringLiteral(" Value: ") + QString::number(value, 'g', 6) + QStringLiteral(" Err: ") +
+                 QString::fromUtf8(exception.what()));
     }
     try {
         // Signals stay live: while the box has focus the camera's value is written once more.

@@ -12,7 +12,8 @@ class DoubleSpinBox final : public FeatureView
 {
 public:
     DoubleSpinBox(QDoubleSpinBox* spinBox, FeatureAccess* featureAccess, const QString& featureName,
-                  const std::vector<QWidget*>& companions, bool alwaysDisabled, double defaultStep, int scaleExponent);
+                  const std::vector<QWidget*>& companions, bool alwaysDisabled, double defaultStep,
+                  int scaleExponent);
     ~DoubleSpinBox();
     DoubleSpinBox(const DoubleSpinBox&) = delete;
     DoubleSpinBox& operator=(const DoubleSpinBox&) = delete;

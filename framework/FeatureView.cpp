@@ -27,13 +27,10 @@ QString toolTipRow(const QString& label, const QString& value)
 } // namespace
 
 FeatureView::FeatureView(QWidget* widget, FeatureAccess* featureAccess, const QString& featureName,
-                         const std::vector<QWidget*>& companions, bool alwaysDisabled, bool hideWhenUnavailable)
-    : m_widget(widget),
-      m_featureAccess(featureAccess),
-      m_featureName(featureName),
-      m_alwaysDisabled(alwaysDisabled),
-      m_companions(companions),
-      m_hideWhenUnavailable(hideWhenUnavailable)
+                         const std::vector<QWidget*>& companions, bool alwaysDisabled,
+                         bool hideWhenUnavailable)
+    : m_widget(widget), m_featureAccess(featureAccess), m_featureName(featureName),
+      m_alwaysDisabled(alwaysDisabled), m_companions(companions), m_hideWhenUnavailable(hideWhenUnavailable)
 {
     if (!m_featureAccess->hasFeature(m_featureName))
         setVisibleWithCompanions(false);
@@ -64,8 +61,8 @@ void FeatureView::refresh()
         if (m_hintWidget) {
             QString hint;
             try {
-                const bool available =
-                    m_featureAccess->hasFeature(m_featureName) && m_featureAccess->isFeatureAvailable(m_featureName);
+                const bool available = m_featureAccess->hasFeature(m_featureName) &&
+                                       m_featureAccess->isFeatureAvailable(m_featureName);
                 hint = available ? m_availableText : m_unavailableText;
             } catch (const std::exception&) {
                 hint.clear();

@@ -39,7 +39,8 @@ bool SvgView::loadSvg(const QString& fileName, const int& width)
 
     // QPolygon's own bounding rectangle counts end pixels inclusively (201 x 101 for 200 x 100);
     // the floating-point one measures the extent the drawing really covers.
-    const QSize natural = QPolygonF(mapFromScene(m_svgItem->sceneBoundingRect())).boundingRect().size().toSize();
+    const QSize natural =
+        QPolygonF(mapFromScene(m_svgItem->sceneBoundingRect())).boundingRect().size().toSize();
     const QSize target = natural.scaled(width, std::numeric_limits<int>::max(), Qt::KeepAspectRatio);
     const double heightRatio = double(target.height()) / natural.height();
     const double widthRatio = double(target.width()) / natural.width();

@@ -54,9 +54,9 @@ LineTriggerWidget::LineTriggerWidget(const std::vector<std::shared_ptr<Tovrik::F
 {
     initResources();
     setupUi(this);
-    m_observedFeatures = QStringList{"ExposureTime",        "AcquisitionLineRate", "TriggerMode",
-                                     "TriggerSelector",     "EncoderDividerFloat", "EncoderSourceA",
-                                     "EncoderSourceB",      "MasterSlaveMode",     "LineInverter"};
+    m_observedFeatures = QStringList{"ExposureTime",    "AcquisitionLineRate", "TriggerMode",
+                                     "TriggerSelector", "EncoderDividerFloat", "EncoderSourceA",
+                                     "EncoderSourceB",  "MasterSlaveMode",     "LineInverter"};
     initLineLabels();
     initWidget();
     initInputSignalCombo();
@@ -127,33 +127,35 @@ void LineTriggerWidget::initWidget()
         verticalLayout_8->addWidget(m_svgView);
 
         // The line rate takes the whole "Internal" group with it, not only its label.
-        m_lineRateView = std::make_unique<DoubleSpinBox>(sb_LineRate, &m_access, QStringLiteral("AcquisitionLineRate"),
-                                                         std::vector<QWidget*>{gb_internalTrigger}, false, 1.0, 0);
-        m_exposureTimeView = std::make_unique<DoubleSpinBox>(sb_ExposureTime, &m_access, QStringLiteral("ExposureTime"),
-                                                             std::vector<QWidget*>{label}, true, 1.0, 0);
-        m_encoderDividerView =
-            std::make_unique<DoubleSpinBox>(sb_EncoderDividerFlt, &m_access, QStringLiteral("EncoderDividerFloat"),
-                                            std::vector<QWidget*>{label_13}, false, 1.0, 0);
+        m_lineRateView =
+            std::make_unique<DoubleSpinBox>(sb_LineRate, &m_access, QStringLiteral("AcquisitionLineRate"),
+                                            std::vector<QWidget*>{gb_internalTrigger}, false, 1.0, 0);
+        m_exposureTimeView =
+            std::make_unique<DoubleSpinBox>(sb_ExposureTime, &m_access, QStringLiteral("ExposureTime"),
+                                            std::vector<QWidget*>{label}, true, 1.0, 0);
+        m_encoderDividerView = std::make_unique<DoubleSpinBox>(
+            sb_EncoderDividerFlt, &m_access, QStringLiteral("EncoderDividerFloat"),
+            std::vector<QWidget*>{label_13}, false, 1.0, 0);
 
         auto* modeGroup = new QButtonGroup(this);
         modeGroup->addButton(rb_triggerModeinternal, -1);
         modeGroup->addButton(rb_triggerModeEncoderSignal, -1);
         modeGroup->setExclusive(true);
 
-        connect(rb_triggerModeinternal, &QRadioButton::toggled, this, &LineTriggerWidget::enableInternalTriggerMode,
-                Qt::AutoConnection);
+        connect(rb_triggerModeinternal, &QRadioButton::toggled, this,
+                &LineTriggerWidget::enableInternalTriggerMode, Qt::AutoConnection);
         connect(rb_triggerModeEncoderSignal, &QRadioButton::toggled, this,
                 &LineTriggerWidget::enableEncoderTriggerMode, Qt::AutoConnection);
-        connect(cb_EncoderSourceA, &QComboBox::currentTextChanged, this, &LineTriggerWidget::onEncoderSourceAChanged,
-                Qt::AutoConnection);
-        connect(cb_EncoderSourceB, &QComboBox::currentTextChanged, this, &LineTriggerWidget::onEncoderSourceBChanged,
-                Qt::AutoConnection);
+        connect(cb_EncoderSourceA, &QComboBox::currentTextChanged, this,
+                &LineTriggerWidget::onEncoderSourceAChanged, Qt::AutoConnection);
+        connect(cb_EncoderSourceB, &QComboBox::currentTextChanged, this,
+                &LineTriggerWidget::onEncoderSourceBChanged, Qt::AutoConnection);
         connect(cb_EncoderSignalType, &QComboBox::currentTextChanged, this,
                 &LineTriggerWidget::onEncoderSignalTypeChanged, Qt::AutoConnection);
         connect(cb_EncoderDirection, &QComboBox::currentTextChanged, this,
                 &LineTriggerWidget::onEncoderDirectionChanged, Qt::AutoConnection);
-        connect(cb_EncoderChannels, &QComboBox::currentTextChanged, this, &LineTriggerWidget::onEncoderChannelsChanged,
-                Qt::AutoConnection);
+        connect(cb_EncoderChannels, &QComboBox::currentTextChanged, this,
+                &LineTriggerWidget::onEncoderChannelsChanged, Qt::AutoConnection);
     } catch (const std::exception& exception) {
         report(QStringLiteral("Error in initializing the \"Line Trigger\" plugin widget"), exception);
     }
@@ -191,7 +193,8 @@ void LineTriggerWidget::updateWidgetUsability()
             gb_externalEncoderSignal->show();
         }
     } catch (const std::exception& exception) {
-        report(QStringLiteral(" Error in updating the widget usability for change in \"MasterSlaveMode\" value. Error:"),
+        report(QStringLiteral(
+                   " Error in updating the widget usability for change in \"MasterSlaveMode\" value. Error:"),
                exception);
     }
 }
@@ -270,9 +273,11 @@ void LineTriggerWidget::updateEncoderDiagram()
 
         QString path;
         if (selector == QLatin1String("Encoder0")) {
-            if (sourceA == QLatin1String("Line1") && sourceB == QLatin1String("Line2") && contains(signalType, "diff"))
+            if (sourceA == QLatin1String("Line1") && sourceB == QLatin1String("Line2") &&
+                contains(signalType, "diff"))
                 path = QStringLiteral(":/Linetrigger_2ch_differential.svg");
-            else if (sourceA == QLatin1String("Line1") && sourceB == QLatin1String("Off") && contains(signalType, "diff"))
+            else if (sourceA == QLatin1String("Line1") && sourceB == QLatin1String("Off") &&
+                     contains(signalType, "diff"))
                 path = QStringLiteral(":/Linetrigger_1ch_differential.svg");
             else if (sourceA == QLatin1String("Line3") && sourceB == QLatin1String("Line4") &&
                      contains(signalType, "single"))
@@ -299,7 +304,8 @@ void LineTriggerWidget::updateEncoderDiagram()
         const QPixmap pixmap = QPixmap(path).scaledToWidth(m_diagramWidth, Qt::FastTransformation);
         m_svgView->setFixedSize(pixmap.size());
     } catch (const std::exception& exception) {
-        report(QStringLiteral("Error in updating and displaying the respective image of selected encoder signal setup."),
+        report(QStringLiteral(
+                   "Error in updating and displaying the respective image of selected encoder signal setup."),
                exception);
     }
 }
@@ -311,36 +317,40 @@ void LineTriggerWidget::onEncoderChannelsChanged(QString text)
     const bool twoChannels = text == QLatin1String("2");
     if (!oneChannel && !twoChannels)
         return;
-    runBlock(oneChannel ? QStringLiteral("Error in setting the Encoder channel to 1. Unable to set a Trigger Control "
-                                         "parameter.")
-                        : QStringLiteral("Error of parameter setting in trigger selector part by setting encoder "
-                                         "signal type = differential. "),
-             [this] { writeEncoderTriggerControl(); });
-    runBlock(QStringLiteral("Error of parameter setting in encoder selector part by setting encoder signal type = "
-                            "differential. "),
-             [&] {
-                 updateEncoderInputLists();
-                 m_access.setValueAsString(QStringLiteral("EncoderSelector"), QStringLiteral("Encoder0"));
-                 m_access.setValueAsString(QStringLiteral("EncoderSourceA"), QStringLiteral("Line1"));
-                 m_access.setValueAsString(QStringLiteral("EncoderSourceB"),
-                                           twoChannels ? QStringLiteral("Line2") : QStringLiteral("Off"));
-                 m_access.setValueAsString(QStringLiteral("EncoderMode"), QStringLiteral("FourPhase"));
-                 m_access.setValueAsDouble(QStringLiteral("EncoderDividerFloat"), dividerValue());
-             });
-    runBlock(QStringLiteral("Error of parameter setting in line selector part by setting encoder signal type = "
-                            "differential. "),
-             [&] {
-                 m_access.setValueAsString(QStringLiteral("LineSelector"), QStringLiteral("Line1"));
-                 m_access.setValueAsString(QStringLiteral("LineMode"), QStringLiteral("Input"));
-                 m_access.setValueAsDouble(QStringLiteral("LineInverter"), directionValue());
-                 if (twoChannels) {
-                     // The direction is applied to channel A only.
-                     m_access.setValueAsString(QStringLiteral("LineSelector"), QStringLiteral("Line2"));
-                     m_access.setValueAsString(QStringLiteral("LineMode"), QStringLiteral("Input"));
-                     m_access.setValueAsDouble(QStringLiteral("LineInverter"), 0.0);
-                 }
-                 updateEncoderDiagram();
-             });
+    runBlock(
+        oneChannel
+            ? QStringLiteral("Error in setting the Encoder channel to 1. Unable to set a Trigger Control "
+                             "parameter.")
+            : QStringLiteral("Error of parameter setting in trigger selector part by setting encoder "
+                             "signal type = differential. "),
+        [this] { writeEncoderTriggerControl(); });
+    runBlock(
+        QStringLiteral("Error of parameter setting in encoder selector part by setting encoder signal type = "
+                       "differential. "),
+        [&] {
+            updateEncoderInputLists();
+            m_access.setValueAsString(QStringLiteral("EncoderSelector"), QStringLiteral("Encoder0"));
+            m_access.setValueAsString(QStringLiteral("EncoderSourceA"), QStringLiteral("Line1"));
+            m_access.setValueAsString(QStringLiteral("EncoderSourceB"),
+                                      twoChannels ? QStringLiteral("Line2") : QStringLiteral("Off"));
+            m_access.setValueAsString(QStringLiteral("EncoderMode"), QStringLiteral("FourPhase"));
+            m_access.setValueAsDouble(QStringLiteral("EncoderDividerFloat"), dividerValue());
+        });
+    runBlock(
+        QStringLiteral("Error of parameter setting in line selector part by setting encoder signal type = "
+                       "differential. "),
+        [&] {
+            m_access.setValueAsString(QStringLiteral("LineSelector"), QStringLiteral("Line1"));
+            m_access.setValueAsString(QStringLiteral("LineMode"), QStringLiteral("Input"));
+            m_access.setValueAsDouble(QStringLiteral("LineInverter"), directionValue());
+            if (twoChannels) {
+                // The direction is applied to channel A only.
+                m_access.setValueAsString(QStringLiteral("LineSelector"), QStringLiteral("Line2"));
+                m_access.setValueAsString(QStringLiteral("LineMode"), QStringLiteral("Input"));
+                m_access.setValueAsDouble(QStringLiteral("LineInverter"), 0.0);
+            }
+            updateEncoderDiagram();
+        });
 }
 
 void LineTriggerWidget::onEncoderSignalTypeChanged(QString text)
@@ -356,22 +366,25 @@ void LineTriggerWidget::onEncoderSignalTypeChanged(QString text)
         if (singleEnded)
             cb_EncoderSourceB->setEnabled(false);
         // The two blanks before "during" are part of the texts.
-        runBlock(QStringLiteral("Configuration error of parameters (in trigger selector part)  during setting "
-                                "encoder mode = single-ended"),
-                 [this] { writeEncoderTriggerControl(); });
-        runBlock(QStringLiteral("Configuration error of parameters (in encoder selector part)  during setting "
-                                "encoder mode = single-ended"),
-                 [&] {
-                     m_access.setValueAsString(QStringLiteral("EncoderSelector"), QStringLiteral("Encoder0"));
-                     m_access.setValueAsString(QStringLiteral("EncoderSourceA"),
-                                               singleEnded ? lineName(cb_EncoderSourceA->currentText())
-                                                           : QStringLiteral("Line1"));
-                     m_access.setValueAsString(QStringLiteral("EncoderSourceB"), QStringLiteral("Off"));
-                     m_access.setValueAsString(QStringLiteral("EncoderMode"), QStringLiteral("FourPhase"));
-                     m_access.setValueAsDouble(QStringLiteral("EncoderDividerFloat"), dividerValue());
-                 });
-        runBlock(QStringLiteral("Configuration error of parameters (in line selector part)  during setting encoder "
-                                "mode = single-ended"),
+        runBlock(
+            QStringLiteral("Configuration error of parameters (in trigger selector part)  during setting "
+                           "encoder mode = single-ended"),
+            [this] { writeEncoderTriggerControl(); });
+        runBlock(
+            QStringLiteral("Configuration error of parameters (in encoder selector part)  during setting "
+                           "encoder mode = single-ended"),
+            [&] {
+                m_access.setValueAsString(QStringLiteral("EncoderSelector"), QStringLiteral("Encoder0"));
+                m_access.setValueAsString(QStringLiteral("EncoderSourceA"),
+                                          singleEnded ? lineName(cb_EncoderSourceA->currentText())
+                                                      : QStringLiteral("Line1"));
+                m_access.setValueAsString(QStringLiteral("EncoderSourceB"), QStringLiteral("Off"));
+                m_access.setValueAsString(QStringLiteral("EncoderMode"), QStringLiteral("FourPhase"));
+                m_access.setValueAsDouble(QStringLiteral("EncoderDividerFloat"), dividerValue());
+            });
+        runBlock(QStringLiteral(
+                     "Configuration error of parameters (in line selector part)  during setting encoder "
+                     "mode = single-ended"),
                  [&] {
                      m_access.setValueAsString(QStringLiteral("LineSelector"), QStringLiteral("Line1"));
                      m_access.setValueAsString(QStringLiteral("LineMode"), QStringLiteral("Input"));
@@ -384,12 +397,15 @@ void LineTriggerWidget::onEncoderSignalTypeChanged(QString text)
 
 void LineTriggerWidget::onEncoderDirectionChanged(QString text)
 {
-    runBlock(QStringLiteral("Feature: LineInvertor - Error in inverting the Encoder input signal Channel A. "), [&] {
-        m_access.setValueAsString(QStringLiteral("LineSelector"), lineName(cb_EncoderSourceA->currentText()));
-        m_access.setValueAsString(QStringLiteral("LineMode"), QStringLiteral("Input"));
-        m_access.setValueAsDouble(QStringLiteral("LineInverter"),
-                                  text == QLatin1String("Counter-Clockwise") ? 1.0 : 0.0);
-    });
+    runBlock(
+        QStringLiteral("Feature: LineInvertor - Error in inverting the Encoder input signal Channel A. "),
+        [&] {
+            m_access.setValueAsString(QStringLiteral("LineSelector"),
+                                      lineName(cb_EncoderSourceA->currentText()));
+            m_access.setValueAsString(QStringLiteral("LineMode"), QStringLiteral("Input"));
+            m_access.setValueAsDouble(QStringLiteral("LineInverter"),
+                                      text == QLatin1String("Counter-Clockwise") ? 1.0 : 0.0);
+        });
 }
 
 void LineTriggerWidget::updateEncoderDirection()
@@ -433,8 +449,9 @@ void LineTriggerWidget::updateEncoderChannelsAndSignalTypeLists()
         updateEncoderSignalTypeList();
         cb_EncoderSignalType->setCurrentText(differentialSignalType);
     } catch (const std::exception& exception) {
-        report(QStringLiteral("Error in updating the encoder channels and signal type list in its combo-box."),
-               exception);
+        report(
+            QStringLiteral("Error in updating the encoder channels and signal type list in its combo-box."),
+            exception);
     }
 }
 
@@ -468,7 +485,8 @@ void LineTriggerWidget::updateEncoderInputLists()
             cb_EncoderSourceB->setEnabled(true);
         }
     } catch (const std::exception& exception) {
-        report(QStringLiteral("Error in updating the encoder signal inputs list in their combo-boxes."), exception);
+        report(QStringLiteral("Error in updating the encoder signal inputs list in their combo-boxes."),
+               exception);
     }
 }
 
@@ -482,8 +500,9 @@ void LineTriggerWidget::onEncoderSourceAChanged(QString text)
         m_access.setValueAsDouble(QStringLiteral("EncoderDividerFloat"), dividerValue());
         m_access.setValueAsString(QStringLiteral("LineSelector"), line);
         m_access.setValueAsString(QStringLiteral("LineMode"), QStringLiteral("Input"));
-        m_access.setValueAsDouble(QStringLiteral("LineInverter"),
-                                  cb_EncoderDirection->currentText() == QLatin1String("Counter-Clockwise") ? 1.0 : 0.0);
+        m_access.setValueAsDouble(
+            QStringLiteral("LineInverter"),
+            cb_EncoderDirection->currentText() == QLatin1String("Counter-Clockwise") ? 1.0 : 0.0);
         updateEncoderDiagram();
     } catch (const std::exception& exception) {
         // No blank between "in the" and "Feature": the text has always read so.
@@ -534,16 +553,19 @@ void LineTriggerWidget::initEncoderInputs()
                 cb_EncoderChannels->setCurrentText(QStringLiteral("2"));
                 cb_EncoderSignalType->setCurrentText(differentialSignalType);
             } else if (contains(a, QStringLiteral("Line3"))) {
-                report(QStringLiteral("Invalid Encoder input channel combination. Channel A is Line 3 and Channel B is "
-                                      "Line 2"));
+                report(QStringLiteral(
+                    "Invalid Encoder input channel combination. Channel A is Line 3 and Channel B is "
+                    "Line 2"));
             } else if (contains(a, QStringLiteral("Line4"))) {
-                report(QStringLiteral("Invalid Encoder input channel combination. Channel A is Line 4 and Channel B is "
-                                      "Line 2"));
+                report(QStringLiteral(
+                    "Invalid Encoder input channel combination. Channel A is Line 4 and Channel B is "
+                    "Line 2"));
             }
         }
     } catch (const std::exception& exception) {
-        report(QStringLiteral("Error in initializing the parameters Encoder signal and Encoder channel type."),
-               exception);
+        report(
+            QStringLiteral("Error in initializing the parameters Encoder signal and Encoder channel type."),
+            exception);
     }
 }
 
@@ -561,8 +583,8 @@ void LineTriggerWidget::updateEncoderSourceB()
                         cb_EncoderChannels->currentText() != QLatin1String("1"));
 }
 
-void LineTriggerWidget::updateEncoderSource(QComboBox* box, const QString& feature, const QString& entriesFailure,
-                                            bool updateEnabled)
+void LineTriggerWidget::updateEncoderSource(QComboBox* box, const QString& feature,
+                                            const QString& entriesFailure, bool updateEnabled)
 {
     const QSignalBlocker blocker(box);
     if (box->count() == 0) {
@@ -588,8 +610,7 @@ void LineTriggerWidget::updateEncoderSource(QComboBox* box, const QString& featu
         updateEnabledState(box, feature);
 }
 
-template <typename Block>
-void LineTriggerWidget::runBlock(const QString& failureMessage, Block block)
+template <typename Block> void LineTriggerWidget::runBlock(const QString& failureMessage, Block block)
 {
     try {
         block();

@@ -21,8 +21,8 @@ class SvgView;
 class LineTriggerWidget : public BasePluginWidget, public Ui::LineTriggerWidget
 {
 public:
-    LineTriggerWidget(const std::vector<std::shared_ptr<Tovrik::Feature>>& features, PlugInHostBaseInterface& host,
-                      QWidget* parent);
+    LineTriggerWidget(const std::vector<std::shared_ptr<Tovrik::Feature>>& features,
+                      PlugInHostBaseInterface& host, QWidget* parent);
     ~LineTriggerWidget() override;
 
 protected:
@@ -61,8 +61,7 @@ private:
                              bool updateEnabled);
 
     // Shared by the encoder actions.
-    template <typename Block>
-    void runBlock(const QString& failureMessage, Block block);
+    template <typename Block> void runBlock(const QString& failureMessage, Block block);
     void writeEncoderTriggerControl();
     QString lineName(const QString& shownText) const;
     double dividerValue() const;

@@ -151,9 +151,10 @@ double FeatureAccess::getValueAsDouble(const QString& name) const
     }
     default:
         if (m_logCallback)
-            m_logCallback(PlugInHostLogLevel::Warning,
-                          "Feature " + name +
-                              " is not a integer nor floating point type. Cannot be converted to double type!");
+            m_logCallback(
+                PlugInHostLogLevel::Warning,
+                "Feature " + name +
+                    " is not a integer nor floating point type. Cannot be converted to double type!");
         return std::numeric_limits<double>::lowest();
     }
 }

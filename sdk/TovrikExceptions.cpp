@@ -15,7 +15,7 @@ const char* GenericException::what() const noexcept
     return message.c_str();
 }
 
-#define TOVRIK_DEFINE_EXCEPTION(Name, Code)                                                                   \
+#define TOVRIK_DEFINE_EXCEPTION(Name, Code)                                                                  \
     Name::Name(const std::string& message) : GenericException(Code, message) {}                              \
     Name::~Name() = default;
 
@@ -64,31 +64,56 @@ void throwIfError(int code)
         return;
     const std::string text = errorMessage(code);
     switch (code) {
-    case -100: throw NotInitializedException(text);
-    case -101: throw InvalidStateException(text);
-    case -102: throw NotOpenedException(text);
-    case -103: throw NoImageDataAvailableException(text);
-    case -104: throw NotFoundException(text);
-    case -105: throw InvalidParameterException(text);
-    case -106: throw NotAvailableException(text);
-    case -107: throw FunctionNotAvailableException(text);
-    case -108: throw TimeoutException(text);
-    case -109: throw AbortedException(text);
-    case -110: throw FileOperationFailureException(text);
-    case -111: throw FileOperationFatalErrorException(text);
-    case -112: throw NoAccessException(text);
-    case -113: throw WrongBufferSizeException(text);
-    case -114: throw InvalidBufferException(text);
-    case -115: throw ResourceInUseException(text);
-    case -116: throw NotImplementedException(text);
-    case -117: throw InvalidHandleException(text);
-    case -118: throw IOErrorException(text);
-    case -119: throw ParsingErrorException(text);
-    case -120: throw InvalidValueException(text);
-    case -121: throw ResourceExhaustedException(text);
-    case -122: throw OutOfMemoryException(text);
-    case -123: throw BusyException(text);
-    default: throw GenericException(code, text);
+    case -100:
+        throw NotInitializedException(text);
+    case -101:
+        throw InvalidStateException(text);
+    case -102:
+        throw NotOpenedException(text);
+    case -103:
+        throw NoImageDataAvailableException(text);
+    case -104:
+        throw NotFoundException(text);
+    case -105:
+        throw InvalidParameterException(text);
+    case -106:
+        throw NotAvailableException(text);
+    case -107:
+        throw FunctionNotAvailableException(text);
+    case -108:
+        throw TimeoutException(text);
+    case -109:
+        throw AbortedException(text);
+    case -110:
+        throw FileOperationFailureException(text);
+    case -111:
+        throw FileOperationFatalErrorException(text);
+    case -112:
+        throw NoAccessException(text);
+    case -113:
+        throw WrongBufferSizeException(text);
+    case -114:
+        throw InvalidBufferException(text);
+    case -115:
+        throw ResourceInUseException(text);
+    case -116:
+        throw NotImplementedException(text);
+    case -117:
+        throw InvalidHandleException(text);
+    case -118:
+        throw IOErrorException(text);
+    case -119:
+        throw ParsingErrorException(text);
+    case -120:
+        throw InvalidValueException(text);
+    case -121:
+        throw ResourceExhaustedException(text);
+    case -122:
+        throw OutOfMemoryException(text);
+    case -123:
+        throw BusyException(text);
+    default:
+        throw GenericException(code, text);
     }
 }
 

@@ -17,7 +17,7 @@ public:
     int code;
 };
 
-#define TOVRIK_DECLARE_EXCEPTION(Name)                                                                        \
+#define TOVRIK_DECLARE_EXCEPTION(Name)                                                                       \
     class Name : public GenericException                                                                     \
     {                                                                                                        \
     public:                                                                                                  \

@@ -156,7 +156,10 @@ int SimCamera::write(const std::string& name, const std::string& valueText, cons
         if (status == 0)
             status = effectiveWritable(*state) ? check(*state, value) : statusNoAccess;
         if (status != 0) {
-            m_journal.push_back({++m_sequence, name, valueText, selectorEntry.empty() ? selectorContext(*state) : state->definition.selector + "=" + key, status, true});
+            m_journal.push_back(
+                {++m_sequence, name, valueText,
+                 selectorEntry.empty() ? selectorContext(*state) : state->definition.selector + "=" + key,
+                 status, true});
             return status;
         }
         status = store(index, value, key, true);
@@ -367,7 +370,8 @@ int SimCamera::sdkWrite(size_t index, int form, const std::string& valueText, co
         if (status == 0)
             status = effectiveWritable(state) ? check(state, value) : statusNoAccess;
         if (status != 0) {
-            m_journal.push_back({++m_sequence, state.definition.name, valueText, selectorContext(state), status, false});
+            m_journal.push_back(
+                {++m_sequence, state.definition.name, valueText, selectorContext(state), status, false});
             return status;
         }
         store(index, value, key, false);
@@ -482,13 +486,19 @@ int SimCamera::parse(const State& state, const std::string& valueText, Value* va
             return statusInvalidValue;
         return 0;
     case Tovrik::FeatureTypeInteger: {
-        const auto result = std::from_chars(valueText.data(), valueText.data() + valueText.size(), value->integer);
-        return result.ec == std::errc() && result.ptr == valueText.data() + valueText.size() ? 0 : statusInvalidValue;
+        const auto result =
+            std::from_chars(valueText.data(), valueText.data() + valueText.size(), value->integer);
+        return result.ec == std::errc() && result.ptr == valueText.data() + valueText.size()
+                   ? 0
+                   : statusInvalidValue;
     }
     case Tovrik::FeatureTypeFloat: {
         // from_chars, not stod: the host application may have set a locale with a decimal comma.
-        const auto result = std::from_chars(valueText.data(), valueText.data() + valueText.size(), value->number);
-        return result.ec == std::errc() && result.ptr == valueText.data() + valueText.size() ? 0 : statusInvalidValue;
+        const auto result =
+            std::from_chars(valueText.data(), valueText.data() + valueText.size(), value->number);
+        return result.ec == std::errc() && result.ptr == valueText.data() + valueText.size()
+                   ? 0
+                   : statusInvalidValue;
     }
     case Tovrik::FeatureTypeEnumeration:
         for (const SimEntry& entry : definition.entries) {
@@ -538,7 +548,8 @@ int SimCamera::store(size_t index, const Value& value, const std::string& key, b
 {
     State& state = m_states[index];
     state.values[key] = value;
-    const std::string context = state.definition.selector.empty() ? std::string() : state.definition.selector + "=" + key;
+    const std::string context =
+        state.definition.selector.empty() ? std::string() : state.definition.selector + "=" + key;
     m_journal.push_back({++m_sequence, state.definition.name, text(state, value), context, 0, external});
     applyCoupling();
     return 0;

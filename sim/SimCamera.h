@@ -103,7 +103,8 @@ private:
         int status = 0;
         int remaining = -1;
     };
-    using Notification = std::pair<std::shared_ptr<Tovrik::FeatureObserverInterface>, std::shared_ptr<Tovrik::Feature>>;
+    using Notification =
+        std::pair<std::shared_ptr<Tovrik::FeatureObserverInterface>, std::shared_ptr<Tovrik::Feature>>;
 
     SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNotifyMode mode);
     void attachHandles();

@@ -31,8 +31,8 @@ SimFeatureDefinition number(const std::string& name, int type, double min, doubl
     return definition;
 }
 
-SimFeatureDefinition enumeration(const std::string& name, std::vector<SimEntry> entries, const std::string& initial,
-                                 const std::string& description)
+SimFeatureDefinition enumeration(const std::string& name, std::vector<SimEntry> entries,
+                                 const std::string& initial, const std::string& description)
 {
     SimFeatureDefinition definition = feature(name, Tovrik::FeatureTypeEnumeration, description);
     definition.entries = std::move(entries);
@@ -95,20 +95,22 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
         .setWritable("DeviceSerialNumber", false)
         .setWritable("DeviceFirmwareVersion", false);
 
-    builder.add(enumeration("MasterSlaveMode",
-                            {{"Master", "The camera runs on its own and may drive other cameras.", true},
-                             {"Slave", "The camera follows a master camera; its trigger is set by the master.", true}},
-                            "Master", "Selects whether the camera runs as master or follows a master camera."));
+    builder.add(enumeration(
+        "MasterSlaveMode",
+        {{"Master", "The camera runs on its own and may drive other cameras.", true},
+         {"Slave", "The camera follows a master camera; its trigger is set by the master.", true}},
+        "Master", "Selects whether the camera runs as master or follows a master camera."));
     builder.add(number("AcquisitionLineRate", FeatureTypeFloat, 100.0, 80000.0, 0.5, "10000",
                        "Line rate in lines per second at which lines are captured when the line trigger is "
                        "generated internally."));
     builder.add(number("ExposureTime", FeatureTypeFloat, 2.0, 1000000.0, 0.1, "50",
                        "Exposure time in microseconds. Limited by the line period."));
 
-    builder.add(enumeration("TriggerSelector",
-                            {{"LineStart", "Selects the trigger that starts the capture of one line.", true},
-                             {"FrameStart", "Selects the trigger that starts the capture of one frame.", true}},
-                            "LineStart", "Selects the type of trigger to configure."));
+    builder.add(
+        enumeration("TriggerSelector",
+                    {{"LineStart", "Selects the trigger that starts the capture of one line.", true},
+                     {"FrameStart", "Selects the trigger that starts the capture of one frame.", true}},
+                    "LineStart", "Selects the type of trigger to configure."));
     SimFeatureDefinition triggerMode =
         enumeration("TriggerMode",
                     {{"Off", "The selected trigger is generated internally.", true},
@@ -133,25 +135,30 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
                      {"LevelHigh", "The trigger is valid as long as the level is high.", true},
                      {"LevelLow", "The trigger is valid as long as the level is low.", true}},
                     "RisingEdge", "Specifies the activation mode of the trigger.");
-    SimFeatureDefinition triggerDivider = number("TriggerDivider", FeatureTypeInteger, 1, 128, 1, "1",
-                                                 "Divides the number of incoming trigger pulses by an integer factor.");
-    for (SimFeatureDefinition* selected : {&triggerMode, &triggerSource, &triggerActivation, &triggerDivider}) {
+    SimFeatureDefinition triggerDivider =
+        number("TriggerDivider", FeatureTypeInteger, 1, 128, 1, "1",
+               "Divides the number of incoming trigger pulses by an integer factor.");
+    for (SimFeatureDefinition* selected :
+         {&triggerMode, &triggerSource, &triggerActivation, &triggerDivider}) {
         selected->selector = "TriggerSelector";
         builder.add(*selected);
     }
 
     builder.add(enumeration("EncoderSelector", {{"Encoder0", "Encoder module 0.", true}}, "Encoder0",
                             "Selects which encoder to configure."));
-    SimFeatureDefinition sourceA = enumeration("EncoderSourceA", lineEntries(true), "Line1",
-                                               "Selects the signal that is the source of the A input of the encoder.");
-    SimFeatureDefinition sourceB = enumeration("EncoderSourceB", lineEntries(true), "Off",
-                                               "Selects the signal that is the source of the B input of the encoder.");
-    SimFeatureDefinition encoderMode =
-        enumeration("EncoderMode",
-                    {{"FourPhase", "Counts the four phases of the A and B signals; follows direction changes.", true},
-                     {"HighResolution", "Counts every edge of A and B.", true}},
-                    "FourPhase", "Selects if the count of encoder uses FourPhase mode with jitter filtering or "
-                                 "the HighResolution mode without jitter filtering.");
+    SimFeatureDefinition sourceA =
+        enumeration("EncoderSourceA", lineEntries(true), "Line1",
+                    "Selects the signal that is the source of the A input of the encoder.");
+    SimFeatureDefinition sourceB =
+        enumeration("EncoderSourceB", lineEntries(true), "Off",
+                    "Selects the signal that is the source of the B input of the encoder.");
+    SimFeatureDefinition encoderMode = enumeration(
+        "EncoderMode",
+        {{"FourPhase", "Counts the four phases of the A and B signals; follows direction changes.", true},
+         {"HighResolution", "Counts every edge of A and B.", true}},
+        "FourPhase",
+        "Selects if the count of encoder uses FourPhase mode with jitter filtering or "
+        "the HighResolution mode without jitter filtering.");
     SimFeatureDefinition divider =
         number("EncoderDividerFloat", FeatureTypeFloat, 1.0, 1024.0, 0.0001, "1",
                "Number of encoder pulses needed to generate one encoder output pulse (fractional divider).");
@@ -161,15 +168,16 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
     }
 
     std::vector<SimEntry> lines = lineEntries(false);
-    builder.add(enumeration("LineSelector", lines, "Line1", "Selects the physical line of the I/O connector to configure."));
-    SimFeatureDefinition lineMode = enumeration("LineMode",
-                                                {{"Input", "The line is an input.", true},
-                                                 {"Output", "The line is an output.", true}},
-                                                "Input", "Controls whether the selected line is an input or an output.");
+    builder.add(enumeration("LineSelector", lines, "Line1",
+                            "Selects the physical line of the I/O connector to configure."));
+    SimFeatureDefinition lineMode = enumeration(
+        "LineMode", {{"Input", "The line is an input.", true}, {"Output", "The line is an output.", true}},
+        "Input", "Controls whether the selected line is an input or an output.");
     lineMode.selector = "LineSelector";
     builder.add(lineMode);
-    SimFeatureDefinition inverter = feature("LineInverter", FeatureTypeBoolean,
-                                            "Controls the inversion of the signal of the selected input or output line.");
+    SimFeatureDefinition inverter =
+        feature("LineInverter", FeatureTypeBoolean,
+                "Controls the inversion of the signal of the selected input or output line.");
     inverter.selector = "LineSelector";
     inverter.initial[""] = "false";
     builder.add(inverter);
@@ -185,9 +193,10 @@ SimCameraBuilder& SimCameraBuilder::add(const SimFeatureDefinition& definition)
 
 SimCameraBuilder& SimCameraBuilder::remove(const std::string& name)
 {
-    m_definitions.erase(std::remove_if(m_definitions.begin(), m_definitions.end(),
-                                       [&](const SimFeatureDefinition& definition) { return definition.name == name; }),
-                        m_definitions.end());
+    m_definitions.erase(
+        std::remove_if(m_definitions.begin(), m_definitions.end(),
+                       [&](const SimFeatureDefinition& definition) { return definition.name == name; }),
+        m_definitions.end());
     return *this;
 }
 
@@ -202,7 +211,8 @@ SimCameraBuilder& SimCameraBuilder::setInitial(const std::string& name, const st
     return *this;
 }
 
-SimCameraBuilder& SimCameraBuilder::setRange(const std::string& name, double min, double max, double increment)
+SimCameraBuilder& SimCameraBuilder::setRange(const std::string& name, double min, double max,
+                                             double increment)
 {
     if (SimFeatureDefinition* definition = find(name)) {
         definition->min = min;
@@ -259,8 +269,9 @@ bool SimCameraBuilder::applyJson(const QByteArray& json, QString* error)
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (!document.isObject()) {
         if (error)
-            *error = parseError.error != QJsonParseError::NoError ? parseError.errorString()
-                                                                   : QStringLiteral("the description is not a JSON object");
+            *error = parseError.error != QJsonParseError::NoError
+                         ? parseError.errorString()
+                         : QStringLiteral("the description is not a JSON object");
         return false;
     }
     const QJsonObject root = document.object();
@@ -288,7 +299,8 @@ bool SimCameraBuilder::applyJson(const QByteArray& json, QString* error)
         }
         SimFeatureDefinition* definition = find(name);
         if (description.contains(QLatin1String("description")))
-            definition->description = description.value(QLatin1String("description")).toString().toStdString();
+            definition->description =
+                description.value(QLatin1String("description")).toString().toStdString();
         if (description.contains(QLatin1String("selector")))
             definition->selector = description.value(QLatin1String("selector")).toString().toStdString();
         if (description.contains(QLatin1String("entries"))) {

@@ -36,7 +36,7 @@ SimFeature::Access SimFeature::enter(int operation) const
     return access;
 }
 
-#define SIM_ENTER(operation)                                                                                  \
+#define SIM_ENTER(operation)                                                                                 \
     Access access = enter(static_cast<int>(SimOperation::operation));                                        \
     if (access.status != 0)                                                                                  \
         return access.status;                                                                                \
@@ -45,7 +45,9 @@ SimFeature::Access SimFeature::enter(int operation) const
     (void)camera;                                                                                            \
     (void)state
 
-SimFeature::SimFeature(std::weak_ptr<SimCamera> camera, size_t index) : m_camera(std::move(camera)), m_index(index) {}
+SimFeature::SimFeature(std::weak_ptr<SimCamera> camera, size_t index)
+    : m_camera(std::move(camera)), m_index(index)
+{}
 
 int SimFeature::getName(std::string& name)
 {

@@ -17,8 +17,8 @@ namespace {
 class RecordingPage : public BasePluginWidget
 {
 public:
-    RecordingPage(const std::vector<std::shared_ptr<Tovrik::Feature>>& features, PlugInHostBaseInterface& host,
-                  const QStringList& observed)
+    RecordingPage(const std::vector<std::shared_ptr<Tovrik::Feature>>& features,
+                  PlugInHostBaseInterface& host, const QStringList& observed)
         : BasePluginWidget(features, host, nullptr)
     {
         m_observedFeatures = observed;
@@ -134,8 +134,9 @@ TEST_F(BasePluginWidgetTest, UnreadableNamesAreSkippedWithAMessage)
     RecordingPage page(camera->features(), host, {"A", "B"});
     page.show();
     page.hide();
-    EXPECT_EQ(host.messages(), (QStringList{"Failed to register observer! Could not get name of feature!",
-                                            "Failed to unregister observer! Could not get name of feature!"}));
+    EXPECT_EQ(host.messages(),
+              (QStringList{"Failed to register observer! Could not get name of feature!",
+                           "Failed to unregister observer! Could not get name of feature!"}));
     EXPECT_EQ(camera->observerCount("B"), 0u);
 }
 
@@ -169,7 +170,8 @@ TEST_F(BasePluginWidgetTest, LoggerAndLookOfTheBase)
 {
     RecordingPage page(camera->features(), host, {});
     EXPECT_EQ(page.styleSheet().size(), 220);
-    EXPECT_TRUE(page.styleSheet().contains("QDoubleSpinBox:disabled," + QString(44, ' ') + "QSpinBox:disabled"));
+    EXPECT_TRUE(
+        page.styleSheet().contains("QDoubleSpinBox:disabled," + QString(44, ' ') + "QSpinBox:disabled"));
     EXPECT_EQ(page.focusPolicy(), Qt::StrongFocus);
     PluginLogger::instance().logMessage(PlugInHostLogLevel::Error, "through the logger");
     PluginLogger::instance().logDetails(PlugInHostLogLevel::Info, "message", "details");

@@ -16,8 +16,8 @@ struct Drawing
 };
 
 const Drawing drawings[] = {
-    {":/Linetrigger_1ch_single.svg", 110},      {":/Linetrigger_1ch_single_4.svg", 110},
-    {":/Linetrigger_2ch_single.svg", 140},      {":/Linetrigger_1ch_differential.svg", 110},
+    {":/Linetrigger_1ch_single.svg", 110},       {":/Linetrigger_1ch_single_4.svg", 110},
+    {":/Linetrigger_2ch_single.svg", 140},       {":/Linetrigger_1ch_differential.svg", 110},
     {":/Linetrigger_2ch_differential.svg", 140},
 };
 
@@ -131,7 +131,8 @@ TEST_F(DiagramTest, DecisionTable)
 
 TEST_F(DiagramTest, ViewIsFixedTo650PixelsAndTheDrawingsProportions)
 {
-    EXPECT_EQ(diagramFor("Encoder0", "Line1", "Line2", "Differential (RS422)"), ":/Linetrigger_2ch_differential.svg");
+    EXPECT_EQ(diagramFor("Encoder0", "Line1", "Line2", "Differential (RS422)"),
+              ":/Linetrigger_2ch_differential.svg");
     auto* view = page->findChild<SvgView*>();
     EXPECT_EQ(view->minimumSize(), view->maximumSize());
     EXPECT_EQ(view->width(), 650);

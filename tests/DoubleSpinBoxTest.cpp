@@ -1,5 +1,5 @@
-#include "BasePluginWidget.h"
 #include "DoubleSpinBox.h"
+#include "BasePluginWidget.h"
 #include "FeatureAccess.h"
 #include "SimFixtures.h"
 #include "TestHost.h"
@@ -21,8 +21,7 @@ class LoggerPage : public BasePluginWidget
 public:
     LoggerPage(const std::vector<std::shared_ptr<Tovrik::Feature>>& features, PlugInHostBaseInterface& host)
         : BasePluginWidget(features, host, nullptr)
-    {
-    }
+    {}
 
 protected:
     void handleChangedFeatures() override {}
@@ -44,8 +43,8 @@ protected:
 
     std::unique_ptr<DoubleSpinBox> bind(const QString& name, bool alwaysDisabled = false)
     {
-        return std::make_unique<DoubleSpinBox>(spinBox, &access, name, std::vector<QWidget*>{label}, alwaysDisabled,
-                                               1.0, 0);
+        return std::make_unique<DoubleSpinBox>(spinBox, &access, name, std::vector<QWidget*>{label},
+                                               alwaysDisabled, 1.0, 0);
     }
 
     // Types a value into the focused box as an operator would and confirms with Enter.
@@ -87,11 +86,12 @@ TEST_F(DoubleSpinBoxTest, RefreshTakesRangeStepValueAndToolTipWithoutWriting)
     EXPECT_DOUBLE_EQ(spinBox->singleStep(), 0.5);
     EXPECT_DOUBLE_EQ(spinBox->value(), 10.0);
     EXPECT_FALSE(spinBox->keyboardTracking());
-    EXPECT_EQ(spinBox->toolTip(), "<table><tr><td width=\"100\"><b>Info:</b></td><td>Rate description</td></tr>"
-                                  "<tr><td width=\"100\"><b>Feature name:</b></td><td>Rate</td></tr>"
-                                  "<tr><td width=\"100\"><b>Min:</b></td><td>1</td></tr>"
-                                  "<tr><td width=\"100\"><b>Max:</b></td><td>100</td></tr>"
-                                  "<tr><td width=\"100\"><b>Increment:</b></td><td>0.5</td></tr></table>");
+    EXPECT_EQ(spinBox->toolTip(),
+              "<table><tr><td width=\"100\"><b>Info:</b></td><td>Rate description</td></tr>"
+              "<tr><td width=\"100\"><b>Feature name:</b></td><td>Rate</td></tr>"
+              "<tr><td width=\"100\"><b>Min:</b></td><td>1</td></tr>"
+              "<tr><td width=\"100\"><b>Max:</b></td><td>100</td></tr>"
+              "<tr><td width=\"100\"><b>Increment:</b></td><td>0.5</td></tr></table>");
     camera->write("Rate", "42.5");
     view->refresh();
     EXPECT_DOUBLE_EQ(spinBox->value(), 42.5);
@@ -109,7 +109,8 @@ TEST_F(DoubleSpinBoxTest, ZeroIncrementGivesTheDefaultStepAndOtherTypesAShortToo
     auto flag = bind("Flag");
     flag->refresh(); // not a number type: range set-up fails, tool tip has two rows
     EXPECT_EQ(spinBox->toolTip().count("<tr>"), 2);
-    EXPECT_TRUE(host.messages().contains("Failed to init feature UI element: Flag Err: Feature type not supporting min/max/inc!"));
+    EXPECT_TRUE(host.messages().contains(
+        "Failed to init feature UI element: Flag Err: Feature type not supporting min/max/inc!"));
 }
 
 TEST_F(DoubleSpinBoxTest, OperatorEditIsWrittenAndCorrectedByTheReadBack)
@@ -145,7 +146,10 @@ TEST_F(DoubleSpinBoxTest, FailedWriteIsLoggedAndTheBoxShowsTheCamerasValue)
     type("30");
     ASSERT_FALSE(host.entries.empty());
     EXPECT_EQ(host.entries.front().level, 0);
-    EXPECT_EQ(host.entries.front().message.toStdString().rfind("Failed to set value to feature: Rate Value: 30 Err: Code: [-123] - Error description: ", 0), 0u);
+    EXPECT_EQ(
+        host.entries.front().message.toStdString().rfind(
+            "Failed to set value to feature: Rate Value: 30 Err: Code: [-123] - Error description: ", 0),
+        0u);
     EXPECT_DOUBLE_EQ(spinBox->value(), 10.0);
 }
 
@@ -159,7 +163,8 @@ TEST_F(DoubleSpinBoxTest, FailedReadAfterAFailedWriteKeepsTheOperatorsValue)
     const QStringList messages = host.messages();
     ASSERT_EQ(messages.size(), 2);
     EXPECT_TRUE(messages[0].startsWith("Failed to set value to feature: Rate Value: 30 Err: "));
-    EXPECT_TRUE(messages[1].startsWith("AGAIN Failed to set value to feature: Rate Value: 30 Err: Code: [-118]"));
+    EXPECT_TRUE(
+        messages[1].startsWith("AGAIN Failed to set value to feature: Rate Value: 30 Err: Code: [-118]"));
     EXPECT_DOUBLE_EQ(spinBox->value(), 30.0);
 }
 
@@ -175,7 +180,8 @@ TEST_F(DoubleSpinBoxTest, FailedRefreshStepsAreLoggedWithTheirOwnText)
     const QStringList messages = host.messages();
     ASSERT_GE(messages.size(), 2);
     EXPECT_TRUE(messages[0].startsWith("Failed to init feature UI element: Rate Err: Code: [-118]"));
-    EXPECT_TRUE(messages.last().startsWith("Failed to update value of feature UI element: Rate Err: Code: [-123]"));
+    EXPECT_TRUE(
+        messages.last().startsWith("Failed to update value of feature UI element: Rate Err: Code: [-123]"));
 }
 
 TEST_F(DoubleSpinBoxTest, MissingFeatureHidesBoxAndCompanionAndFreesTheirSpace)

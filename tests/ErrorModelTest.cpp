@@ -10,8 +10,7 @@
 namespace {
 
 // Runs throwIfError and returns what it threw.
-template <typename Expected>
-Expected thrownBy(int code)
+template <typename Expected> Expected thrownBy(int code)
 {
     try {
         Tovrik::throwIfError(code);
@@ -44,18 +43,30 @@ TEST(ErrorModel, EveryNamedCodeThrowsItsOwnClassWithThatCode)
         const std::type_info& type;
     };
     const Row rows[] = {
-        {-100, typeid(Tovrik::NotInitializedException)},     {-101, typeid(Tovrik::InvalidStateException)},
-        {-102, typeid(Tovrik::NotOpenedException)},          {-103, typeid(Tovrik::NoImageDataAvailableException)},
-        {-104, typeid(Tovrik::NotFoundException)},           {-105, typeid(Tovrik::InvalidParameterException)},
-        {-106, typeid(Tovrik::NotAvailableException)},       {-107, typeid(Tovrik::FunctionNotAvailableException)},
-        {-108, typeid(Tovrik::TimeoutException)},            {-109, typeid(Tovrik::AbortedException)},
-        {-110, typeid(Tovrik::FileOperationFailureException)}, {-111, typeid(Tovrik::FileOperationFatalErrorException)},
-        {-112, typeid(Tovrik::NoAccessException)},           {-113, typeid(Tovrik::WrongBufferSizeException)},
-        {-114, typeid(Tovrik::InvalidBufferException)},      {-115, typeid(Tovrik::ResourceInUseException)},
-        {-116, typeid(Tovrik::NotImplementedException)},     {-117, typeid(Tovrik::InvalidHandleException)},
-        {-118, typeid(Tovrik::IOErrorException)},            {-119, typeid(Tovrik::ParsingErrorException)},
-        {-120, typeid(Tovrik::InvalidValueException)},       {-121, typeid(Tovrik::ResourceExhaustedException)},
-        {-122, typeid(Tovrik::OutOfMemoryException)},        {-123, typeid(Tovrik::BusyException)},
+        {-100, typeid(Tovrik::NotInitializedException)},
+        {-101, typeid(Tovrik::InvalidStateException)},
+        {-102, typeid(Tovrik::NotOpenedException)},
+        {-103, typeid(Tovrik::NoImageDataAvailableException)},
+        {-104, typeid(Tovrik::NotFoundException)},
+        {-105, typeid(Tovrik::InvalidParameterException)},
+        {-106, typeid(Tovrik::NotAvailableException)},
+        {-107, typeid(Tovrik::FunctionNotAvailableException)},
+        {-108, typeid(Tovrik::TimeoutException)},
+        {-109, typeid(Tovrik::AbortedException)},
+        {-110, typeid(Tovrik::FileOperationFailureException)},
+        {-111, typeid(Tovrik::FileOperationFatalErrorException)},
+        {-112, typeid(Tovrik::NoAccessException)},
+        {-113, typeid(Tovrik::WrongBufferSizeException)},
+        {-114, typeid(Tovrik::InvalidBufferException)},
+        {-115, typeid(Tovrik::ResourceInUseException)},
+        {-116, typeid(Tovrik::NotImplementedException)},
+        {-117, typeid(Tovrik::InvalidHandleException)},
+        {-118, typeid(Tovrik::IOErrorException)},
+        {-119, typeid(Tovrik::ParsingErrorException)},
+        {-120, typeid(Tovrik::InvalidValueException)},
+        {-121, typeid(Tovrik::ResourceExhaustedException)},
+        {-122, typeid(Tovrik::OutOfMemoryException)},
+        {-123, typeid(Tovrik::BusyException)},
     };
     for (const Row& row : rows) {
         try {
@@ -64,7 +75,8 @@ TEST(ErrorModel, EveryNamedCodeThrowsItsOwnClassWithThatCode)
         } catch (const Tovrik::GenericException& exception) {
             EXPECT_EQ(typeid(exception), row.type) << row.code;
             EXPECT_EQ(exception.code, row.code);
-            EXPECT_EQ(exception.message, "Code: [" + std::to_string(row.code) + "] - Error description: " + sdkText(row.code));
+            EXPECT_EQ(exception.message,
+                      "Code: [" + std::to_string(row.code) + "] - Error description: " + sdkText(row.code));
         }
     }
 }

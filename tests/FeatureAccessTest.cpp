@@ -43,8 +43,7 @@ protected:
     std::unique_ptr<FeatureAccess> access;
 };
 
-template <typename Exception, typename Call>
-std::string messageOf(Call call)
+template <typename Exception, typename Call> std::string messageOf(Call call)
 {
     try {
         call();
@@ -69,7 +68,8 @@ TEST_F(FeatureAccessTest, UnknownNamesThrowNotFoundExceptExistenceAndInfo)
     EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->isFeatureWritable("Nope"); }), expected);
     EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->setValueAsDouble("Nope", 1); }), expected);
     EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->setValueAsString("Nope", "x"); }), expected);
-    EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->getAvailableEnumEntries("Nope"); }), expected);
+    EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->getAvailableEnumEntries("Nope"); }),
+              expected);
 }
 
 TEST_F(FeatureAccessTest, LaterDuplicateNameWinsAndUnnamedFeaturesAreSkipped)
@@ -173,7 +173,8 @@ TEST_F(FeatureAccessTest, ZeroOrNegativeIncrementOnlyClamps)
 TEST_F(FeatureAccessTest, LimitsOfOtherTypesAreRefusedAfterTheWritabilityQuery)
 {
     double min = 0, max = 0, inc = 0;
-    EXPECT_EQ(messageOf<Tovrik::InvalidParameterException>([&] { access->getValueAndLimits("Mode", &min, &max, &inc); }),
+    EXPECT_EQ(messageOf<Tovrik::InvalidParameterException>(
+                  [&] { access->getValueAndLimits("Mode", &min, &max, &inc); }),
               "Feature type not supporting min/max/inc!");
     camera->injectFault("Mode", SimOperation::IsWritable, -118);
     EXPECT_THROW(access->getValueAndLimits("Mode", &min, &max, &inc), Tovrik::IOErrorException);
@@ -188,7 +189,8 @@ TEST_F(FeatureAccessTest, NonNumericDoubleReadGivesLowestAndLogs)
     EXPECT_EQ(logging.getValueAsDouble("Mode"), std::numeric_limits<double>::lowest());
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].first, PlugInHostLogLevel::Warning);
-    EXPECT_EQ(log[0].second, "Feature Mode is not a integer nor floating point type. Cannot be converted to double type!");
+    EXPECT_EQ(log[0].second,
+              "Feature Mode is not a integer nor floating point type. Cannot be converted to double type!");
     EXPECT_EQ(access->getValueAsDouble("Mode"), std::numeric_limits<double>::lowest()); // no callback: silent
     EXPECT_EQ(access->setValueAsDouble("Serial", 3.5), 3.5); // other types: nothing written
 }

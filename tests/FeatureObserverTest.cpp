@@ -55,10 +55,11 @@ TEST(PluginFeatureObserver, WorkerThreadCallbackIsQueuedToTheReceiversThread)
     QObject receiver;
     QThread* receivedOn = nullptr;
     QString received;
-    QObject::connect(&observer, &PluginFeatureObserver::setChangedFeature, &receiver, [&](const QString& name) {
-        receivedOn = QThread::currentThread();
-        received = name;
-    });
+    QObject::connect(&observer, &PluginFeatureObserver::setChangedFeature, &receiver,
+                     [&](const QString& name) {
+                         receivedOn = QThread::currentThread();
+                         received = name;
+                     });
     std::thread worker([&] {
         std::shared_ptr<Tovrik::Feature> feature = camera->feature("Mode");
         observer.featureUpdated(feature);

@@ -56,12 +56,18 @@ TEST_F(FormTest, ControlsSitInTheirGridCells)
     EXPECT_EQ(cellOf(form.gridLayout_2, form.sb_LineRate), std::make_pair(0, 2));
     EXPECT_EQ(cellOf(form.gridLayout_2, form.sb_ExposureTime), std::make_pair(1, 2));
     const std::pair<QWidget*, std::pair<int, int>> encoderCells[] = {
-        {form.cb_EncoderChannels, {0, 2}},   {form.cb_EncoderSignalType, {1, 2}}, {form.cb_EncoderSourceA, {2, 2}},
-        {form.cb_EncoderSourceB, {3, 2}},    {form.cb_EncoderDirection, {4, 2}},  {form.sb_EncoderDividerFlt, {5, 2}},
-        {form.label_18, {0, 0}},             {form.label_13, {5, 0}},
+        {form.cb_EncoderChannels, {0, 2}},
+        {form.cb_EncoderSignalType, {1, 2}},
+        {form.cb_EncoderSourceA, {2, 2}},
+        {form.cb_EncoderSourceB, {3, 2}},
+        {form.cb_EncoderDirection, {4, 2}},
+        {form.sb_EncoderDividerFlt, {5, 2}},
+        {form.label_18, {0, 0}},
+        {form.label_13, {5, 0}},
     };
     for (const auto& cell : encoderCells)
-        EXPECT_EQ(cellOf(form.gridLayout_4, cell.first), cell.second) << cell.first->objectName().toStdString();
+        EXPECT_EQ(cellOf(form.gridLayout_4, cell.first), cell.second)
+            << cell.first->objectName().toStdString();
     EXPECT_EQ(form.gridLayout_4->verticalSpacing(), 7);
     EXPECT_EQ(cellOf(form.gridLayout, form.ck_invertInputSignal), std::make_pair(0, 3));
 }

@@ -71,7 +71,7 @@ TEST_F(InstallationTest, SupportedCameraGetsTheLineTriggerTabAfterTheHostsTabs)
 TEST_F(InstallationTest, SerialNumberFamilyDecidesSupport)
 {
     const std::pair<const char*, bool> serials[] = {
-        {"40000-0007", true}, {"41999", true},  {"40123-0042", true}, {"39999-1", false},
+        {"40000-0007", true}, {"41999", true},   {"40123-0042", true}, {"39999-1", false},
         {"42000-1", false},   {"-40000", false}, {"ABC-1", false},     {"", false},
     };
     for (const auto& serial : serials) {
@@ -93,9 +93,9 @@ TEST_F(InstallationTest, CameraWithoutSerialNumberIsRefusedSilently)
 TEST_F(InstallationTest, CameraWithoutObservedFeaturesGetsNoPage)
 {
     SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
-    for (const char* name : {"ExposureTime", "AcquisitionLineRate", "TriggerMode", "TriggerSelector",
-                             "EncoderDividerFloat", "EncoderSourceA", "EncoderSourceB", "MasterSlaveMode",
-                             "LineInverter"})
+    for (const char* name :
+         {"ExposureTime", "AcquisitionLineRate", "TriggerMode", "TriggerSelector", "EncoderDividerFloat",
+          "EncoderSourceA", "EncoderSourceB", "MasterSlaveMode", "LineInverter"})
         builder.remove(name);
     EXPECT_FALSE(installOn(builder));
     EXPECT_EQ(tabs.count(), 1);

@@ -33,7 +33,8 @@ protected:
     std::vector<std::string> newWrites()
     {
         std::vector<std::string> all = sdkWrites(*camera);
-        std::vector<std::string> fresh(all.begin() + static_cast<long>(std::min(seen, all.size())), all.end());
+        std::vector<std::string> fresh(all.begin() + static_cast<long>(std::min(seen, all.size())),
+                                       all.end());
         seen = all.size();
         return fresh;
     }

@@ -28,8 +28,9 @@ void saveScreenshot(QWidget* widget, const QString& name)
 TEST_F(PageTest, ConstructionWritesNothingAndReadsOnlyTriggerSourceEntries)
 {
     for (const auto& name : camera->featureNames()) {
-        for (SimOperation operation : {SimOperation::GetValue, SimOperation::GetRange, SimOperation::IsAvailable,
-                                       SimOperation::IsWritable, SimOperation::GetType}) {
+        for (SimOperation operation :
+             {SimOperation::GetValue, SimOperation::GetRange, SimOperation::IsAvailable,
+              SimOperation::IsWritable, SimOperation::GetType}) {
             camera->injectFault(name, operation, -118); // any such read would fail loudly
         }
     }
@@ -141,8 +142,8 @@ TEST_F(PageTest, SlaveLockIsCaseSensitiveAndReadFailuresAreLogged)
     camera->write("MasterSlaveMode", "Master");
     tick();
     EXPECT_TRUE(page->gb_LTUnavailable->isVisible()); // unchanged
-    EXPECT_TRUE(host.messages().last().startsWith(
-        " Error in updating the widget usability for change in \"MasterSlaveMode\" value. Error:Code: [-108]"));
+    EXPECT_TRUE(host.messages().last().startsWith(" Error in updating the widget usability for change in "
+                                                  "\"MasterSlaveMode\" value. Error:Code: [-108]"));
 }
 
 TEST_F(PageTest, UnavailableSourceBIsHiddenButItsLabelStays)

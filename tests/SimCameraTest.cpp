@@ -53,10 +53,11 @@ protected:
 
 TEST_F(SimCameraTest, DefaultCameraHasEveryFeatureThePageUses)
 {
-    for (const char* name : {"AcquisitionLineRate", "ExposureTime", "TriggerSelector", "TriggerMode", "TriggerSource",
-                             "TriggerActivation", "TriggerDivider", "EncoderSelector", "EncoderMode", "EncoderSourceA",
-                             "EncoderSourceB", "EncoderDividerFloat", "LineSelector", "LineMode", "LineInverter",
-                             "MasterSlaveMode", "DeviceSerialNumber"})
+    for (const char* name :
+         {"AcquisitionLineRate", "ExposureTime", "TriggerSelector", "TriggerMode", "TriggerSource",
+          "TriggerActivation", "TriggerDivider", "EncoderSelector", "EncoderMode", "EncoderSourceA",
+          "EncoderSourceB", "EncoderDividerFloat", "LineSelector", "LineMode", "LineInverter",
+          "MasterSlaveMode", "DeviceSerialNumber"})
         EXPECT_TRUE(camera->hasFeature(name)) << name;
     EXPECT_EQ(read("DeviceSerialNumber"), "40123-0042");
     int type = 0;
@@ -75,10 +76,10 @@ TEST_F(SimCameraTest, SelectedFeaturesKeepOneValuePerSelectorEntry)
     EXPECT_EQ(handle("LineInverter")->setValue(true), 0);
     EXPECT_EQ(camera->value("LineInverter", "Line1"), "false");
     EXPECT_EQ(camera->value("LineInverter", "Line2"), "true");
-    EXPECT_EQ(sdkWrites(*camera),
-              (std::vector<std::string>{"TriggerSelector=FrameStart", "TriggerMode[TriggerSelector=FrameStart]=On",
-                                        "TriggerSelector=LineStart", "LineSelector=Line2",
-                                        "LineInverter[LineSelector=Line2]=true"}));
+    EXPECT_EQ(sdkWrites(*camera), (std::vector<std::string>{"TriggerSelector=FrameStart",
+                                                            "TriggerMode[TriggerSelector=FrameStart]=On",
+                                                            "TriggerSelector=LineStart", "LineSelector=Line2",
+                                                            "LineInverter[LineSelector=Line2]=true"}));
 }
 
 TEST_F(SimCameraTest, WritesAreCheckedAndRefusalsLeaveTheValue)
@@ -214,7 +215,9 @@ TEST(SimCameraBuilderTest, JsonVariantChangesSerialValuesRangesAndOmissions)
             "AcquisitionLineRate": {"min": 500, "max": 20000, "increment": 1},
             "LineInverter": {"value": true},
             "Gain": {"type": "float", "min": 0, "max": 24, "increment": 0.1, "value": 6}
-        }})", &error)) << error.toStdString();
+        }})",
+                                  &error))
+        << error.toStdString();
     auto camera = builder.build();
     EXPECT_EQ(camera->value("DeviceSerialNumber"), "39999-7");
     EXPECT_FALSE(camera->hasFeature("MasterSlaveMode"));

@@ -19,7 +19,8 @@ protected:
         path = directory.filePath("red.svg");
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(R"(<svg xmlns="http://www.w3.org/2000/svg" version="1.2" baseProfile="tiny" width="200" height="100" viewBox="0 0 200 100"><rect x="0" y="0" width="200" height="100" fill="#e02020"/></svg>)");
+        file.write(
+            R"(<svg xmlns="http://www.w3.org/2000/svg" version="1.2" baseProfile="tiny" width="200" height="100" viewBox="0 0 200 100"><rect x="0" y="0" width="200" height="100" fill="#e02020"/></svg>)");
     }
 
     QSizeF shownSize() const

@@ -35,7 +35,8 @@ public:
     }
     void logRecord(const PlugInHostLogRecord& record) override
     {
-        entries.push_back({static_cast<int>(record.level), record.message + QLatin1Char('|') + record.details});
+        entries.push_back(
+            {static_cast<int>(record.level), record.message + QLatin1Char('|') + record.details});
     }
     QVector<std::shared_ptr<Tovrik::Feature>> getFeatures(int selector) override
     {
