@@ -1,0 +1,103 @@
+#include "DemoRunner.h"
+
+#include "CameraPanel.h"
+#include "LogPanel.h"
+#include "MainWindow.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// Long enough for the page's once-per-second refresh to pick up the camera's answers.
+constexpr int settleMs = 1200;
+
+} // namespace
+
+DemoRunner::DemoRunner(MainWindow* window, const QString& outputDirectory, QObject* parent)
+    : QObject(parent), m_window(window), m_outputDirectory(outputDirectory)
+{
+    m_steps = {
+        {tr("The page as it opens: internal line trigger"), [] { return true; }, "01-internal.png"},
+        {tr("Operator selects the external encoder signal"), [this] { return click("rb_triggerModeEncoderSignal"); },
+         "02-encoder-1ch-differential.png"},
+        {tr("Signal type single-ended"), [this] { return choose("cb_EncoderSignalType", "Single-Ended (LVCMOS)"); },
+         QString()},
+        {tr("Channel A on Line3"), [this] { return choose("cb_EncoderSourceA", "Line3 - IO Pin 3"); },
+         "03-encoder-1ch-single-line3.png"},
+        {tr("Channel A on Line4"), [this] { return choose("cb_EncoderSourceA", "Line4 - IO Pin 8"); },
+         "04-encoder-1ch-single-line4.png"},
+        {tr("Two encoder channels"), [this] { return choose("cb_EncoderChannels", "2"); },
+         "05-encoder-2ch-differential.png"},
+        {tr("Direction counter-clockwise"), [this] { return choose("cb_EncoderDirection", "Counter-Clockwise"); },
+         QString()},
+        {tr("Another tool makes the camera a slave"),
+         [this] { return m_window->cameraPanel()->writeValue("MasterSlaveMode", "Slave") == 0; }, "06-slave.png"},
+        {tr("And a master again"),
+         [this] { return m_window->cameraPanel()->writeValue("MasterSlaveMode", "Master") == 0; },
+         "07-master-again.png"},
+    };
+}
+
+void DemoRunner::start()
+{
+    QDir().mkpath(m_outputDirectory);
+    std::printf("Headless demo: screenshots go to %s\n", qPrintable(QDir(m_outputDirectory).absolutePath()));
+    QTimer::singleShot(settleMs, this, [this] { runStep(0); });
+}
+
+void DemoRunner::runStep(size_t index)
+{
+    if (index >= m_steps.size()) {
+        finish();
+        return;
+    }
+    const Step& step = m_steps[index];
+    const bool done = step.action();
+    if (!done)
+        ++m_failures;
+    std::printf("step %zu: %s%s\n", index + 1, qPrintable(step.description), done ? "" : "  (control not found)");
+    std::fflush(stdout);
+    QTimer::singleShot(settleMs, this, [this, index] {
+        const QString name = m_steps[index].screenshot;
+        if (!name.isEmpty()) {
+            const QString path = QDir(m_outputDirectory).filePath(name);
+            m_window->grab().save(path);
+            std::printf("        saved %s\n", qPrintable(path));
+        }
+        runStep(index + 1);
+    });
+}
+
+void DemoRunner::finish()
+{
+    std::printf("\nHost log:\n");
+    for (const QString& message : m_window->logPanel()->messages())
+        std::printf("  %s\n", qPrintable(message));
+    std::printf("\nCamera write journal:\n%s\n", qPrintable(m_window->cameraPanel()->journalText()));
+    std::fflush(stdout);
+    emit finished(m_failures == 0 ? 0 : 1);
+}
+
+bool DemoRunner::choose(const char* comboName, const QString& text)
+{
+    auto* box = m_window->acquisitionControl()->findChild<QComboBox*>(QString::fromLatin1(comboName));
+    if (!box || box->findText(text) < 0)
+        return false;
+    box->setCurrentIndex(box->findText(text));
+    return true;
+}
+
+bool DemoRunner::click(const char* buttonName)
+{
+    auto* button = m_window->acquisitionControl()->findChild<QAbstractButton*>(QString::fromLatin1(buttonName));
+    if (!button)
+        return false;
+    button->click();
+    return true;
+}

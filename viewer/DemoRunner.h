@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class MainWindow;
+
+// A short scripted walk through the page for machines without a screen: operator actions,
+// a screenshot after each (once the page's next refresh has passed), then the log and journal.
+class DemoRunner : public QObject
+{
+    Q_OBJECT
+
+public:
+    DemoRunner(MainWindow* window, const QString& outputDirectory, QObject* parent = nullptr);
+
+    void start();
+
+signals:
+    void finished(int exitCode);
+
+private:
+    struct Step
+    {
+        QString description;
+        std::function<bool()> action;
+        QString screenshot;
+    };
+
+    void runStep(size_t index);
+    void finish();
+    bool choose(const char* comboName, const QString& text);
+    bool click(const char* buttonName);
+
+    MainWindow* m_window;
+    QString m_outputDirectory;
+    std::vector<Step> m_steps;
+    int m_failures = 0;
+};

@@ -1,0 +1,142 @@
+#include "MainWindow.h"
+
+#include "CameraPanel.h"
+#include "LogPanel.h"
+#include "SimCamera.h"
+#include "ViewerExtensionInterface.h"
+#include "ViewerHost.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLibrary>
+#include <QPluginLoader>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+
+MainWindow::MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterfaceVersion, const QString& cameraSource,
+                       QWidget* parent)
+    : QMainWindow(parent), m_camera(std::move(camera))
+{
+    setWindowTitle(tr("Line Trigger Viewer"));
+    m_host = new ViewerHost(hostInterfaceVersion, this);
+    m_host->setFeatures(m_camera->features());
+
+    auto* horizontal = new QSplitter(Qt::Horizontal, this);
+    auto* vertical = new QSplitter(Qt::Vertical, horizontal);
+    m_tabs = new QTabWidget(vertical);
+    m_tabs->setObjectName(QStringLiteral("Acquisition Control"));
+    m_tabs->addTab(createDeviceTab(cameraSource), tr("Device"));
+    m_logPanel = new LogPanel(vertical);
+    vertical->setStretchFactor(0, 4);
+    vertical->setStretchFactor(1, 1);
+    m_cameraPanel = new CameraPanel(m_camera, horizontal);
+    horizontal->setStretchFactor(0, 3);
+    horizontal->setStretchFactor(1, 2);
+    setCentralWidget(horizontal);
+
+    // Pages are parented here until the tab widget takes them.
+    m_pageParent = new QWidget(this);
+    m_pageParent->hide();
+    m_host->setWidget(QString(), m_pageParent);
+    m_host->setWidget(QStringLiteral("Acquisition Control"), m_tabs);
+
+    connect(m_host, &ViewerHost::logged, m_logPanel, &LogPanel::append);
+    statusBar()->showMessage(tr("No extension loaded"));
+    resize(1560, 1040);
+}
+
+MainWindow::~MainWindow()
+{
+    unloadExtension();
+}
+
+bool MainWindow::loadExtension(const QString& directory)
+{
+    const QDir dir(directory);
+    if (!dir.exists()) {
+        refuse(tr("Plug-in folder %1 does not exist.").arg(QDir::toNativeSeparators(directory)));
+        return false;
+    }
+    QStringList problems;
+    for (const QFileInfo& file : dir.entryInfoList(QDir::Files, QDir::Name)) {
+        if (!QLibrary::isLibrary(file.fileName()))
+            continue;
+        auto loader = std::make_unique<QPluginLoader>(file.absoluteFilePath());
+        if (!loader->load()) {
+            problems << tr("%1 could not be loaded: %2").arg(file.fileName(), loader->errorString());
+            continue;
+        }
+        auto* extension = qobject_cast<ViewerExtensionInterface*>(loader->instance());
+        if (!extension) {
+            problems << tr("%1 is not a viewer extension.").arg(file.fileName());
+            loader->unload();
+            continue;
+        }
+        m_loader = std::move(loader);
+        m_extensionObject = m_loader->instance();
+        m_extension = extension;
+        const int tabsBefore = m_tabs->count();
+        if (!m_extension->initialize(m_host)) {
+            refuse(tr("%1 declined to install its page (host interface version %2; the log above may say why: "
+                      "unsupported camera family, none of the page's features, or no tab widget).")
+                       .arg(file.fileName())
+                       .arg(m_host->getInterfaceVersion()));
+            return false;
+        }
+        if (m_tabs->count() > tabsBefore)
+            m_tabs->setCurrentIndex(m_tabs->count() - 1);
+        const QString text = tr("Loaded %1: page \"%2\" installed.").arg(file.fileName(), m_tabs->tabText(m_tabs->count() - 1));
+        m_host->log(PlugInHostLogLevel::Info, text);
+        statusBar()->showMessage(text);
+        return true;
+    }
+    for (const QString& problem : problems)
+        m_host->log(PlugInHostLogLevel::Warning, problem);
+    refuse(tr("No viewer extension found in %1.").arg(QDir::toNativeSeparators(directory)));
+    return false;
+}
+
+void MainWindow::unloadExtension()
+{
+    if (m_extension && m_extensionObject)
+        m_extension->deinitialize(m_host);
+    m_extension = nullptr;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    unloadExtension();
+    event->accept();
+}
+
+QWidget* MainWindow::createDeviceTab(const QString& cameraSource)
+{
+    auto* tab = new QWidget;
+    auto* form = new QFormLayout(tab);
+    const auto row = [&](const QString& label, const std::string& feature) {
+        auto* value = new QLabel(QString::fromStdString(m_camera->value(feature)), tab);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        form->addRow(label, value);
+    };
+    row(tr("Vendor"), "DeviceVendorName");
+    row(tr("Model"), "DeviceModelName");
+    row(tr("Serial number"), "DeviceSerialNumber");
+    row(tr("Firmware"), "DeviceFirmwareVersion");
+    form->addRow(tr("Camera"), new QLabel(cameraSource, tab));
+    form->addRow(tr("Change notifications"),
+                 new QLabel(m_camera->notifyMode() == SimNotifyMode::Thread ? tr("from the SDK's notification thread")
+                                                                            : tr("on the writing thread"),
+                            tab));
+    form->addRow(tr("Host interface version"), new QLabel(QString::number(m_host->getInterfaceVersion()), tab));
+    return tab;
+}
+
+void MainWindow::refuse(const QString& reason)
+{
+    m_host->log(PlugInHostLogLevel::Error, reason);
+    statusBar()->showMessage(reason);
+}

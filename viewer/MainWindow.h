@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class CameraPanel;
+class LogPanel;
+class QPluginLoader;
+class QTabWidget;
+class SimCamera;
+class ViewerExtensionInterface;
+class ViewerHost;
+
+// The viewer: an "Acquisition Control" tab widget that extensions add pages to, the host log and
+// the simulated camera's panel.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterfaceVersion, const QString& cameraSource,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Loads the first viewer extension found in directory and initializes it; false on any refusal,
+    // which is logged and shown on the status bar.
+    bool loadExtension(const QString& directory);
+    void unloadExtension();
+
+    QTabWidget* acquisitionControl() const { return m_tabs; }
+    LogPanel* logPanel() const { return m_logPanel; }
+    CameraPanel* cameraPanel() const { return m_cameraPanel; }
+    ViewerHost* host() const { return m_host; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* createDeviceTab(const QString& cameraSource);
+    void refuse(const QString& reason);
+
+    std::shared_ptr<SimCamera> m_camera;
+    ViewerHost* m_host = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    LogPanel* m_logPanel = nullptr;
+    CameraPanel* m_cameraPanel = nullptr;
+    QWidget* m_pageParent = nullptr;
+    std::unique_ptr<QPluginLoader> m_loader;
+    QPointer<QObject> m_extensionObject;
+    ViewerExtensionInterface* m_extension = nullptr;
+};
