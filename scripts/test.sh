@@ -9,7 +9,9 @@ extra=()
 if [ "${SANITIZE:-0}" = 1 ]; then
     build_dir=${BUILD_DIR:-build-asan}
     extra+=(-DLINETRIGGER_SANITIZE=ON -DLINETRIGGER_BUILD_BENCHMARKS=OFF)
-    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+    # Full unwinding: Qt's libraries have no frame pointers, and suppressions match on whole stacks.
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:fast_unwind_on_malloc=0}
+    export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
     export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 fi
 cmake -S . -B "$build_dir" -G Ninja "${extra[@]}"

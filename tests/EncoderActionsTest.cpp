@@ -545,7 +545,10 @@ INSTANTIATE_TEST_SUITE_P(
         Derivation{"Line4", "Line2", "1", "Differential (RS422)", true,
                    "Invalid Encoder input channel combination. Channel A is Line 4 and Channel B is Line 2"},
         Derivation{"Line2", "Line2", "1", "Differential (RS422)", true, ""},
-        Derivation{"Line1", "Line3", "1", "Differential (RS422)", true, ""}));
+        Derivation{"Line1", "Line3", "1", "Differential (RS422)", true, ""}),
+    [](const ::testing::TestParamInfo<Derivation>& info) {
+        return std::string("A") + info.param.a + "_B" + info.param.b;
+    });
 
 TEST_F(EncoderActionsTest, ChannelBoxShowingTwoFallsBackToOneForASingleChannelCamera)
 {
