@@ -18,11 +18,20 @@ SvgView::~SvgView() = default;
 
 bool SvgView::loadSvg(const QString& fileName, const int& width)
 {
-    auto* item = new QGraphicsSvgItem(fileName);
-    if (!item->renderer()->isValid()) {
-        delete item;
-        return false;
+    QSvgRenderer* renderer = m_renderers.value(fileName);
+    if (!renderer) {
+        renderer = new QSvgRenderer(fileName, this);
+        if (!renderer->isValid()) {
+            delete renderer;
+            return false;
+        }
+        m_renderers.insert(fileName, renderer);
     }
+    // The same drawing at the same width is already shown exactly as a reload would show it.
+    if (m_svgItem && m_fileName == fileName && m_width == width)
+        return true;
+    auto* item = new QGraphicsSvgItem;
+    item->setSharedRenderer(renderer);
     // Qt 5.15 ignores HighQualityAntialiasing; the hint stays for hosts on older Qt.
     QT_WARNING_PUSH
     QT_WARNING_DISABLE_DEPRECATED
@@ -33,6 +42,7 @@ bool SvgView::loadSvg(const QString& fileName, const int& width)
 
     m_svgItem = item;
     m_fileName = fileName;
+    m_width = width;
     m_svgItem->setCacheMode(QGraphicsItem::NoCache, QSize());
     m_svgItem->setZValue(0);
     scene()->addItem(m_svgItem);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QGraphicsView>
+#include <QHash>
 #include <QImage>
 
 class QGraphicsSvgItem;
+class QSvgRenderer;
 
 // Shows one SVG drawing scaled uniformly to a given width; paints it in grey while disabled.
 class SvgView : public QGraphicsView
@@ -26,4 +28,7 @@ private:
     QGraphicsSvgItem* m_svgItem = nullptr;
     QImage m_disabledImage;
     QString m_fileName;
+    int m_width = 0;
+    // Each drawing is parsed once per view; its items share the renderer.
+    QHash<QString, QSvgRenderer*> m_renderers;
 };

@@ -301,8 +301,10 @@ void LineTriggerWidget::updateEncoderDiagram()
         m_svgView->loadSvg(path, m_diagramWidth);
         m_svgView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_svgView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        const QPixmap pixmap = QPixmap(path).scaledToWidth(m_diagramWidth, Qt::FastTransformation);
-        m_svgView->setFixedSize(pixmap.size());
+        auto size = m_diagramSizes.find(path);
+        if (size == m_diagramSizes.end())
+            size = m_diagramSizes.insert(path, QPixmap(path).scaledToWidth(m_diagramWidth, Qt::FastTransformation).size());
+        m_svgView->setFixedSize(*size);
     } catch (const std::exception& exception) {
         report(QStringLiteral(
                    "Error in updating and displaying the respective image of selected encoder signal setup."),

@@ -79,4 +79,6 @@ private:
     int m_diagramWidth = 650;
     bool m_diagramShown = false;
     SvgView* m_svgView = nullptr;
+    // Fixed view size per drawing, decoded once per page.
+    QMap<QString, QSize> m_diagramSizes;
 };
