@@ -128,8 +128,9 @@ void BM_TickAllObservedChanged(benchmark::State& state)
 {
     ShownPage shown;
     shown.page->rb_triggerModeEncoderSignal->click();
-    const QStringList observed{"ExposureTime",   "AcquisitionLineRate", "TriggerMode",     "TriggerSelector", "EncoderDividerFloat",
-                               "EncoderSourceA", "EncoderSourceB",      "MasterSlaveMode", "LineInverter"};
+    const QStringList observed{"ExposureTime",    "AcquisitionLineRate", "TriggerMode",
+                               "TriggerSelector", "EncoderDividerFloat", "EncoderSourceA",
+                               "EncoderSourceB",  "MasterSlaveMode",     "LineInverter"};
     for (auto _ : state) {
         state.PauseTiming();
         for (const QString& name : observed)

@@ -337,6 +337,12 @@ void SimCamera::waitForNotifications()
     m_queueCondition.wait(lock, [this] { return m_stop || (m_queue.empty() && !m_delivering); });
 }
 
+void SimCamera::setKeepObserversAfterUnregister(bool keep)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    m_keepObservers = keep;
+}
+
 size_t SimCamera::observerCount(const std::string& name) const
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);

@@ -73,6 +73,9 @@ public:
     // Blocks until every queued notification has been delivered.
     void waitForNotifications();
     size_t observerCount(const std::string& name) const;
+    // Like an SDK that releases registrations late: unregisterObserver succeeds but the observer
+    // keeps being called.
+    void setKeepObserversAfterUnregister(bool keep);
     uint64_t notificationCount() const;
 
     // Shortest text that reads back to the same double.
@@ -137,6 +140,7 @@ private:
     int m_sequence = 0;
     std::map<std::pair<std::string, SimOperation>, Fault> m_faults;
     SimNotifyMode m_mode;
+    bool m_keepObservers = false;
 
     // Guards the queue, the busy flag and the stop flag.
     mutable std::mutex m_queueMutex;

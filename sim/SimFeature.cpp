@@ -94,6 +94,8 @@ int SimFeature::registerObserver(std::shared_ptr<Tovrik::FeatureObserverInterfac
 int SimFeature::unregisterObserver(std::shared_ptr<Tovrik::FeatureObserverInterface> observer)
 {
     SIM_ENTER(UnregisterObserver);
+    if (camera.m_keepObservers)
+        return 0;
     const auto it = std::find(state.observers.begin(), state.observers.end(), observer);
     if (it == state.observers.end())
         return statusNotFound;

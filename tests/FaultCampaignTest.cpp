@@ -17,17 +17,21 @@ const QStringList knownPatterns{
     R"(Error in getting EncoderSourceA values\.)" + exceptionText,
     R"(Error in getting EncoderSourceB values\.)" + exceptionText,
     R"(Error in getting the "EncoderSourceB" value\. Error: )" + exceptionText,
-    R"( Error in updating the widget usability for change in "MasterSlaveMode" value\. Error:)" + exceptionText,
+    R"( Error in updating the widget usability for change in "MasterSlaveMode" value\. Error:)" +
+        exceptionText,
     R"(Error in enabling (internal line trigger mode|external encoder trigger mode|and activating the right signal mode container))" +
         exceptionText,
-    R"(Error in updating and displaying the respective image of selected encoder signal setup\.)" + exceptionText,
-    R"(Error in setting the Encoder channel to 1\. Unable to set a Trigger Control parameter\.)" + exceptionText,
+    R"(Error in updating and displaying the respective image of selected encoder signal setup\.)" +
+        exceptionText,
+    R"(Error in setting the Encoder channel to 1\. Unable to set a Trigger Control parameter\.)" +
+        exceptionText,
     R"(Error of parameter setting in (trigger|encoder|line) selector part by setting encoder signal type = differential\. )" +
         exceptionText,
     R"(Configuration error of parameters \(in (trigger|encoder|line) selector part\)  during setting encoder mode = single-ended)" +
         exceptionText,
     R"(Feature: LineInvertor - Error in inverting the Encoder input signal Channel A\. )" + exceptionText,
-    R"(Error in setting the selected line input .* for source A in theFeature: EncoderSourceA)" + exceptionText,
+    R"(Error in setting the selected line input .* for source A in theFeature: EncoderSourceA)" +
+        exceptionText,
     R"(Error in setting the selected line input .* for Source B in the Encoder Mode)" + exceptionText,
     R"(Invalid Encoder input channel combination\. Channel A is Line [34] and Channel B is Line 2)",
     R"(Error in initializing the parameters Encoder signal and Encoder channel type\.)" + exceptionText,
@@ -56,17 +60,17 @@ bool isKnownMessage(const QString& message)
 }
 
 const char* const pageFeatures[] = {
-    "AcquisitionLineRate", "ExposureTime",        "TriggerSelector", "TriggerMode",    "TriggerSource",
-    "TriggerActivation",   "TriggerDivider",      "EncoderSelector", "EncoderMode",    "EncoderSourceA",
-    "EncoderSourceB",      "EncoderDividerFloat", "LineSelector",    "LineMode",       "LineInverter",
-    "MasterSlaveMode",
+    "AcquisitionLineRate", "ExposureTime",      "TriggerSelector", "TriggerMode",
+    "TriggerSource",       "TriggerActivation", "TriggerDivider",  "EncoderSelector",
+    "EncoderMode",         "EncoderSourceA",    "EncoderSourceB",  "EncoderDividerFloat",
+    "LineSelector",        "LineMode",          "LineInverter",    "MasterSlaveMode",
 };
 
 const SimOperation operations[] = {
-    SimOperation::GetName,    SimOperation::GetDescription, SimOperation::GetEntryDescriptions,
-    SimOperation::GetType,    SimOperation::RegisterObserver, SimOperation::UnregisterObserver,
-    SimOperation::GetValue,   SimOperation::GetEntries,     SimOperation::SetValue,
-    SimOperation::GetRange,   SimOperation::GetIncrement,   SimOperation::IsWritable,
+    SimOperation::GetName,     SimOperation::GetDescription,   SimOperation::GetEntryDescriptions,
+    SimOperation::GetType,     SimOperation::RegisterObserver, SimOperation::UnregisterObserver,
+    SimOperation::GetValue,    SimOperation::GetEntries,       SimOperation::SetValue,
+    SimOperation::GetRange,    SimOperation::GetIncrement,     SimOperation::IsWritable,
     SimOperation::IsAvailable, SimOperation::IsEntryAvailable,
 };
 
@@ -100,8 +104,8 @@ TEST_F(FaultCampaignTest, EveryFaultOfEveryFeatureOperationIsSurvivedAndExplaine
                     ++loggedCases;
                 for (const TestHost::Entry& entry : host.entries) {
                     EXPECT_TRUE(isKnownMessage(entry.message))
-                        << feature << " operation " << static_cast<int>(operation) << " status " << status << ": "
-                        << entry.message.toStdString();
+                        << feature << " operation " << static_cast<int>(operation) << " status " << status
+                        << ": " << entry.message.toStdString();
                     EXPECT_TRUE(entry.level == 0 || entry.level == 1);
                 }
             }

@@ -18,8 +18,9 @@ struct PageAction
 
 inline const QStringList& observedFeatureNames()
 {
-    static const QStringList names{"ExposureTime",   "AcquisitionLineRate", "TriggerMode",     "TriggerSelector", "EncoderDividerFloat",
-                                   "EncoderSourceA", "EncoderSourceB",      "MasterSlaveMode", "LineInverter"};
+    static const QStringList names{"ExposureTime",    "AcquisitionLineRate", "TriggerMode",
+                                   "TriggerSelector", "EncoderDividerFloat", "EncoderSourceA",
+                                   "EncoderSourceB",  "MasterSlaveMode",     "LineInverter"};
     return names;
 }
 
@@ -34,22 +35,68 @@ inline void fullRefresh(LineTriggerWidget& page)
 inline const std::vector<PageAction>& pageActions()
 {
     static const std::vector<PageAction> actions{
-        {"encoder mode", [](LineTriggerWidget& p) { p.rb_triggerModeEncoderSignal->click(); }},
-        {"internal mode", [](LineTriggerWidget& p) { p.rb_triggerModeinternal->click(); }},
-        {"channels 2", [](LineTriggerWidget& p) { p.cb_EncoderChannels->setCurrentText("2"); }},
-        {"channels 1", [](LineTriggerWidget& p) { p.cb_EncoderChannels->setCurrentText("1"); }},
-        {"single-ended", [](LineTriggerWidget& p) { p.cb_EncoderSignalType->setCurrentText("Single-Ended (LVCMOS)"); }},
-        {"differential", [](LineTriggerWidget& p) { p.cb_EncoderSignalType->setCurrentText("Differential (RS422)"); }},
-        {"source A Line3", [](LineTriggerWidget& p) { p.cb_EncoderSourceA->setCurrentText("Line3 - IO Pin 3"); }},
-        {"source A Line4", [](LineTriggerWidget& p) { p.cb_EncoderSourceA->setCurrentText("Line4 - IO Pin 8"); }},
-        {"source A Line1", [](LineTriggerWidget& p) { p.cb_EncoderSourceA->setCurrentText("Line1 - IO Pin 1,6"); }},
-        {"source A Off", [](LineTriggerWidget& p) { p.cb_EncoderSourceA->setCurrentText("Off"); }},
-        {"source B Line2", [](LineTriggerWidget& p) { p.cb_EncoderSourceB->setCurrentText("Line2 - IO Pin 2,7"); }},
-        {"source B Off", [](LineTriggerWidget& p) { p.cb_EncoderSourceB->setCurrentText("Off"); }},
-        {"counter-clockwise", [](LineTriggerWidget& p) { p.cb_EncoderDirection->setCurrentIndex(1); }},
-        {"clockwise", [](LineTriggerWidget& p) { p.cb_EncoderDirection->setCurrentIndex(0); }},
-        {"full refresh", [](LineTriggerWidget& p) { fullRefresh(p); }},
-        {"hide and show", [](LineTriggerWidget& p) {
+        {"encoder mode",
+         [](LineTriggerWidget& p) {
+             p.rb_triggerModeEncoderSignal->click();
+         }},
+        {"internal mode",
+         [](LineTriggerWidget& p) {
+             p.rb_triggerModeinternal->click();
+         }},
+        {"channels 2",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderChannels->setCurrentText("2");
+         }},
+        {"channels 1",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderChannels->setCurrentText("1");
+         }},
+        {"single-ended",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderSignalType->setCurrentText("Single-Ended (LVCMOS)");
+         }},
+        {"differential",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderSignalType->setCurrentText("Differential (RS422)");
+         }},
+        {"source A Line3",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderSourceA->setCurrentText("Line3 - IO Pin 3");
+         }},
+        {"source A Line4",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderSourceA->setCurrentText("Line4 - IO Pin 8");
+         }},
+        {"source A Line1",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderSourceA->setCurrentText("Line1 - IO Pin 1,6");
+         }},
+        {"source A Off",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderSourceA->setCurrentText("Off");
+         }},
+        {"source B Line2",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderSourceB->setCurrentText("Line2 - IO Pin 2,7");
+         }},
+        {"source B Off",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderSourceB->setCurrentText("Off");
+         }},
+        {"counter-clockwise",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderDirection->setCurrentIndex(1);
+         }},
+        {"clockwise",
+         [](LineTriggerWidget& p) {
+             p.cb_EncoderDirection->setCurrentIndex(0);
+         }},
+        {"full refresh",
+         [](LineTriggerWidget& p) {
+             fullRefresh(p);
+         }},
+        {"hide and show",
+         [](LineTriggerWidget& p) {
              p.hide();
              p.show();
          }},

@@ -69,7 +69,8 @@ TEST(Viewer, ValueChangedInTheCameraPanelReachesThePageAtTheNextTick)
     EXPECT_EQ(direction->currentText(), "Clockwise");
     QMetaObject::invokeMethod(page, "updateTimer"); // the next tick
     EXPECT_EQ(direction->currentText(), "Counter-Clockwise");
-    EXPECT_TRUE(window.cameraPanel()->journalText().contains("LineInverter [LineSelector=Line1] = true   by another tool"));
+    EXPECT_TRUE(window.cameraPanel()->journalText().contains(
+        "LineInverter [LineSelector=Line1] = true   by another tool"));
 
     window.cameraPanel()->writeValue("MasterSlaveMode", "Slave");
     camera->waitForNotifications();
