@@ -153,6 +153,23 @@ void BM_BareFormShown(benchmark::State& state)
 }
 BENCHMARK(BM_BareFormShown)->Unit(benchmark::kMicrosecond);
 
+// The bare form with the page's disabled-look style sheet: how much of start-up that alone costs.
+void BM_BareFormWithStyleSheetShown(benchmark::State& state)
+{
+    const QString styleSheet = QStringLiteral("QPushButton:disabled, QLineEdit:disabled, QComboBox:disabled, "
+                                              "QDoubleSpinBox:disabled, QSpinBox:disabled, QGroupBox:disabled, "
+                                              "QLabel:disabled { color: gray }");
+    for (auto _ : state) {
+        QWidget widget;
+        widget.setStyleSheet(styleSheet);
+        Ui::LineTriggerWidget form;
+        form.setupUi(&widget);
+        widget.show();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_BareFormWithStyleSheetShown)->Unit(benchmark::kMicrosecond);
+
 void BM_PluginLoadInitializeAndShow(benchmark::State& state)
 {
     auto camera = SimCameraBuilder::lineScanCamera().build();

@@ -22,5 +22,7 @@ for label, name, base in rows:
     print(f"| {label} | {times[name]:.0f} | {times[name] / base:.2f} R per action |")
 startup = times["BM_PluginLoadInitializeAndShow"] / times["BM_BareFormShown"]
 print(f"| plug-in load + initialize + first show | {times['BM_PluginLoadInitializeAndShow']:.0f} | {startup:.2f} x bare form |")
+styled = times["BM_BareFormWithStyleSheetShown"] / times["BM_BareFormShown"]
+print(f"| bare form with the page's style sheet | {times['BM_BareFormWithStyleSheetShown']:.0f} | {styled:.2f} x bare form |")
 throughput = rates["BM_ObserverThroughput"] / rates["BM_PlainQueuedSignalThroughput"]
 print(f"| observer throughput | {rates['BM_ObserverThroughput'] / 1e6:.2f} M/s | {throughput:.2f} x plain queued signal |")

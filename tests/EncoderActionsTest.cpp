@@ -499,6 +499,11 @@ struct Derivation
     const char* log;
 };
 
+void PrintTo(const Derivation& row, std::ostream* out)
+{
+    *out << "A " << row.a << ", B " << row.b;
+}
+
 class DerivationTest : public PageFixture, public ::testing::WithParamInterface<Derivation>
 {
 };
