@@ -20,12 +20,18 @@ namespace {
 QString typeName(int type)
 {
     switch (type) {
-    case Tovrik::FeatureTypeBoolean: return QStringLiteral("Boolean");
-    case Tovrik::FeatureTypeInteger: return QStringLiteral("Integer");
-    case Tovrik::FeatureTypeFloat: return QStringLiteral("Float");
-    case Tovrik::FeatureTypeString: return QStringLiteral("String");
-    case Tovrik::FeatureTypeEnumeration: return QStringLiteral("Enumeration");
-    default: return QStringLiteral("Other");
+    case Tovrik::FeatureTypeBoolean:
+        return QStringLiteral("Boolean");
+    case Tovrik::FeatureTypeInteger:
+        return QStringLiteral("Integer");
+    case Tovrik::FeatureTypeFloat:
+        return QStringLiteral("Float");
+    case Tovrik::FeatureTypeString:
+        return QStringLiteral("String");
+    case Tovrik::FeatureTypeEnumeration:
+        return QStringLiteral("Enumeration");
+    default:
+        return QStringLiteral("Other");
     }
 }
 
@@ -97,7 +103,8 @@ CameraPanel::CameraPanel(std::shared_ptr<SimCamera> camera, QWidget* parent)
 
 int CameraPanel::writeValue(const QString& feature, const QString& value, const QString& selectorEntry)
 {
-    const int status = m_camera->write(feature.toStdString(), value.toStdString(), selectorEntry.toStdString());
+    const int status =
+        m_camera->write(feature.toStdString(), value.toStdString(), selectorEntry.toStdString());
     m_writeResult->setText(status == 0 ? tr("%1 = %2 written").arg(feature, value)
                                        : tr("%1 refused the value (status %2)").arg(feature).arg(status));
     refresh();
@@ -115,7 +122,8 @@ void CameraPanel::refresh()
             item->setText(1, QString());
             for (int c = 0; c < item->childCount(); ++c) {
                 QTreeWidgetItem* child = item->child(c);
-                child->setText(1, QString::fromStdString(m_camera->value(name, child->data(0, Qt::UserRole).toString().toStdString())));
+                child->setText(1, QString::fromStdString(m_camera->value(
+                                      name, child->data(0, Qt::UserRole).toString().toStdString())));
             }
         }
         item->setText(3, yesNo(m_camera->isWritable(name)));
@@ -128,9 +136,13 @@ void CameraPanel::refresh()
     }
     for (size_t i = m_journalShown; i < journal.size(); ++i) {
         const SimJournalEntry& entry = journal[i];
-        QString line = QStringLiteral("%1  %2%3 = %4").arg(entry.sequence, 4).arg(QString::fromStdString(entry.feature),
-                          entry.selector.empty() ? QString() : QStringLiteral(" [%1]").arg(QString::fromStdString(entry.selector)),
-                          QString::fromStdString(entry.value));
+        QString line = QStringLiteral("%1  %2%3 = %4")
+                           .arg(entry.sequence, 4)
+                           .arg(QString::fromStdString(entry.feature),
+                                entry.selector.empty()
+                                    ? QString()
+                                    : QStringLiteral(" [%1]").arg(QString::fromStdString(entry.selector)),
+                                QString::fromStdString(entry.value));
         if (entry.status != 0)
             line += QStringLiteral("   refused (%1)").arg(entry.status);
         if (entry.external)
@@ -158,7 +170,7 @@ void CameraPanel::rebuildTree()
             for (const std::string& entry : m_camera->selectorEntries(name)) {
                 auto* child = new QTreeWidgetItem(item);
                 child->setText(0, QStringLiteral("%1 = %2").arg(QString::fromStdString(definition.selector),
-                                                               QString::fromStdString(entry)));
+                                                                QString::fromStdString(entry)));
                 child->setData(0, Qt::UserRole, QString::fromStdString(entry));
             }
             item->setExpanded(true);

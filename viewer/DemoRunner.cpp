@@ -24,20 +24,21 @@ DemoRunner::DemoRunner(MainWindow* window, const QString& outputDirectory, QObje
 {
     m_steps = {
         {tr("The page as it opens: internal line trigger"), [] { return true; }, "01-internal.png"},
-        {tr("Operator selects the external encoder signal"), [this] { return click("rb_triggerModeEncoderSignal"); },
-         "02-encoder-1ch-differential.png"},
-        {tr("Signal type single-ended"), [this] { return choose("cb_EncoderSignalType", "Single-Ended (LVCMOS)"); },
-         QString()},
+        {tr("Operator selects the external encoder signal"),
+         [this] { return click("rb_triggerModeEncoderSignal"); }, "02-encoder-1ch-differential.png"},
+        {tr("Signal type single-ended"),
+         [this] { return choose("cb_EncoderSignalType", "Single-Ended (LVCMOS)"); }, QString()},
         {tr("Channel A on Line3"), [this] { return choose("cb_EncoderSourceA", "Line3 - IO Pin 3"); },
          "03-encoder-1ch-single-line3.png"},
         {tr("Channel A on Line4"), [this] { return choose("cb_EncoderSourceA", "Line4 - IO Pin 8"); },
          "04-encoder-1ch-single-line4.png"},
         {tr("Two encoder channels"), [this] { return choose("cb_EncoderChannels", "2"); },
          "05-encoder-2ch-differential.png"},
-        {tr("Direction counter-clockwise"), [this] { return choose("cb_EncoderDirection", "Counter-Clockwise"); },
-         QString()},
+        {tr("Direction counter-clockwise"),
+         [this] { return choose("cb_EncoderDirection", "Counter-Clockwise"); }, QString()},
         {tr("Another tool makes the camera a slave"),
-         [this] { return m_window->cameraPanel()->writeValue("MasterSlaveMode", "Slave") == 0; }, "06-slave.png"},
+         [this] { return m_window->cameraPanel()->writeValue("MasterSlaveMode", "Slave") == 0; },
+         "06-slave.png"},
         {tr("And a master again"),
          [this] { return m_window->cameraPanel()->writeValue("MasterSlaveMode", "Master") == 0; },
          "07-master-again.png"},
@@ -61,7 +62,8 @@ void DemoRunner::runStep(size_t index)
     const bool done = step.action();
     if (!done)
         ++m_failures;
-    std::printf("step %zu: %s%s\n", index + 1, qPrintable(step.description), done ? "" : "  (control not found)");
+    std::printf("step %zu: %s%s\n", index + 1, qPrintable(step.description),
+                done ? "" : "  (control not found)");
     std::fflush(stdout);
     QTimer::singleShot(settleMs, this, [this, index] {
         const QString name = m_steps[index].screenshot;
@@ -95,7 +97,8 @@ bool DemoRunner::choose(const char* comboName, const QString& text)
 
 bool DemoRunner::click(const char* buttonName)
 {
-    auto* button = m_window->acquisitionControl()->findChild<QAbstractButton*>(QString::fromLatin1(buttonName));
+    auto* button =
+        m_window->acquisitionControl()->findChild<QAbstractButton*>(QString::fromLatin1(buttonName));
     if (!button)
         return false;
     button->click();

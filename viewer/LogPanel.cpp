@@ -21,7 +21,8 @@ void LogPanel::append(PlugInHostLogLevel level, const QString& message)
 {
     const int row = rowCount();
     insertRow(row);
-    setItem(row, 0, new QTableWidgetItem(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
+    setItem(row, 0,
+            new QTableWidgetItem(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
     auto* levelItem = new QTableWidgetItem(ViewerHost::levelName(level));
     if (level == PlugInHostLogLevel::Error)
         levelItem->setForeground(QColor(0xb0, 0x20, 0x20));

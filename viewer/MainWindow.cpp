@@ -17,8 +17,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
-MainWindow::MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterfaceVersion, const QString& cameraSource,
-                       QWidget* parent)
+MainWindow::MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterfaceVersion,
+                       const QString& cameraSource, QWidget* parent)
     : QMainWindow(parent), m_camera(std::move(camera))
 {
     setWindowTitle(tr("Line Trigger Viewer"));
@@ -36,6 +36,8 @@ MainWindow::MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterface
     m_cameraPanel = new CameraPanel(m_camera, horizontal);
     horizontal->setStretchFactor(0, 3);
     horizontal->setStretchFactor(1, 2);
+    // Room for the page and its 650-pixel diagram without a horizontal scroll bar.
+    horizontal->setSizes({900, 640});
     setCentralWidget(horizontal);
 
     // Pages are parented here until the tab widget takes them.
@@ -81,15 +83,17 @@ bool MainWindow::loadExtension(const QString& directory)
         m_extension = extension;
         const int tabsBefore = m_tabs->count();
         if (!m_extension->initialize(m_host)) {
-            refuse(tr("%1 declined to install its page (host interface version %2; the log above may say why: "
-                      "unsupported camera family, none of the page's features, or no tab widget).")
-                       .arg(file.fileName())
-                       .arg(m_host->getInterfaceVersion()));
+            refuse(
+                tr("%1 declined to install its page (host interface version %2; the log above may say why: "
+                   "unsupported camera family, none of the page's features, or no tab widget).")
+                    .arg(file.fileName())
+                    .arg(m_host->getInterfaceVersion()));
             return false;
         }
         if (m_tabs->count() > tabsBefore)
             m_tabs->setCurrentIndex(m_tabs->count() - 1);
-        const QString text = tr("Loaded %1: page \"%2\" installed.").arg(file.fileName(), m_tabs->tabText(m_tabs->count() - 1));
+        const QString text = tr("Loaded %1: page \"%2\" installed.")
+                                 .arg(file.fileName(), m_tabs->tabText(m_tabs->count() - 1));
         m_host->log(PlugInHostLogLevel::Info, text);
         statusBar()->showMessage(text);
         return true;
@@ -127,11 +131,12 @@ QWidget* MainWindow::createDeviceTab(const QString& cameraSource)
     row(tr("Serial number"), "DeviceSerialNumber");
     row(tr("Firmware"), "DeviceFirmwareVersion");
     form->addRow(tr("Camera"), new QLabel(cameraSource, tab));
-    form->addRow(tr("Change notifications"),
-                 new QLabel(m_camera->notifyMode() == SimNotifyMode::Thread ? tr("from the SDK's notification thread")
-                                                                            : tr("on the writing thread"),
-                            tab));
-    form->addRow(tr("Host interface version"), new QLabel(QString::number(m_host->getInterfaceVersion()), tab));
+    form->addRow(tr("Change notifications"), new QLabel(m_camera->notifyMode() == SimNotifyMode::Thread
+                                                            ? tr("from the SDK's notification thread")
+                                                            : tr("on the writing thread"),
+                                                        tab));
+    form->addRow(tr("Host interface version"),
+                 new QLabel(QString::number(m_host->getInterfaceVersion()), tab));
     return tab;
 }
 

@@ -7,9 +7,9 @@
 
 #include <cstdio>
 
-ViewerHost::ViewerHost(uint32_t interfaceVersion, QObject* parent) : QObject(parent), m_interfaceVersion(interfaceVersion)
-{
-}
+ViewerHost::ViewerHost(uint32_t interfaceVersion, QObject* parent)
+    : QObject(parent), m_interfaceVersion(interfaceVersion)
+{}
 
 void ViewerHost::setFeatures(std::vector<std::shared_ptr<Tovrik::Feature>> features)
 {
@@ -37,7 +37,8 @@ void ViewerHost::log(PlugInHostLogLevel level, const QString& message)
 
 void ViewerHost::logRecord(const PlugInHostLogRecord& record)
 {
-    log(record.level, record.details.isEmpty() ? record.message : record.message + QStringLiteral(" — ") + record.details);
+    log(record.level,
+        record.details.isEmpty() ? record.message : record.message + QStringLiteral(" — ") + record.details);
 }
 
 QVector<std::shared_ptr<Tovrik::Feature>> ViewerHost::getFeatures(int selector)
@@ -56,10 +57,14 @@ QWidget* ViewerHost::getWidget(const QString& name)
 QString ViewerHost::levelName(PlugInHostLogLevel level)
 {
     switch (level) {
-    case PlugInHostLogLevel::Error: return QStringLiteral("error");
-    case PlugInHostLogLevel::Warning: return QStringLiteral("warning");
-    case PlugInHostLogLevel::Info: return QStringLiteral("info");
-    case PlugInHostLogLevel::Debug: return QStringLiteral("debug");
+    case PlugInHostLogLevel::Error:
+        return QStringLiteral("error");
+    case PlugInHostLogLevel::Warning:
+        return QStringLiteral("warning");
+    case PlugInHostLogLevel::Info:
+        return QStringLiteral("info");
+    case PlugInHostLogLevel::Debug:
+        return QStringLiteral("debug");
     }
     return QStringLiteral("level %1").arg(static_cast<int>(level));
 }

@@ -23,23 +23,29 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption cameraOption(QStringLiteral("camera"),
-                                          QStringLiteral("JSON description of a camera variant."), QStringLiteral("file"));
-    const QCommandLineOption pluginDirOption(QStringLiteral("plugin-dir"), QStringLiteral("Folder to load the plug-in from."),
-                                             QStringLiteral("folder"), QStringLiteral(LINETRIGGER_DEFAULT_PLUGIN_DIR));
+                                          QStringLiteral("JSON description of a camera variant."),
+                                          QStringLiteral("file"));
+    const QCommandLineOption pluginDirOption(
+        QStringLiteral("plugin-dir"), QStringLiteral("Folder to load the plug-in from."),
+        QStringLiteral("folder"), QStringLiteral(LINETRIGGER_DEFAULT_PLUGIN_DIR));
     const QCommandLineOption notifyThreadOption(
         QStringLiteral("notify-thread"),
-        QStringLiteral("Deliver change notifications from the SDK's own thread, as a real SDK does (default)."));
-    const QCommandLineOption syncOption(QStringLiteral("sync-notify"),
-                                        QStringLiteral("Deliver change notifications on the writing thread instead."));
-    const QCommandLineOption hostVersionOption(QStringLiteral("host-version"),
-                                               QStringLiteral("Host interface version to report (default 2)."),
-                                               QStringLiteral("n"), QStringLiteral("2"));
+        QStringLiteral(
+            "Deliver change notifications from the SDK's own thread, as a real SDK does (default)."));
+    const QCommandLineOption syncOption(
+        QStringLiteral("sync-notify"),
+        QStringLiteral("Deliver change notifications on the writing thread instead."));
+    const QCommandLineOption hostVersionOption(
+        QStringLiteral("host-version"), QStringLiteral("Host interface version to report (default 2)."),
+        QStringLiteral("n"), QStringLiteral("2"));
     const QCommandLineOption screenshotOption(
-        QStringLiteral("screenshot"), QStringLiteral("Save the window once the page has been shown and refreshed, then exit."),
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save the window once the page has been shown and refreshed, then exit."),
         QStringLiteral("file"));
-    const QCommandLineOption demoOption(QStringLiteral("demo"),
-                                        QStringLiteral("Run the scripted demo, saving screenshots into the folder, then exit."),
-                                        QStringLiteral("folder"));
+    const QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("Run the scripted demo, saving screenshots into the folder, then exit."),
+        QStringLiteral("folder"));
     parser.addOptions({cameraOption, pluginDirOption, notifyThreadOption, syncOption, hostVersionOption,
                        screenshotOption, demoOption});
     parser.process(application);
@@ -50,7 +56,8 @@ int main(int argc, char** argv)
         QFile file(parser.value(cameraOption));
         QString error;
         if (!file.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "Cannot read %s: %s\n", qPrintable(file.fileName()), qPrintable(file.errorString()));
+            std::fprintf(stderr, "Cannot read %s: %s\n", qPrintable(file.fileName()),
+                         qPrintable(file.errorString()));
             return 2;
         }
         if (!builder.applyJson(file.readAll(), &error)) {
@@ -82,7 +89,8 @@ int main(int argc, char** argv)
         });
     } else if (parser.isSet(demoOption)) {
         auto* demo = new DemoRunner(&window, parser.value(demoOption), &window);
-        QObject::connect(demo, &DemoRunner::finished, &application, [](int code) { QApplication::exit(code); });
+        QObject::connect(demo, &DemoRunner::finished, &application,
+                         [](int code) { QApplication::exit(code); });
         demo->start();
     }
     return application.exec();
