@@ -125,41 +125,43 @@ void BasePluginWidget::hideEvent(QHideEvent* /*event*/)
 
 void BasePluginWidget::registerObservers(bool markAllChanged)
 {
-    const auto features = m_features;
-    if (features.empty()) {
-        logWarning(QStringLiteral("Could not get features! List was empty."));
-        return;
-    }
-    for (const auto& feature : features) {
-        std::string name;
-        if (!feature || feature->getName(name) != 0) {
-            logWarning(QStringLiteral("Failed to register observer! Could not get name of feature!"));
-            continue;
-        }
-        const QString featureName = QString::fromStdString(name);
-        if (!m_observedFeatures.contains(featureName))
-            continue;
-        feature->registerObserver(m_observer);
-        if (markAllChanged)
-            m_changedFeatures.append(featureName);
-    }
+    forEachObservedFeature(QStringLiteral("Could not get features! List was empty."),
+                           QStringLiteral("Failed to register observer! Could not get name of feature!"),
+                           [&](const std::shared_ptr<Tovrik::Feature>& feature, const QString& name) {
+                               feature->registerObserver(m_observer);
+                               if (markAllChanged)
+                                   m_changedFeatures.append(name);
+                           });
 }
 
 void BasePluginWidget::unregisterObservers()
 {
+    forEachObservedFeature(QStringLiteral("Could not get features. List was empty!"),
+                           QStringLiteral("Failed to unregister observer! Could not get name of feature!"),
+                           [&](const std::shared_ptr<Tovrik::Feature>& feature, const QString&) {
+                               feature->unregisterObserver(m_observer);
+                           });
+}
+
+template <typename Action>
+void BasePluginWidget::forEachObservedFeature(const QString& emptyListMessage, const QString& unnamedMessage,
+                                              Action action)
+{
+    // A copy: the walk must not depend on the list staying put while the SDK is called.
     const auto features = m_features;
     if (features.empty()) {
-        logWarning(QStringLiteral("Could not get features. List was empty!"));
+        logWarning(emptyListMessage);
         return;
     }
     for (const auto& feature : features) {
         std::string name;
         if (!feature || feature->getName(name) != 0) {
-            logWarning(QStringLiteral("Failed to unregister observer! Could not get name of feature!"));
+            logWarning(unnamedMessage);
             continue;
         }
-        if (m_observedFeatures.contains(QString::fromStdString(name)))
-            feature->unregisterObserver(m_observer);
+        const QString featureName = QString::fromStdString(name);
+        if (m_observedFeatures.contains(featureName))
+            action(feature, featureName);
     }
 }
 

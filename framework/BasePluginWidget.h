@@ -60,4 +60,9 @@ protected:
 
 private slots:
     void OnFeatureChanged(const QString& name);
+
+private:
+    template <typename Action>
+    void forEachObservedFeature(const QString& emptyListMessage, const QString& unnamedMessage,
+                                Action action);
 };

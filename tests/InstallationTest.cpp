@@ -1,3 +1,4 @@
+#include "LoadedPluginTest.h"
 #include "SimFixtures.h"
 #include "TestHost.h"
 #include "ViewerExtensionInterface.h"
@@ -12,15 +13,12 @@
 namespace {
 
 // The real plug-in library from the build tree, installed into a recording host.
-class InstallationTest : public ::testing::Test
+class InstallationTest : public LoadedPluginTest
 {
 protected:
     void SetUp() override
     {
-        loader.setFileName(QStringLiteral(LINETRIGGER_PLUGIN_PATH));
-        ASSERT_TRUE(loader.load()) << loader.errorString().toStdString();
-        extension = qobject_cast<ViewerExtensionInterface*>(loader.instance());
-        ASSERT_NE(extension, nullptr);
+        LoadedPluginTest::SetUp();
         tabs.addTab(new QLabel("device"), "Device");
         host.widgets.insert(QString(), &window);
         host.widgets.insert("Acquisition Control", &tabs);
@@ -42,8 +40,6 @@ protected:
         return SimCameraBuilder::lineScanCamera().setInitial("DeviceSerialNumber", serial);
     }
 
-    QPluginLoader loader;
-    ViewerExtensionInterface* extension = nullptr;
     TestHost host;
     QWidget window;
     QTabWidget tabs;

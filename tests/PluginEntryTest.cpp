@@ -1,5 +1,5 @@
+#include "LoadedPluginTest.h"
 #include "TestHost.h"
-#include "ViewerExtensionInterface.h"
 
 #include <QFile>
 #include <QPluginLoader>
@@ -8,19 +8,8 @@
 
 namespace {
 
-class PluginEntryTest : public ::testing::Test
+class PluginEntryTest : public LoadedPluginTest
 {
-protected:
-    void SetUp() override
-    {
-        loader.setFileName(QStringLiteral(LINETRIGGER_PLUGIN_PATH));
-        ASSERT_TRUE(loader.load()) << loader.errorString().toStdString();
-        extension = qobject_cast<ViewerExtensionInterface*>(loader.instance());
-        ASSERT_NE(extension, nullptr);
-    }
-
-    QPluginLoader loader;
-    ViewerExtensionInterface* extension = nullptr;
 };
 
 } // namespace
