@@ -24,9 +24,9 @@ double snappedMaximum(double min, double max, double increment)
     return std::min(std::floor(((max - min) / increment) * gridTolerance) * increment + min, max);
 }
 
-double snappedTarget(double value, double min, double max, double increment)
+// The value put onto the grid below it, then clamped to min and top (the caller's snapped maximum).
+double snappedTarget(double value, double min, double top, double increment)
 {
-    const double top = snappedMaximum(min, max, increment);
     double v = value;
     if (hasGrid(increment))
         v = std::min(std::floor(((value - min) / increment) * gridTolerance) * increment + min, value);
@@ -227,10 +227,7 @@ double FeatureAccess::setValueAsDouble(const QString& name, double value)
         const double max = static_cast<double>(intMax);
         const double increment = static_cast<double>(intIncrement);
         const double top = std::trunc(snappedMaximum(min, max, increment));
-        double v = value;
-        if (hasGrid(increment))
-            v = std::min(std::floor(((value - min) / increment) * gridTolerance) * increment + min, value);
-        const double target = min > v ? min : (v > top ? top : v);
+        const double target = snappedTarget(value, min, top, increment);
         Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(toInt64(target)) : -112);
         int64_t readBack = 0;
         fetchValue(feature, &readBack);
@@ -243,7 +240,7 @@ double FeatureAccess::setValueAsDouble(const QString& name, double value)
         double increment = 0.0;
         fetchRange(feature, &min, &max);
         fetchIncrement(feature, &increment);
-        const double target = snappedTarget(value, min, max, increment);
+        const double target = snappedTarget(value, min, snappedMaximum(min, max, increment), increment);
         Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(target) : -112);
         double readBack = 0.0;
         fetchValue(feature, &readBack);
