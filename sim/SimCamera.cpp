@@ -147,23 +147,11 @@ int SimCamera::write(const std::string& name, const std::string& valueText, cons
         State* state = find(name);
         if (!state)
             return statusNotFound;
-        const size_t index = static_cast<size_t>(state - m_states.data());
         const std::string key = selectorEntry.empty() ? selectorKey(*state) : selectorEntry;
         if (state->values.find(key) == state->values.end())
             return statusInvalidParameter;
-        Value value;
-        status = parse(*state, valueText, &value);
-        if (status == 0)
-            status = effectiveWritable(*state) ? check(*state, value) : statusNoAccess;
-        if (status != 0) {
-            m_journal.push_back(
-                {++m_sequence, name, valueText,
-                 selectorEntry.empty() ? selectorContext(*state) : state->definition.selector + "=" + key,
-                 status, true});
-            return status;
-        }
-        status = store(index, value, key, true);
-        notifications = collectChanges(state);
+        status = checkAndStore(static_cast<size_t>(state - m_states.data()), key, 0, valueText, nullptr, true,
+                               &notifications);
     }
     deliver(std::move(notifications));
     return status;
@@ -359,31 +347,40 @@ uint64_t SimCamera::notificationCount() const
 int SimCamera::sdkWrite(size_t index, int form, const std::string& valueText, const Value* typed)
 {
     std::vector<Notification> notifications;
+    int status = 0;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        State& state = m_states[index];
-        const std::string key = selectorKey(state);
-        Value value;
-        int status = fault(index, SimOperation::SetValue);
-        if (status == 0 && typed && form != state.definition.type)
+        status = fault(index, SimOperation::SetValue);
+        if (status == 0 && typed && form != m_states[index].definition.type)
             status = statusInvalidParameter;
-        if (status == 0) {
-            if (typed)
-                value = *typed;
-            else
-                status = parse(state, valueText, &value);
-        }
-        if (status == 0)
-            status = effectiveWritable(state) ? check(state, value) : statusNoAccess;
-        if (status != 0) {
-            m_journal.push_back(
-                {++m_sequence, state.definition.name, valueText, selectorContext(state), status, false});
-            return status;
-        }
-        store(index, value, key, false);
-        notifications = collectChanges(&state);
+        status = checkAndStore(index, selectorKey(m_states[index]), status, valueText, typed, false,
+                               &notifications);
     }
     deliver(std::move(notifications));
+    return status;
+}
+
+int SimCamera::checkAndStore(size_t index, const std::string& key, int status, const std::string& valueText,
+                             const Value* typed, bool external, std::vector<Notification>* notifications)
+{
+    State& state = m_states[index];
+    Value value;
+    if (status == 0) {
+        if (typed)
+            value = *typed;
+        else
+            status = parse(state, valueText, &value);
+    }
+    if (status == 0)
+        status = effectiveWritable(state) ? check(state, value) : statusNoAccess;
+    if (status != 0) {
+        // Refused writes are journaled too, with the status the writer got.
+        m_journal.push_back(
+            {++m_sequence, state.definition.name, valueText, contextFor(state, key), status, external});
+        return status;
+    }
+    store(index, value, key, external);
+    *notifications = collectChanges(&state);
     return 0;
 }
 
@@ -422,11 +419,11 @@ std::string SimCamera::selectorKey(const State& state) const
     return current(*selector).text;
 }
 
-std::string SimCamera::selectorContext(const State& state) const
+std::string SimCamera::contextFor(const State& state, const std::string& key) const
 {
     if (state.definition.selector.empty())
         return std::string();
-    return state.definition.selector + "=" + selectorKey(state);
+    return state.definition.selector + "=" + key;
 }
 
 const SimCamera::Value& SimCamera::current(const State& state) const
@@ -554,9 +551,8 @@ int SimCamera::store(size_t index, const Value& value, const std::string& key, b
 {
     State& state = m_states[index];
     state.values[key] = value;
-    const std::string context =
-        state.definition.selector.empty() ? std::string() : state.definition.selector + "=" + key;
-    m_journal.push_back({++m_sequence, state.definition.name, text(state, value), context, 0, external});
+    m_journal.push_back(
+        {++m_sequence, state.definition.name, text(state, value), contextFor(state, key), 0, external});
     applyCoupling();
     return 0;
 }

@@ -113,13 +113,18 @@ private:
     void attachHandles();
     // A write through a feature handle; typed is null for the text form.
     int sdkWrite(size_t index, int form, const std::string& valueText, const Value* typed);
+    // One write's checks, journal entry and store, shared by both kinds of writer; status carries a
+    // refusal made before (a fault, a wrong form). Expects m_mutex to be held.
+    int checkAndStore(size_t index, const std::string& key, int status, const std::string& valueText,
+                      const Value* typed, bool external, std::vector<Notification>* notifications);
 
     // All private helpers expect m_mutex to be held.
     int fault(size_t index, SimOperation operation);
     State* find(const std::string& name);
     const State* find(const std::string& name) const;
     std::string selectorKey(const State& state) const;
-    std::string selectorContext(const State& state) const;
+    // "Selector=Entry" for a selected feature's value under key, empty otherwise.
+    std::string contextFor(const State& state, const std::string& key) const;
     const Value& current(const State& state) const;
     std::string text(const State& state, const Value& value) const;
     bool effectiveWritable(const State& state) const;
