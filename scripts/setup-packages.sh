@@ -5,6 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev qt5-image-formats-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
+    libaravis-dev aravis-tools libusb-1.0-0-dev
     xvfb xauth
 )
 missing=()

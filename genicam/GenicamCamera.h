@@ -1,0 +1,65 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Tovrik {
+class Feature;
+}
+class GenicamWorker;
+
+struct GenicamSetting
+{
+    std::string feature;
+    std::string value;
+};
+
+// A GenICam camera opened through Aravis, with its features as SDK feature handles. Real cameras
+// (GigE Vision, USB3 Vision) are opened by Aravis device id or address; the in-process fake
+// camera runs this project's description of the TL-4K line-scan camera.
+class GenicamCamera
+{
+public:
+    // deviceId: an Aravis device id ("Vendor-Model-Serial"), a serial number or an IP address.
+    static std::shared_ptr<GenicamCamera> open(const std::string& deviceId, std::string* error);
+    // Aravis's in-process fake camera with the TL-4K description, after power-up.
+    static std::shared_ptr<GenicamCamera> openFake(const std::string& serialNumber, std::string* error);
+    ~GenicamCamera();
+    GenicamCamera(const GenicamCamera&) = delete;
+    GenicamCamera& operator=(const GenicamCamera&) = delete;
+
+    // Every feature of the description's category tree, in tree order.
+    std::vector<std::shared_ptr<Tovrik::Feature>> features() const;
+    std::shared_ptr<Tovrik::Feature> feature(const std::string& name) const;
+    // What was opened, for people: the device's id, its kind and, for the fake, the description.
+    std::string summary() const;
+
+    // Another party's access, straight to the device (not through the feature handles): writes
+    // the settings in order and stops at the first failure, returning its status and text.
+    int writeSettings(const std::vector<GenicamSetting>& settings, std::string* error = nullptr);
+    // The value as text, or "#" and the status when it cannot be read.
+    std::string value(const std::string& feature) const;
+    int readRegister(uint64_t address, uint32_t* value) const;
+    int writeRegister(uint64_t address, uint32_t value);
+
+    void setPollInterval(std::chrono::milliseconds interval);
+    // Looks for changes now and delivers them before returning.
+    void pollNow();
+    size_t observerCount(const std::string& feature) const;
+
+    // The TL-4K's state after power-up, in write order: the fake starts from cleared registers.
+    static std::vector<GenicamSetting> powerUpSettings();
+    // The TL-4K's GenICam description as a file (written once per process).
+    static std::string descriptionFile();
+
+private:
+    GenicamCamera(std::shared_ptr<GenicamWorker> worker, std::string summary);
+    void collectFeatures();
+
+    std::shared_ptr<GenicamWorker> m_worker;
+    std::string m_summary;
+    std::vector<std::shared_ptr<Tovrik::Feature>> m_features;
+};

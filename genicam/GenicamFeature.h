@@ -1,0 +1,49 @@
+#pragma once
+
+#include "TovrikFeature.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class GenicamNode;
+class GenicamWorker;
+
+// A camera feature over Aravis: every operation is handed to the device's worker thread and
+// waits for its answer. Once the camera is closed, operations return the not-opened status.
+class GenicamFeature final : public Tovrik::Feature
+{
+public:
+    GenicamFeature(std::weak_ptr<GenicamWorker> worker, std::string name);
+
+    int getName(std::string& name) override;
+    int getDescription(std::string& description) override;
+    int getEntryDescriptions(std::vector<std::string>& descriptions, int flag) override;
+    int getType(int* type) override;
+    int registerObserver(std::shared_ptr<Tovrik::FeatureObserverInterface> observer) override;
+    int unregisterObserver(std::shared_ptr<Tovrik::FeatureObserverInterface> observer) override;
+    int getValue(std::string& value) override;
+    int getValue(bool* value) override;
+    int getValue(double* value) override;
+    int getValue(int64_t* value) override;
+    int getEntries(std::vector<std::string>& entries, int flag) override;
+    int setValue(const char* value) override;
+    int setValue(bool value) override;
+    int setValue(double value) override;
+    int setValue(int64_t value) override;
+    int getRange(double* min, double* max) override;
+    int getRange(int64_t* min, int64_t* max) override;
+    int getIncrement(double* increment) override;
+    int getIncrement(int64_t* increment) override;
+    int isWritable(bool* writable) override;
+    int isAvailable(bool* available) override;
+    int isEntryAvailable(const std::string& entry, bool* available) override;
+
+private:
+    int call(const std::function<int(const GenicamNode&)>& operation) const;
+    // A write: also asks the worker to look for changes it caused, here and elsewhere.
+    int write(const std::function<int(const GenicamNode&)>& operation) const;
+
+    const std::weak_ptr<GenicamWorker> m_worker;
+    const std::string m_name;
+};

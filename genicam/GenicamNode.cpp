@@ -1,0 +1,450 @@
+#include <arv.h>
+
+#include "GenicamNode.h"
+
+#include "GenicamStatus.h"
+#include "TovrikFeature.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+std::string text(const char* value)
+{
+    return value ? std::string(value) : std::string();
+}
+
+std::string helpText(ArvGcFeatureNode* node)
+{
+    const std::string tooltip = text(arv_gc_feature_node_get_tooltip(node));
+    return tooltip.empty() ? text(arv_gc_feature_node_get_description(node)) : tooltip;
+}
+
+// Availability as GenICam defines it for the SDK: implemented and available.
+int available(ArvGcFeatureNode* node, bool* result)
+{
+    GError* error = nullptr;
+    const bool implemented = arv_gc_feature_node_is_implemented(node, &error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    const bool isAvailable = implemented && arv_gc_feature_node_is_available(node, &error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    *result = isAvailable;
+    return 0;
+}
+
+} // namespace
+
+GenicamNode::GenicamNode(ArvDevice* device, const std::string& name) : m_device(device), m_name(name)
+{
+    ArvGcNode* node = device ? arv_device_get_feature(device, name.c_str()) : nullptr;
+    if (node && ARV_IS_GC_FEATURE_NODE(node) && !ARV_IS_GC_CATEGORY(node))
+        m_node = ARV_GC_FEATURE_NODE(node);
+}
+
+int GenicamNode::type() const
+{
+    // An enumeration is an integer too and a boolean may be one: ask the narrowest first.
+    if (!m_node)
+        return 0;
+    if (ARV_IS_GC_ENUMERATION(m_node))
+        return Tovrik::FeatureTypeEnumeration;
+    if (ARV_IS_GC_BOOLEAN(m_node))
+        return Tovrik::FeatureTypeBoolean;
+    if (ARV_IS_GC_COMMAND(m_node))
+        return Tovrik::FeatureTypeCommand;
+    if (ARV_IS_GC_FLOAT(m_node))
+        return Tovrik::FeatureTypeFloat;
+    if (ARV_IS_GC_INTEGER(m_node))
+        return Tovrik::FeatureTypeInteger;
+    if (ARV_IS_GC_STRING(m_node))
+        return Tovrik::FeatureTypeString;
+    return 0;
+}
+
+std::string GenicamNode::description() const
+{
+    return m_node ? helpText(m_node) : std::string();
+}
+
+std::vector<std::string> GenicamNode::entryDescriptions() const
+{
+    std::vector<std::string> descriptions;
+    for (ArvGcFeatureNode* entry : entryNodes())
+        descriptions.push_back(helpText(entry));
+    return descriptions;
+}
+
+std::vector<ArvGcFeatureNode*> GenicamNode::entryNodes() const
+{
+    // Aravis keeps its entry list in reverse; the document order is the camera maker's order.
+    std::vector<ArvGcFeatureNode*> entries;
+    if (!m_node || !ARV_IS_GC_ENUMERATION(m_node))
+        return entries;
+    for (ArvDomNode* child = arv_dom_node_get_first_child(ARV_DOM_NODE(m_node)); child;
+         child = arv_dom_node_get_next_sibling(child)) {
+        if (!ARV_IS_GC_ENUM_ENTRY(child))
+            continue;
+        ArvGcFeatureNode* entry = ARV_GC_FEATURE_NODE(child);
+        GError* error = nullptr;
+        const bool implemented = arv_gc_feature_node_is_implemented(entry, &error);
+        if (GenicamStatus::take(&error) == 0 && implemented)
+            entries.push_back(entry);
+    }
+    return entries;
+}
+
+int GenicamNode::checkReadable(int expectedType) const
+{
+    if (!m_node)
+        return GenicamStatus::notFound;
+    if (expectedType != 0 && type() != expectedType)
+        return GenicamStatus::invalidParameter;
+    bool isAvailable = false;
+    if (const int status = available(m_node, &isAvailable))
+        return status;
+    if (!isAvailable)
+        return GenicamStatus::notAvailable;
+    if (arv_gc_feature_node_get_actual_access_mode(m_node) == ARV_GC_ACCESS_MODE_WO)
+        return GenicamStatus::noAccess;
+    return 0;
+}
+
+int GenicamNode::checkWritable(int expectedType) const
+{
+    // Aravis checks ranges and read-only registers but not locks; the SDK refuses all three.
+    if (!m_node)
+        return GenicamStatus::notFound;
+    if (expectedType != 0 && type() != expectedType)
+        return GenicamStatus::invalidParameter;
+    bool isAvailable = false;
+    if (const int status = available(m_node, &isAvailable))
+        return status;
+    if (!isAvailable)
+        return GenicamStatus::notAvailable;
+    bool writable = false;
+    if (const int status = isWritable(&writable))
+        return status;
+    return writable ? 0 : GenicamStatus::noAccess;
+}
+
+int GenicamNode::getValue(std::string& value) const
+{
+    if (const int status = checkReadable(0))
+        return status;
+    GError* error = nullptr;
+    std::string result;
+    switch (type()) {
+    case Tovrik::FeatureTypeEnumeration:
+        result = text(arv_gc_enumeration_get_string_value(ARV_GC_ENUMERATION(m_node), &error));
+        break;
+    case Tovrik::FeatureTypeBoolean:
+        result = arv_gc_boolean_get_value(ARV_GC_BOOLEAN(m_node), &error) ? "true" : "false";
+        break;
+    case Tovrik::FeatureTypeFloat:
+        result = numberText(arv_gc_float_get_value(ARV_GC_FLOAT(m_node), &error));
+        break;
+    case Tovrik::FeatureTypeInteger:
+        result = std::to_string(arv_gc_integer_get_value(ARV_GC_INTEGER(m_node), &error));
+        break;
+    default:
+        result = text(arv_gc_feature_node_get_value_as_string(m_node, &error));
+        break;
+    }
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    value = result;
+    return 0;
+}
+
+int GenicamNode::getValue(bool* value) const
+{
+    if (!value)
+        return GenicamStatus::invalidParameter;
+    if (const int status = checkReadable(Tovrik::FeatureTypeBoolean))
+        return status;
+    GError* error = nullptr;
+    const bool result = arv_gc_boolean_get_value(ARV_GC_BOOLEAN(m_node), &error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    *value = result;
+    return 0;
+}
+
+int GenicamNode::getValue(double* value) const
+{
+    if (!value)
+        return GenicamStatus::invalidParameter;
+    if (const int status = checkReadable(Tovrik::FeatureTypeFloat))
+        return status;
+    GError* error = nullptr;
+    const double result = arv_gc_float_get_value(ARV_GC_FLOAT(m_node), &error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    *value = result;
+    return 0;
+}
+
+int GenicamNode::getValue(int64_t* value) const
+{
+    if (!value)
+        return GenicamStatus::invalidParameter;
+    if (const int status = checkReadable(Tovrik::FeatureTypeInteger))
+        return status;
+    GError* error = nullptr;
+    const int64_t result = arv_gc_integer_get_value(ARV_GC_INTEGER(m_node), &error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    *value = result;
+    return 0;
+}
+
+int GenicamNode::getEntries(std::vector<std::string>& entries) const
+{
+    if (!m_node)
+        return GenicamStatus::notFound;
+    if (type() != Tovrik::FeatureTypeEnumeration)
+        return GenicamStatus::functionNotAvailable;
+    entries.clear();
+    for (ArvGcFeatureNode* entry : entryNodes())
+        entries.push_back(text(arv_gc_feature_node_get_name(entry)));
+    return 0;
+}
+
+int GenicamNode::setValue(const char* value) const
+{
+    if (!value)
+        return GenicamStatus::invalidParameter;
+    if (const int status = checkWritable(0))
+        return status;
+    GError* error = nullptr;
+    const std::string valueText(value);
+    switch (type()) {
+    case Tovrik::FeatureTypeEnumeration: {
+        bool known = false;
+        for (ArvGcFeatureNode* entry : entryNodes())
+            known = known || valueText == text(arv_gc_feature_node_get_name(entry));
+        if (!known)
+            return GenicamStatus::invalidValue;
+        arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(m_node), value, &error);
+        break;
+    }
+    case Tovrik::FeatureTypeBoolean:
+        if (valueText == "1" || valueText == "true" || valueText == "True")
+            arv_gc_boolean_set_value(ARV_GC_BOOLEAN(m_node), TRUE, &error);
+        else if (valueText == "0" || valueText == "false" || valueText == "False")
+            arv_gc_boolean_set_value(ARV_GC_BOOLEAN(m_node), FALSE, &error);
+        else
+            return GenicamStatus::invalidValue;
+        break;
+    case Tovrik::FeatureTypeFloat: {
+        // from_chars, not the C library: the host may run with a decimal-comma locale.
+        double number = 0.0;
+        const auto parsed = std::from_chars(valueText.data(), valueText.data() + valueText.size(), number);
+        if (parsed.ec != std::errc() || parsed.ptr != valueText.data() + valueText.size())
+            return GenicamStatus::invalidValue;
+        arv_gc_float_set_value(ARV_GC_FLOAT(m_node), number, &error);
+        break;
+    }
+    case Tovrik::FeatureTypeInteger: {
+        int64_t number = 0;
+        const auto parsed = std::from_chars(valueText.data(), valueText.data() + valueText.size(), number);
+        if (parsed.ec != std::errc() || parsed.ptr != valueText.data() + valueText.size())
+            return GenicamStatus::invalidValue;
+        arv_gc_integer_set_value(ARV_GC_INTEGER(m_node), number, &error);
+        break;
+    }
+    default:
+        arv_gc_feature_node_set_value_from_string(m_node, value, &error);
+        break;
+    }
+    return GenicamStatus::take(&error);
+}
+
+int GenicamNode::setValue(bool value) const
+{
+    if (const int status = checkWritable(Tovrik::FeatureTypeBoolean))
+        return status;
+    GError* error = nullptr;
+    arv_gc_boolean_set_value(ARV_GC_BOOLEAN(m_node), value, &error);
+    return GenicamStatus::take(&error);
+}
+
+int GenicamNode::setValue(double value) const
+{
+    if (std::isnan(value))
+        return GenicamStatus::invalidParameter;
+    if (const int status = checkWritable(Tovrik::FeatureTypeFloat))
+        return status;
+    GError* error = nullptr;
+    arv_gc_float_set_value(ARV_GC_FLOAT(m_node), value, &error);
+    return GenicamStatus::take(&error);
+}
+
+int GenicamNode::setValue(int64_t value) const
+{
+    if (const int status = checkWritable(Tovrik::FeatureTypeInteger))
+        return status;
+    GError* error = nullptr;
+    arv_gc_integer_set_value(ARV_GC_INTEGER(m_node), value, &error);
+    return GenicamStatus::take(&error);
+}
+
+int GenicamNode::getRange(double* min, double* max) const
+{
+    if (!min || !max)
+        return GenicamStatus::invalidParameter;
+    if (const int status = checkReadable(Tovrik::FeatureTypeFloat))
+        return status;
+    GError* error = nullptr;
+    const double low = arv_gc_float_get_min(ARV_GC_FLOAT(m_node), &error);
+    const double high = error ? 0.0 : arv_gc_float_get_max(ARV_GC_FLOAT(m_node), &error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    *min = low;
+    *max = high;
+    return 0;
+}
+
+int GenicamNode::getRange(int64_t* min, int64_t* max) const
+{
+    if (!min || !max)
+        return GenicamStatus::invalidParameter;
+    if (const int status = checkReadable(Tovrik::FeatureTypeInteger))
+        return status;
+    GError* error = nullptr;
+    const int64_t low = arv_gc_integer_get_min(ARV_GC_INTEGER(m_node), &error);
+    const int64_t high = error ? 0 : arv_gc_integer_get_max(ARV_GC_INTEGER(m_node), &error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    *min = low;
+    *max = high;
+    return 0;
+}
+
+int GenicamNode::getIncrement(double* increment) const
+{
+    if (!increment)
+        return GenicamStatus::invalidParameter;
+    if (const int status = checkReadable(Tovrik::FeatureTypeFloat))
+        return status;
+    GError* error = nullptr;
+    const double step = arv_gc_float_get_inc(ARV_GC_FLOAT(m_node), &error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    // A float without an increment has none: no grid rather than a denormal one.
+    *increment = std::isfinite(step) && step > 1e-300 ? step : 0.0;
+    return 0;
+}
+
+int GenicamNode::getIncrement(int64_t* increment) const
+{
+    if (!increment)
+        return GenicamStatus::invalidParameter;
+    if (const int status = checkReadable(Tovrik::FeatureTypeInteger))
+        return status;
+    GError* error = nullptr;
+    const int64_t step = arv_gc_integer_get_inc(ARV_GC_INTEGER(m_node), &error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    *increment = step;
+    return 0;
+}
+
+int GenicamNode::isWritable(bool* writable) const
+{
+    if (!writable)
+        return GenicamStatus::invalidParameter;
+    if (!m_node)
+        return GenicamStatus::notFound;
+    bool isAvailable = false;
+    if (const int status = available(m_node, &isAvailable))
+        return status;
+    GError* error = nullptr;
+    const bool locked = isAvailable && arv_gc_feature_node_is_locked(m_node, &error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    const ArvGcAccessMode mode = arv_gc_feature_node_get_actual_access_mode(m_node);
+    *writable = isAvailable && !locked && (mode == ARV_GC_ACCESS_MODE_RW || mode == ARV_GC_ACCESS_MODE_WO);
+    return 0;
+}
+
+int GenicamNode::isAvailable(bool* result) const
+{
+    if (!result)
+        return GenicamStatus::invalidParameter;
+    if (!m_node)
+        return GenicamStatus::notFound;
+    return available(m_node, result);
+}
+
+int GenicamNode::isEntryAvailable(const std::string& entry, bool* result) const
+{
+    if (!result)
+        return GenicamStatus::invalidParameter;
+    if (!m_node)
+        return GenicamStatus::notFound;
+    if (type() != Tovrik::FeatureTypeEnumeration)
+        return GenicamStatus::functionNotAvailable;
+    for (ArvGcFeatureNode* candidate : entryNodes()) {
+        if (entry == text(arv_gc_feature_node_get_name(candidate)))
+            return available(candidate, result);
+    }
+    return GenicamStatus::notFound;
+}
+
+std::string GenicamNode::snapshot() const
+{
+    // Each part is fetched before it is formatted: argument order is unspecified.
+    std::string result;
+    const auto add = [&result](int status, const std::string& part) {
+        result += status == 0 ? part : "#" + std::to_string(status);
+        result += '\x1f';
+    };
+    std::string value;
+    int status = getValue(value);
+    add(status, value);
+    bool flag = false;
+    status = isAvailable(&flag);
+    add(status, flag ? "A" : "a");
+    status = isWritable(&flag);
+    add(status, flag ? "W" : "w");
+    switch (type()) {
+    case Tovrik::FeatureTypeEnumeration: {
+        std::vector<std::string> entries;
+        getEntries(entries);
+        for (const std::string& entry : entries) {
+            status = isEntryAvailable(entry, &flag);
+            add(status, entry + (flag ? "+" : "-"));
+        }
+        break;
+    }
+    case Tovrik::FeatureTypeFloat: {
+        double low = 0.0;
+        double high = 0.0;
+        status = getRange(&low, &high);
+        add(status, numberText(low) + ".." + numberText(high));
+        break;
+    }
+    case Tovrik::FeatureTypeInteger: {
+        int64_t low = 0;
+        int64_t high = 0;
+        status = getRange(&low, &high);
+        add(status, std::to_string(low) + ".." + std::to_string(high));
+        break;
+    }
+    default:
+        break;
+    }
+    return result;
+}
+
+std::string GenicamNode::numberText(double value)
+{
+    // to_chars: shortest round trip, and no locale (the host may use a decimal comma).
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, written.ptr);
+}

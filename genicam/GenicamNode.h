@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+typedef struct _ArvDevice ArvDevice;
+typedef struct _ArvGcFeatureNode ArvGcFeatureNode;
+
+// One GenICam feature of an open Aravis device, with the SDK's operations on it. Every call
+// talks to the device: use it only on the thread that owns the device. Operations return 0 or
+// an SDK status, never throw.
+class GenicamNode
+{
+public:
+    GenicamNode(ArvDevice* device, const std::string& name);
+
+    // False when the device's description has no feature of that name.
+    bool exists() const { return m_node != nullptr; }
+    const std::string& name() const { return m_name; }
+
+    int type() const;
+    std::string description() const;
+    std::vector<std::string> entryDescriptions() const;
+
+    int getValue(std::string& value) const;
+    int getValue(bool* value) const;
+    int getValue(double* value) const;
+    int getValue(int64_t* value) const;
+    int getEntries(std::vector<std::string>& entries) const;
+    int setValue(const char* value) const;
+    int setValue(bool value) const;
+    int setValue(double value) const;
+    int setValue(int64_t value) const;
+    int getRange(double* min, double* max) const;
+    int getRange(int64_t* min, int64_t* max) const;
+    int getIncrement(double* increment) const;
+    int getIncrement(int64_t* increment) const;
+    int isWritable(bool* writable) const;
+    int isAvailable(bool* available) const;
+    int isEntryAvailable(const std::string& entry, bool* available) const;
+
+    // Everything an observer may want to hear about as one comparable text: value, availability,
+    // writability, entries and their availability, range.
+    std::string snapshot() const;
+
+    // Shortest text that reads back to the same double.
+    static std::string numberText(double value);
+
+private:
+    // Entry nodes in document order, unimplemented ones left out.
+    std::vector<ArvGcFeatureNode*> entryNodes() const;
+    int checkReadable(int expectedType) const;
+    int checkWritable(int expectedType) const;
+
+    ArvDevice* m_device = nullptr;
+    ArvGcFeatureNode* m_node = nullptr;
+    std::string m_name;
+};
