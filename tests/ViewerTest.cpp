@@ -1,4 +1,7 @@
+#include <arv.h>
+
 #include "CameraPanel.h"
+#include "GenicamCamera.h"
 #include "LogPanel.h"
 #include "MainWindow.h"
 #include "SimCamera.h"
@@ -9,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -142,4 +146,58 @@ TEST(Viewer, BadCameraDescriptionIsRefusedWithAReason)
     ASSERT_TRUE(viewer.waitForFinished(30000));
     EXPECT_EQ(viewer.exitCode(), 2);
     EXPECT_TRUE(viewer.readAllStandardError().contains("is not a usable camera description"));
+}
+
+TEST(Viewer, GenicamFakeCameraRunsThePageAndShowsWhatWasOpened)
+{
+    std::string error;
+    auto camera = GenicamCamera::openFake("40123-0042", &error);
+    ASSERT_TRUE(camera) << error;
+    MainWindow window(ViewerCamera::genicam(camera), 2);
+    window.show();
+    ASSERT_TRUE(window.loadExtension(pluginDirectory));
+    EXPECT_EQ(window.cameraPanel(), nullptr); // that panel is the simulated camera's
+
+    QStringList deviceTab;
+    for (QLabel* label : window.acquisitionControl()->widget(0)->findChildren<QLabel*>())
+        deviceTab << label->text();
+    EXPECT_TRUE(deviceTab.contains("Tovrik Imaging"));
+    EXPECT_TRUE(deviceTab.contains("40123-0042"));
+    EXPECT_TRUE(deviceTab.filter("Aravis in-process fake camera").size() == 1)
+        << deviceTab.join('|').toStdString();
+    EXPECT_TRUE(deviceTab.filter("polled").size() == 1);
+
+    // Another tool makes it a slave: polling finds it, the page shows the notice at its next tick.
+    QWidget* page = window.acquisitionControl()->widget(1);
+    EXPECT_EQ(window.camera().writeAsAnotherTool("MasterSlaveMode", "Slave"), 0);
+    camera->pollNow();
+    QCoreApplication::processEvents();
+    QMetaObject::invokeMethod(page, "updateTimer");
+    EXPECT_TRUE(page->findChild<QWidget*>("gb_LTUnavailable")->isVisible());
+    EXPECT_EQ(window.camera().writeAsAnotherTool("MasterSlaveMode", "Boss"), -120);
+}
+
+TEST(Viewer, CameraOptionOpensGenicamCamerasOrSaysWhyNot)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    {
+        QTemporaryDir directory;
+        QProcess viewer;
+        viewer.setProcessEnvironment(environment);
+        viewer.start(QStringLiteral(LINETRIGGER_VIEWER_PATH),
+                     {"--camera", "genicam-fake", "--screenshot", directory.filePath("fake.png")});
+        ASSERT_TRUE(viewer.waitForFinished(30000));
+        EXPECT_EQ(viewer.exitCode(), 0) << viewer.readAllStandardError().toStdString();
+        EXPECT_FALSE(QImage(directory.filePath("fake.png")).isNull());
+    }
+    {
+        QProcess viewer;
+        viewer.setProcessEnvironment(environment);
+        // A loopback address nothing answers on: the attempt stays on this machine.
+        viewer.start(QStringLiteral(LINETRIGGER_VIEWER_PATH), {"--camera", "aravis:127.0.0.254"});
+        ASSERT_TRUE(viewer.waitForFinished(30000));
+        EXPECT_EQ(viewer.exitCode(), 2);
+        EXPECT_TRUE(viewer.readAllStandardError().contains("Cannot open aravis:127.0.0.254"));
+    }
 }

@@ -1,6 +1,7 @@
 #include "DemoRunner.h"
 
 #include "CameraPanel.h"
+#include "GenicamCamera.h"
 #include "LogPanel.h"
 #include "MainWindow.h"
 
@@ -14,8 +15,9 @@
 
 namespace {
 
-// Long enough for the page's once-per-second refresh to pick up the camera's answers.
-constexpr int settleMs = 1200;
+// Long enough for the page's once-per-second refresh to pick up the camera's answers, also when
+// a GenICam camera's changes are first found by polling.
+constexpr int settleMs = 1500;
 
 } // namespace
 
@@ -37,10 +39,10 @@ DemoRunner::DemoRunner(MainWindow* window, const QString& outputDirectory, QObje
         {tr("Direction counter-clockwise"),
          [this] { return choose("cb_EncoderDirection", "Counter-Clockwise"); }, QString()},
         {tr("Another tool makes the camera a slave"),
-         [this] { return m_window->cameraPanel()->writeValue("MasterSlaveMode", "Slave") == 0; },
+         [this] { return m_window->camera().writeAsAnotherTool("MasterSlaveMode", "Slave") == 0; },
          "06-slave.png"},
         {tr("And a master again"),
-         [this] { return m_window->cameraPanel()->writeValue("MasterSlaveMode", "Master") == 0; },
+         [this] { return m_window->camera().writeAsAnotherTool("MasterSlaveMode", "Master") == 0; },
          "07-master-again.png"},
     };
 }
@@ -81,7 +83,15 @@ void DemoRunner::finish()
     std::printf("\nHost log:\n");
     for (const QString& message : m_window->logPanel()->messages())
         std::printf("  %s\n", qPrintable(message));
-    std::printf("\nCamera write journal:\n%s\n", qPrintable(m_window->cameraPanel()->journalText()));
+    if (CameraPanel* panel = m_window->cameraPanel()) {
+        std::printf("\nCamera write journal:\n%s\n", qPrintable(panel->journalText()));
+    } else if (const auto camera = m_window->camera().genicamCamera()) {
+        std::printf("\nCamera values:\n");
+        for (const char* name :
+             {"TriggerSelector", "TriggerMode", "TriggerSource", "EncoderSourceA", "EncoderSourceB",
+              "EncoderMode", "EncoderDividerFloat", "LineSelector", "LineInverter", "MasterSlaveMode"})
+            std::printf("  %s = %s\n", name, camera->value(name).c_str());
+    }
     std::fflush(stdout);
     emit finished(m_failures == 0 ? 0 : 1);
 }

@@ -1,8 +1,8 @@
 #include "MainWindow.h"
 
 #include "CameraPanel.h"
+#include "FeatureAccess.h"
 #include "LogPanel.h"
-#include "SimCamera.h"
 #include "ViewerExtensionInterface.h"
 #include "ViewerHost.h"
 
@@ -19,25 +19,31 @@
 
 MainWindow::MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterfaceVersion,
                        const QString& cameraSource, QWidget* parent)
+    : MainWindow(ViewerCamera::simulated(std::move(camera), cameraSource), hostInterfaceVersion, parent)
+{}
+
+MainWindow::MainWindow(ViewerCamera camera, uint32_t hostInterfaceVersion, QWidget* parent)
     : QMainWindow(parent), m_camera(std::move(camera))
 {
     setWindowTitle(tr("Line Trigger Viewer"));
     m_host = new ViewerHost(hostInterfaceVersion, this);
-    m_host->setFeatures(m_camera->features());
+    m_host->setFeatures(m_camera.features());
 
     auto* horizontal = new QSplitter(Qt::Horizontal, this);
     auto* vertical = new QSplitter(Qt::Vertical, horizontal);
     m_tabs = new QTabWidget(vertical);
     m_tabs->setObjectName(QStringLiteral("Acquisition Control"));
-    m_tabs->addTab(createDeviceTab(cameraSource), tr("Device"));
+    m_tabs->addTab(createDeviceTab(), tr("Device"));
     m_logPanel = new LogPanel(vertical);
     vertical->setStretchFactor(0, 4);
     vertical->setStretchFactor(1, 1);
-    m_cameraPanel = new CameraPanel(m_camera, horizontal);
-    horizontal->setStretchFactor(0, 3);
-    horizontal->setStretchFactor(1, 2);
-    // Room for the page and its 650-pixel diagram without a horizontal scroll bar.
-    horizontal->setSizes({900, 640});
+    if (m_camera.simCamera()) {
+        m_cameraPanel = new CameraPanel(m_camera.simCamera(), horizontal);
+        horizontal->setStretchFactor(0, 3);
+        horizontal->setStretchFactor(1, 2);
+        // Room for the page and its 650-pixel diagram without a horizontal scroll bar.
+        horizontal->setSizes({900, 640});
+    }
     setCentralWidget(horizontal);
 
     // Pages are parented here until the tab widget takes them.
@@ -48,7 +54,7 @@ MainWindow::MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterface
 
     connect(m_host, &ViewerHost::logged, m_logPanel, &LogPanel::append);
     statusBar()->showMessage(tr("No extension loaded"));
-    resize(1560, 1040);
+    resize(m_cameraPanel ? 1560 : 1000, 1040);
 }
 
 MainWindow::~MainWindow()
@@ -117,24 +123,30 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-QWidget* MainWindow::createDeviceTab(const QString& cameraSource)
+QWidget* MainWindow::createDeviceTab()
 {
     auto* tab = new QWidget;
     auto* form = new QFormLayout(tab);
-    const auto row = [&](const QString& label, const std::string& feature) {
-        auto* value = new QLabel(QString::fromStdString(m_camera->value(feature)), tab);
+    const FeatureAccess access(m_camera.features());
+    const auto row = [&](const QString& label, const QString& feature) {
+        QString text;
+        try {
+            text = access.getValueAsString(feature);
+        } catch (const std::exception& error) {
+            text = tr("(cannot be read: %1)").arg(QString::fromUtf8(error.what()));
+        }
+        auto* value = new QLabel(text, tab);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         form->addRow(label, value);
     };
-    row(tr("Vendor"), "DeviceVendorName");
-    row(tr("Model"), "DeviceModelName");
-    row(tr("Serial number"), "DeviceSerialNumber");
-    row(tr("Firmware"), "DeviceFirmwareVersion");
-    form->addRow(tr("Camera"), new QLabel(cameraSource, tab));
-    form->addRow(tr("Change notifications"), new QLabel(m_camera->notifyMode() == SimNotifyMode::Thread
-                                                            ? tr("from the SDK's notification thread")
-                                                            : tr("on the writing thread"),
-                                                        tab));
+    row(tr("Vendor"), QStringLiteral("DeviceVendorName"));
+    row(tr("Model"), QStringLiteral("DeviceModelName"));
+    row(tr("Serial number"), QStringLiteral("DeviceSerialNumber"));
+    row(tr("Firmware"), QStringLiteral("DeviceFirmwareVersion"));
+    auto* source = new QLabel(m_camera.source(), tab);
+    source->setWordWrap(true);
+    form->addRow(tr("Camera"), source);
+    form->addRow(tr("Change notifications"), new QLabel(m_camera.notifications(), tab));
     form->addRow(tr("Host interface version"),
                  new QLabel(QString::number(m_host->getInterfaceVersion()), tab));
     return tab;

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "ViewerCamera.h"
+
 #include <memory>
 
 class CameraPanel;
@@ -14,12 +16,13 @@ class ViewerExtensionInterface;
 class ViewerHost;
 
 // The viewer: an "Acquisition Control" tab widget that extensions add pages to, the host log and
-// the simulated camera's panel.
+// the simulated camera's panel when the camera is simulated.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
+    MainWindow(ViewerCamera camera, uint32_t hostInterfaceVersion, QWidget* parent = nullptr);
     MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterfaceVersion, const QString& cameraSource,
                QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -31,17 +34,19 @@ public:
 
     QTabWidget* acquisitionControl() const { return m_tabs; }
     LogPanel* logPanel() const { return m_logPanel; }
+    // Null unless the camera is the simulated one.
     CameraPanel* cameraPanel() const { return m_cameraPanel; }
+    const ViewerCamera& camera() const { return m_camera; }
     ViewerHost* host() const { return m_host; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QWidget* createDeviceTab(const QString& cameraSource);
+    QWidget* createDeviceTab();
     void refuse(const QString& reason);
 
-    std::shared_ptr<SimCamera> m_camera;
+    ViewerCamera m_camera;
     ViewerHost* m_host = nullptr;
     QTabWidget* m_tabs = nullptr;
     LogPanel* m_logPanel = nullptr;

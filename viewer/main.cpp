@@ -1,4 +1,5 @@
 #include "DemoRunner.h"
+#include "GenicamCamera.h"
 #include "MainWindow.h"
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
@@ -10,6 +11,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 int main(int argc, char** argv)
 {
@@ -19,12 +22,17 @@ int main(int argc, char** argv)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Runs the Line Trigger plug-in page on a simulated line-scan camera."));
+        QStringLiteral("Runs the Line Trigger plug-in page on a simulated line-scan camera, on Aravis's fake "
+                       "camera or on a real GenICam camera."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption cameraOption(QStringLiteral("camera"),
-                                          QStringLiteral("JSON description of a camera variant."),
-                                          QStringLiteral("file"));
+    const QCommandLineOption cameraOption(
+        QStringLiteral("camera"),
+        QStringLiteral("The camera: a JSON file describing a variant of the simulated camera; "
+                       "\"aravis:<device id>\" for a GigE Vision or USB3 Vision camera (an Aravis device "
+                       "id, serial number or IP address); or \"genicam-fake\" for Aravis's in-process fake "
+                       "camera running the TL-4K description."),
+        QStringLiteral("camera"));
     const QCommandLineOption pluginDirOption(
         QStringLiteral("plugin-dir"), QStringLiteral("Folder to load the plug-in from."),
         QStringLiteral("folder"), QStringLiteral(LINETRIGGER_DEFAULT_PLUGIN_DIR));
@@ -50,24 +58,42 @@ int main(int argc, char** argv)
                        screenshotOption, demoOption});
     parser.process(application);
 
-    SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
-    QString cameraSource = QStringLiteral("built-in simulated line-scan camera");
-    if (parser.isSet(cameraOption)) {
-        QFile file(parser.value(cameraOption));
-        QString error;
-        if (!file.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "Cannot read %s: %s\n", qPrintable(file.fileName()),
-                         qPrintable(file.errorString()));
+    const QString cameraChoice = parser.value(cameraOption);
+    ViewerCamera camera;
+    if (cameraChoice == QLatin1String("genicam-fake") || cameraChoice.startsWith(QLatin1String("aravis:"))) {
+        std::string error;
+        const bool fake = cameraChoice == QLatin1String("genicam-fake");
+        const std::string deviceId = cameraChoice.mid(int(std::strlen("aravis:"))).toStdString();
+        auto genicam =
+            fake ? GenicamCamera::openFake("40123-0042", &error) : GenicamCamera::open(deviceId, &error);
+        if (!genicam) {
+            std::fprintf(stderr, "Cannot open %s: %s\n", qPrintable(cameraChoice), error.c_str());
             return 2;
         }
-        if (!builder.applyJson(file.readAll(), &error)) {
-            std::fprintf(stderr, "%s is not a usable camera description: %s\n", qPrintable(file.fileName()),
-                         qPrintable(error));
-            return 2;
+        std::fprintf(stderr, "Opened %s\n", genicam->summary().c_str());
+        camera = ViewerCamera::genicam(std::move(genicam));
+    } else {
+        SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
+        QString cameraSource = QStringLiteral("built-in simulated line-scan camera");
+        if (!cameraChoice.isEmpty()) {
+            QFile file(cameraChoice);
+            QString error;
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "Cannot read %s: %s\n", qPrintable(file.fileName()),
+                             qPrintable(file.errorString()));
+                return 2;
+            }
+            if (!builder.applyJson(file.readAll(), &error)) {
+                std::fprintf(stderr, "%s is not a usable camera description: %s\n",
+                             qPrintable(file.fileName()), qPrintable(error));
+                return 2;
+            }
+            cameraSource =
+                QStringLiteral("simulated, from %1").arg(QDir::toNativeSeparators(file.fileName()));
         }
-        cameraSource = QStringLiteral("simulated, from %1").arg(QDir::toNativeSeparators(file.fileName()));
+        builder.setNotifyMode(parser.isSet(syncOption) ? SimNotifyMode::Synchronous : SimNotifyMode::Thread);
+        camera = ViewerCamera::simulated(builder.build(), cameraSource);
     }
-    builder.setNotifyMode(parser.isSet(syncOption) ? SimNotifyMode::Synchronous : SimNotifyMode::Thread);
     bool versionOk = false;
     const uint hostVersion = parser.value(hostVersionOption).toUInt(&versionOk);
     if (!versionOk) {
@@ -75,7 +101,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    MainWindow window(builder.build(), hostVersion, cameraSource);
+    MainWindow window(std::move(camera), hostVersion);
     window.show();
     window.loadExtension(parser.value(pluginDirOption));
 
