@@ -262,6 +262,21 @@ size_t GenicamCamera::observerCount(const std::string& feature) const
     return m_worker->observerCount(feature);
 }
 
+std::vector<std::string> GenicamCamera::listCameras()
+{
+    std::lock_guard<std::mutex> lock(systemMutex());
+    arv_update_device_list();
+    std::vector<std::string> cameras;
+    const auto text = [](const char* value) {
+        return std::string(value ? value : "");
+    };
+    for (unsigned int i = 0; i < arv_get_n_devices(); ++i) {
+        cameras.push_back(text(arv_get_device_id(i)) + "  " + text(arv_get_device_address(i)) + "  " +
+                          text(arv_get_device_protocol(i)));
+    }
+    return cameras;
+}
+
 std::vector<GenicamSetting> GenicamCamera::powerUpSettings()
 {
     return {

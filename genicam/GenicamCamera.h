@@ -50,6 +50,9 @@ public:
     void pollNow();
     size_t observerCount(const std::string& feature) const;
 
+    // The cameras Aravis finds (this sends discovery broadcasts), one line each: the id to pass to
+    // open, then the address and the protocol.
+    static std::vector<std::string> listCameras();
     // The TL-4K's state after power-up, in write order: the fake starts from cleared registers.
     static std::vector<GenicamSetting> powerUpSettings();
     // The TL-4K's GenICam description as a file (written once per process).

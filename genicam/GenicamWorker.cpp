@@ -180,14 +180,22 @@ void GenicamWorker::setHandles(const std::map<std::string, std::shared_ptr<Tovri
 void GenicamWorker::addObserver(const std::string& name,
                                 std::shared_ptr<Tovrik::FeatureObserverInterface> observer)
 {
+    bool known = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_stopping || m_stopped)
             return;
         m_observers[name].push_back(std::move(observer));
+        known = m_snapshots.count(name) != 0;
     }
-    // Take the first snapshot now, so that a change right after registering is reported.
-    requestPoll();
+    if (known)
+        return;
+    // The first look happens now, so that a change made right after registering is reported.
+    std::string snapshot;
+    const bool ran = run([&](ArvDevice* device) { snapshot = GenicamNode(device, name).snapshot(); });
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (ran)
+        m_snapshots.emplace(name, snapshot);
 }
 
 void GenicamWorker::removeObserver(const std::string& name,
@@ -201,10 +209,10 @@ void GenicamWorker::removeObserver(const std::string& name,
     const auto found = std::find(list.begin(), list.end(), observer);
     if (found != list.end())
         list.erase(found);
-    if (list.empty()) {
+    // The snapshot stays: the page detaches and attaches again at every tick, and a change made
+    // in between is reported once it is back.
+    if (list.empty())
         m_observers.erase(observers);
-        m_snapshots.erase(name);
-    }
 }
 
 size_t GenicamWorker::observerCount(const std::string& name) const

@@ -298,6 +298,24 @@ TEST_F(GenicamFakeTest, ObserversHearEachChangeOnceFromTheWorkerThread)
     EXPECT_EQ(sourceA->registerObserver(nullptr), GenicamStatus::invalidParameter);
 }
 
+// The page detaches its observer and attaches it again at every tick; a change made just then,
+// before the worker's next poll, must not become the new baseline unreported.
+TEST_F(GenicamFakeTest, ChangesAroundRegisteringAreNotLost)
+{
+    auto observer = std::make_shared<RecordingObserver>();
+    auto mode = handle("MasterSlaveMode");
+    ASSERT_EQ(mode->registerObserver(observer), 0);
+    ASSERT_EQ(camera->writeRegister(0x2000, 1), 0); // before any poll
+    camera->pollNow();
+    EXPECT_EQ(observer->takeNames(), std::vector<std::string>{"MasterSlaveMode"});
+
+    ASSERT_EQ(mode->unregisterObserver(observer), 0);
+    ASSERT_EQ(camera->writeRegister(0x2000, 0), 0); // while detached
+    ASSERT_EQ(mode->registerObserver(observer), 0);
+    camera->pollNow();
+    EXPECT_EQ(observer->takeNames(), std::vector<std::string>{"MasterSlaveMode"});
+}
+
 TEST_F(GenicamFakeTest, PollingFindsChangesWithoutBeingAskedAndAfterWrites)
 {
     camera->setPollInterval(std::chrono::milliseconds(20));

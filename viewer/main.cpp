@@ -54,9 +54,21 @@ int main(int argc, char** argv)
         QStringLiteral("demo"),
         QStringLiteral("Run the scripted demo, saving screenshots into the folder, then exit."),
         QStringLiteral("folder"));
-    parser.addOptions({cameraOption, pluginDirOption, notifyThreadOption, syncOption, hostVersionOption,
-                       screenshotOption, demoOption});
+    const QCommandLineOption listOption(
+        QStringLiteral("list-cameras"),
+        QStringLiteral("List the GigE Vision and USB3 Vision cameras Aravis finds, then exit."));
+    parser.addOptions({listOption, cameraOption, pluginDirOption, notifyThreadOption, syncOption,
+                       hostVersionOption, screenshotOption, demoOption});
     parser.process(application);
+
+    if (parser.isSet(listOption)) {
+        const std::vector<std::string> cameras = GenicamCamera::listCameras();
+        for (const std::string& camera : cameras)
+            std::printf("aravis:%s\n", camera.c_str());
+        if (cameras.empty())
+            std::printf("No GenICam camera found.\n");
+        return 0;
+    }
 
     const QString cameraChoice = parser.value(cameraOption);
     ViewerCamera camera;
