@@ -7,9 +7,11 @@
 #include "SimCameraBuilder.h"
 #include "TovrikExceptions.h"
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -272,29 +274,29 @@ TEST_F(GenicamFakeTest, ObserversHearEachChangeOnceFromTheWorkerThread)
     ASSERT_EQ(exposure->registerObserver(observer), 0);
     EXPECT_EQ(camera->observerCount("EncoderSourceA"), 1u);
     camera->pollNow();
-    EXPECT_TRUE(observer->takeNames().empty());
+    EXPECT_TRUE(observer->taken().empty());
 
     ASSERT_EQ(camera->writeRegister(0x2600, 4), 0); // another party
     camera->pollNow();
-    EXPECT_EQ(observer->takeNames(), std::vector<std::string>{"EncoderSourceA"});
+    EXPECT_EQ(observer->taken(), std::vector<std::string>{"EncoderSourceA"});
     camera->pollNow();
-    EXPECT_TRUE(observer->takeNames().empty()); // unchanged: not again
+    EXPECT_TRUE(observer->taken().empty()); // unchanged: not again
     EXPECT_NE(observer->threads.front(), std::this_thread::get_id());
 
     set("LineMode", "Output"); // not observed
     camera->pollNow();
-    EXPECT_TRUE(observer->takeNames().empty());
+    EXPECT_TRUE(observer->taken().empty());
 
     // A new line rate moves the exposure's upper limit: its observers hear of it.
     set("AcquisitionLineRate", "20000");
     camera->pollNow();
-    EXPECT_EQ(observer->takeNames(), std::vector<std::string>{"ExposureTime"});
+    EXPECT_EQ(observer->taken(), std::vector<std::string>{"ExposureTime"});
 
     ASSERT_EQ(sourceA->unregisterObserver(observer), 0);
     EXPECT_EQ(camera->observerCount("EncoderSourceA"), 0u);
     ASSERT_EQ(camera->writeRegister(0x2600, 2), 0);
     camera->pollNow();
-    EXPECT_TRUE(observer->takeNames().empty());
+    EXPECT_TRUE(observer->taken().empty());
     EXPECT_EQ(sourceA->registerObserver(nullptr), GenicamStatus::invalidParameter);
 }
 
@@ -307,13 +309,13 @@ TEST_F(GenicamFakeTest, ChangesAroundRegisteringAreNotLost)
     ASSERT_EQ(mode->registerObserver(observer), 0);
     ASSERT_EQ(camera->writeRegister(0x2000, 1), 0); // before any poll
     camera->pollNow();
-    EXPECT_EQ(observer->takeNames(), std::vector<std::string>{"MasterSlaveMode"});
+    EXPECT_EQ(observer->taken(), std::vector<std::string>{"MasterSlaveMode"});
 
     ASSERT_EQ(mode->unregisterObserver(observer), 0);
     ASSERT_EQ(camera->writeRegister(0x2000, 0), 0); // while detached
     ASSERT_EQ(mode->registerObserver(observer), 0);
     camera->pollNow();
-    EXPECT_EQ(observer->takeNames(), std::vector<std::string>{"MasterSlaveMode"});
+    EXPECT_EQ(observer->taken(), std::vector<std::string>{"MasterSlaveMode"});
 }
 
 TEST_F(GenicamFakeTest, PollingFindsChangesWithoutBeingAskedAndAfterWrites)
@@ -328,7 +330,7 @@ TEST_F(GenicamFakeTest, PollingFindsChangesWithoutBeingAskedAndAfterWrites)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     std::vector<std::string> heard;
     while (heard.size() < 2 && std::chrono::steady_clock::now() < deadline) {
-        for (const std::string& name : observer->takeNames())
+        for (const std::string& name : observer->taken())
             heard.push_back(name);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

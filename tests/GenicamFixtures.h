@@ -1,18 +1,14 @@
 #pragma once
 
 #include "GenicamCamera.h"
+#include "RecordingObserver.h"
 #include "TovrikFeature.h"
-#include "TovrikFeatureObserverInterface.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 // Aravis's in-process fake camera running the TL-4K description, just powered up.
@@ -53,33 +49,4 @@ protected:
     }
 
     std::shared_ptr<GenicamCamera> camera;
-};
-
-// Counts featureUpdated calls and remembers the names and threads they came with.
-class RecordingObserver : public Tovrik::FeatureObserverInterface
-{
-public:
-    void featureUpdated(std::shared_ptr<Tovrik::Feature>& feature) override
-    {
-        std::string name;
-        if (feature)
-            feature->getName(name);
-        std::lock_guard<std::mutex> lock(mutex);
-        names.push_back(name);
-        threads.push_back(std::this_thread::get_id());
-        if (onUpdate)
-            onUpdate(feature);
-    }
-    std::vector<std::string> takeNames()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        std::vector<std::string> result;
-        result.swap(names);
-        return result;
-    }
-
-    std::mutex mutex;
-    std::vector<std::string> names;
-    std::vector<std::thread::id> threads;
-    std::function<void(const std::shared_ptr<Tovrik::Feature>&)> onUpdate;
 };

@@ -1,5 +1,5 @@
+#include "RecordingObserver.h"
 #include "SimFixtures.h"
-#include "TovrikFeatureObserverInterface.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,29 +11,6 @@
 #include <thread>
 
 namespace {
-
-class RecordingObserver : public Tovrik::FeatureObserverInterface
-{
-public:
-    void featureUpdated(std::shared_ptr<Tovrik::Feature>& feature) override
-    {
-        std::string name;
-        if (feature)
-            feature->getName(name);
-        std::lock_guard<std::mutex> lock(mutex);
-        names.push_back(name);
-        threads.push_back(std::this_thread::get_id());
-    }
-    std::vector<std::string> taken()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return std::exchange(names, {});
-    }
-
-    std::mutex mutex;
-    std::vector<std::string> names;
-    std::vector<std::thread::id> threads;
-};
 
 class SimCameraTest : public ::testing::Test
 {
