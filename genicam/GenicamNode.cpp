@@ -130,6 +130,29 @@ int GenicamNode::checkWritable(int expectedType) const
     return writable ? 0 : GenicamStatus::noAccess;
 }
 
+template <typename T, typename Read> int GenicamNode::read(T* value, int expectedType, Read readValue) const
+{
+    if (!value)
+        return GenicamStatus::invalidParameter;
+    if (const int status = checkReadable(expectedType))
+        return status;
+    GError* error = nullptr;
+    const T result = readValue(&error);
+    if (const int status = GenicamStatus::take(&error))
+        return status;
+    *value = result;
+    return 0;
+}
+
+template <typename Write> int GenicamNode::write(int expectedType, Write writeValue) const
+{
+    if (const int status = checkWritable(expectedType))
+        return status;
+    GError* error = nullptr;
+    writeValue(&error);
+    return GenicamStatus::take(&error);
+}
+
 int GenicamNode::getValue(std::string& value) const
 {
     if (const int status = checkReadable(0))
@@ -161,46 +184,21 @@ int GenicamNode::getValue(std::string& value) const
 
 int GenicamNode::getValue(bool* value) const
 {
-    if (!value)
-        return GenicamStatus::invalidParameter;
-    if (const int status = checkReadable(Tovrik::FeatureTypeBoolean))
-        return status;
-    GError* error = nullptr;
-    const bool result = arv_gc_boolean_get_value(ARV_GC_BOOLEAN(m_node), &error);
-    if (const int status = GenicamStatus::take(&error))
-        return status;
-    *value = result;
-    return 0;
+    return read(value, Tovrik::FeatureTypeBoolean, [this](GError** error) -> bool {
+        return arv_gc_boolean_get_value(ARV_GC_BOOLEAN(m_node), error);
+    });
 }
-
 int GenicamNode::getValue(double* value) const
 {
-    if (!value)
-        return GenicamStatus::invalidParameter;
-    if (const int status = checkReadable(Tovrik::FeatureTypeFloat))
-        return status;
-    GError* error = nullptr;
-    const double result = arv_gc_float_get_value(ARV_GC_FLOAT(m_node), &error);
-    if (const int status = GenicamStatus::take(&error))
-        return status;
-    *value = result;
-    return 0;
+    return read(value, Tovrik::FeatureTypeFloat,
+                [this](GError** error) { return arv_gc_float_get_value(ARV_GC_FLOAT(m_node), error); });
 }
-
 int GenicamNode::getValue(int64_t* value) const
 {
-    if (!value)
-        return GenicamStatus::invalidParameter;
-    if (const int status = checkReadable(Tovrik::FeatureTypeInteger))
-        return status;
-    GError* error = nullptr;
-    const int64_t result = arv_gc_integer_get_value(ARV_GC_INTEGER(m_node), &error);
-    if (const int status = GenicamStatus::take(&error))
-        return status;
-    *value = result;
-    return 0;
+    return read(value, Tovrik::FeatureTypeInteger, [this](GError** error) -> int64_t {
+        return arv_gc_integer_get_value(ARV_GC_INTEGER(m_node), error);
+    });
 }
-
 int GenicamNode::getEntries(std::vector<std::string>& entries) const
 {
     if (!m_node)
@@ -265,33 +263,21 @@ int GenicamNode::setValue(const char* value) const
 
 int GenicamNode::setValue(bool value) const
 {
-    if (const int status = checkWritable(Tovrik::FeatureTypeBoolean))
-        return status;
-    GError* error = nullptr;
-    arv_gc_boolean_set_value(ARV_GC_BOOLEAN(m_node), value, &error);
-    return GenicamStatus::take(&error);
+    return write(Tovrik::FeatureTypeBoolean,
+                 [&](GError** error) { arv_gc_boolean_set_value(ARV_GC_BOOLEAN(m_node), value, error); });
 }
-
 int GenicamNode::setValue(double value) const
 {
     if (std::isnan(value))
         return GenicamStatus::invalidParameter;
-    if (const int status = checkWritable(Tovrik::FeatureTypeFloat))
-        return status;
-    GError* error = nullptr;
-    arv_gc_float_set_value(ARV_GC_FLOAT(m_node), value, &error);
-    return GenicamStatus::take(&error);
+    return write(Tovrik::FeatureTypeFloat,
+                 [&](GError** error) { arv_gc_float_set_value(ARV_GC_FLOAT(m_node), value, error); });
 }
-
 int GenicamNode::setValue(int64_t value) const
 {
-    if (const int status = checkWritable(Tovrik::FeatureTypeInteger))
-        return status;
-    GError* error = nullptr;
-    arv_gc_integer_set_value(ARV_GC_INTEGER(m_node), value, &error);
-    return GenicamStatus::take(&error);
+    return write(Tovrik::FeatureTypeInteger,
+                 [&](GError** error) { arv_gc_integer_set_value(ARV_GC_INTEGER(m_node), value, error); });
 }
-
 int GenicamNode::getRange(double* min, double* max) const
 {
     if (!min || !max)
@@ -326,33 +312,20 @@ int GenicamNode::getRange(int64_t* min, int64_t* max) const
 
 int GenicamNode::getIncrement(double* increment) const
 {
-    if (!increment)
-        return GenicamStatus::invalidParameter;
-    if (const int status = checkReadable(Tovrik::FeatureTypeFloat))
-        return status;
-    GError* error = nullptr;
-    const double step = arv_gc_float_get_inc(ARV_GC_FLOAT(m_node), &error);
-    if (const int status = GenicamStatus::take(&error))
-        return status;
+    const int status = read(increment, Tovrik::FeatureTypeFloat, [this](GError** error) {
+        return arv_gc_float_get_inc(ARV_GC_FLOAT(m_node), error);
+    });
     // A float without an increment has none: no grid rather than a denormal one.
-    *increment = std::isfinite(step) && step > 1e-300 ? step : 0.0;
-    return 0;
+    if (status == 0 && !(std::isfinite(*increment) && *increment > 1e-300))
+        *increment = 0.0;
+    return status;
 }
-
 int GenicamNode::getIncrement(int64_t* increment) const
 {
-    if (!increment)
-        return GenicamStatus::invalidParameter;
-    if (const int status = checkReadable(Tovrik::FeatureTypeInteger))
-        return status;
-    GError* error = nullptr;
-    const int64_t step = arv_gc_integer_get_inc(ARV_GC_INTEGER(m_node), &error);
-    if (const int status = GenicamStatus::take(&error))
-        return status;
-    *increment = step;
-    return 0;
+    return read(increment, Tovrik::FeatureTypeInteger, [this](GError** error) -> int64_t {
+        return arv_gc_integer_get_inc(ARV_GC_INTEGER(m_node), error);
+    });
 }
-
 int GenicamNode::isWritable(bool* writable) const
 {
     if (!writable)

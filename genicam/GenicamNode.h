@@ -52,6 +52,9 @@ private:
     std::vector<ArvGcFeatureNode*> entryNodes() const;
     int checkReadable(int expectedType) const;
     int checkWritable(int expectedType) const;
+    // One typed read or write: the checks, the Aravis call with its error, the status.
+    template <typename T, typename Read> int read(T* value, int expectedType, Read readValue) const;
+    template <typename Write> int write(int expectedType, Write writeValue) const;
 
     ArvDevice* m_device = nullptr;
     ArvGcFeatureNode* m_node = nullptr;
