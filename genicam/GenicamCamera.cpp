@@ -197,7 +197,7 @@ int GenicamCamera::writeSettings(const std::vector<GenicamSetting>& settings, st
         status = 0;
         for (const GenicamSetting& setting : settings) {
             const GenicamNode node(device, setting.feature);
-            status = node.exists() ? node.setValue(setting.value.c_str()) : GenicamStatus::notFound;
+            status = node.setValue(setting.value.c_str());
             if (status != 0) {
                 if (error)
                     *error = setting.feature + " = " + setting.value + ": status " + std::to_string(status);
@@ -215,7 +215,7 @@ std::string GenicamCamera::value(const std::string& feature) const
     m_worker->run([&](ArvDevice* device) {
         const GenicamNode node(device, feature);
         std::string value;
-        const int status = node.exists() ? node.getValue(value) : GenicamStatus::notFound;
+        const int status = node.getValue(value);
         text = status == 0 ? value : "#" + std::to_string(status);
     });
     return text;
