@@ -6,6 +6,7 @@
 #include "GenicamNode.h"
 #include "GenicamStatus.h"
 #include "GenicamWorker.h"
+#include "TovrikStatus.h"
 
 #include <QDir>
 #include <QFile>
@@ -192,7 +193,7 @@ std::string GenicamCamera::summary() const
 
 int GenicamCamera::writeSettings(const std::vector<GenicamSetting>& settings, std::string* error)
 {
-    int status = GenicamStatus::notOpened;
+    int status = Tovrik::Status::NotOpened;
     m_worker->run([&](ArvDevice* device) {
         status = 0;
         for (const GenicamSetting& setting : settings) {
@@ -211,7 +212,7 @@ int GenicamCamera::writeSettings(const std::vector<GenicamSetting>& settings, st
 
 std::string GenicamCamera::value(const std::string& feature) const
 {
-    std::string text = "#" + std::to_string(GenicamStatus::notOpened);
+    std::string text = "#" + std::to_string(Tovrik::Status::NotOpened);
     m_worker->run([&](ArvDevice* device) {
         const GenicamNode node(device, feature);
         std::string value;
@@ -223,7 +224,7 @@ std::string GenicamCamera::value(const std::string& feature) const
 
 int GenicamCamera::readRegister(uint64_t address, uint32_t* value) const
 {
-    int status = GenicamStatus::notOpened;
+    int status = Tovrik::Status::NotOpened;
     m_worker->run([&](ArvDevice* device) {
         GError* error = nullptr;
         uint32_t registerValue = 0;
@@ -237,7 +238,7 @@ int GenicamCamera::readRegister(uint64_t address, uint32_t* value) const
 
 int GenicamCamera::writeRegister(uint64_t address, uint32_t value)
 {
-    int status = GenicamStatus::notOpened;
+    int status = Tovrik::Status::NotOpened;
     m_worker->run([&](ArvDevice* device) {
         GError* error = nullptr;
         arv_device_write_register(device, address, value, &error);

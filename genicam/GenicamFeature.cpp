@@ -3,6 +3,7 @@
 #include "GenicamNode.h"
 #include "GenicamStatus.h"
 #include "GenicamWorker.h"
+#include "TovrikStatus.h"
 
 #include <utility>
 
@@ -14,11 +15,11 @@ int GenicamFeature::call(const std::function<int(const GenicamNode&)>& operation
 {
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
     if (!worker)
-        return GenicamStatus::notOpened;
-    int status = GenicamStatus::notOpened;
+        return Tovrik::Status::NotOpened;
+    int status = Tovrik::Status::NotOpened;
     worker->run([&](ArvDevice* device) {
         const GenicamNode node(device, m_name);
-        status = node.exists() ? operation(node) : GenicamStatus::notFound;
+        status = node.exists() ? operation(node) : Tovrik::Status::NotFound;
     });
     return status;
 }
@@ -57,7 +58,7 @@ int GenicamFeature::getEntryDescriptions(std::vector<std::string>& descriptions,
 int GenicamFeature::getType(int* type)
 {
     if (!type)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     return call([&](const GenicamNode& node) {
         *type = node.type();
         return 0;
@@ -67,10 +68,10 @@ int GenicamFeature::getType(int* type)
 int GenicamFeature::registerObserver(std::shared_ptr<Tovrik::FeatureObserverInterface> observer)
 {
     if (!observer)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
     if (!worker)
-        return GenicamStatus::notOpened;
+        return Tovrik::Status::NotOpened;
     worker->addObserver(m_name, std::move(observer));
     return 0;
 }
@@ -79,7 +80,7 @@ int GenicamFeature::unregisterObserver(std::shared_ptr<Tovrik::FeatureObserverIn
 {
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
     if (!worker)
-        return GenicamStatus::notOpened;
+        return Tovrik::Status::NotOpened;
     worker->removeObserver(m_name, observer);
     return 0;
 }

@@ -4,8 +4,9 @@
 
 #include "GenicamStatus.h"
 #include "TovrikFeature.h"
+#include "TovrikStatus.h"
+#include "ValueText.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace {
@@ -99,16 +100,16 @@ std::vector<ArvGcFeatureNode*> GenicamNode::entryNodes() const
 int GenicamNode::checkReadable(int expectedType) const
 {
     if (!m_node)
-        return GenicamStatus::notFound;
+        return Tovrik::Status::NotFound;
     if (expectedType != 0 && type() != expectedType)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     bool isAvailable = false;
     if (const int status = available(m_node, &isAvailable))
         return status;
     if (!isAvailable)
-        return GenicamStatus::notAvailable;
+        return Tovrik::Status::NotAvailable;
     if (arv_gc_feature_node_get_actual_access_mode(m_node) == ARV_GC_ACCESS_MODE_WO)
-        return GenicamStatus::noAccess;
+        return Tovrik::Status::NoAccess;
     return 0;
 }
 
@@ -116,24 +117,24 @@ int GenicamNode::checkWritable(int expectedType) const
 {
     // Aravis checks ranges and read-only registers but not locks; the SDK refuses all three.
     if (!m_node)
-        return GenicamStatus::notFound;
+        return Tovrik::Status::NotFound;
     if (expectedType != 0 && type() != expectedType)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     bool isAvailable = false;
     if (const int status = available(m_node, &isAvailable))
         return status;
     if (!isAvailable)
-        return GenicamStatus::notAvailable;
+        return Tovrik::Status::NotAvailable;
     bool writable = false;
     if (const int status = isWritable(&writable))
         return status;
-    return writable ? 0 : GenicamStatus::noAccess;
+    return writable ? 0 : Tovrik::Status::NoAccess;
 }
 
 template <typename T, typename Read> int GenicamNode::read(T* value, int expectedType, Read readValue) const
 {
     if (!value)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     if (const int status = checkReadable(expectedType))
         return status;
     GError* error = nullptr;
@@ -167,7 +168,7 @@ int GenicamNode::getValue(std::string& value) const
         result = arv_gc_boolean_get_value(ARV_GC_BOOLEAN(m_node), &error) ? "true" : "false";
         break;
     case Tovrik::FeatureTypeFloat:
-        result = numberText(arv_gc_float_get_value(ARV_GC_FLOAT(m_node), &error));
+        result = ValueText::fromNumber(arv_gc_float_get_value(ARV_GC_FLOAT(m_node), &error));
         break;
     case Tovrik::FeatureTypeInteger:
         result = std::to_string(arv_gc_integer_get_value(ARV_GC_INTEGER(m_node), &error));
@@ -202,9 +203,9 @@ int GenicamNode::getValue(int64_t* value) const
 int GenicamNode::getEntries(std::vector<std::string>& entries) const
 {
     if (!m_node)
-        return GenicamStatus::notFound;
+        return Tovrik::Status::NotFound;
     if (type() != Tovrik::FeatureTypeEnumeration)
-        return GenicamStatus::functionNotAvailable;
+        return Tovrik::Status::FunctionNotAvailable;
     entries.clear();
     for (ArvGcFeatureNode* entry : entryNodes())
         entries.push_back(text(arv_gc_feature_node_get_name(entry)));
@@ -214,7 +215,7 @@ int GenicamNode::getEntries(std::vector<std::string>& entries) const
 int GenicamNode::setValue(const char* value) const
 {
     if (!value)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     if (const int status = checkWritable(0))
         return status;
     GError* error = nullptr;
@@ -225,32 +226,28 @@ int GenicamNode::setValue(const char* value) const
         for (ArvGcFeatureNode* entry : entryNodes())
             known = known || valueText == text(arv_gc_feature_node_get_name(entry));
         if (!known)
-            return GenicamStatus::invalidValue;
+            return Tovrik::Status::InvalidValue;
         arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(m_node), value, &error);
         break;
     }
-    case Tovrik::FeatureTypeBoolean:
-        if (valueText == "1" || valueText == "true" || valueText == "True")
-            arv_gc_boolean_set_value(ARV_GC_BOOLEAN(m_node), TRUE, &error);
-        else if (valueText == "0" || valueText == "false" || valueText == "False")
-            arv_gc_boolean_set_value(ARV_GC_BOOLEAN(m_node), FALSE, &error);
-        else
-            return GenicamStatus::invalidValue;
+    case Tovrik::FeatureTypeBoolean: {
+        bool flag = false;
+        if (!ValueText::parseBoolean(valueText, &flag))
+            return Tovrik::Status::InvalidValue;
+        arv_gc_boolean_set_value(ARV_GC_BOOLEAN(m_node), flag, &error);
         break;
+    }
     case Tovrik::FeatureTypeFloat: {
-        // from_chars, not the C library: the host may run with a decimal-comma locale.
         double number = 0.0;
-        const auto parsed = std::from_chars(valueText.data(), valueText.data() + valueText.size(), number);
-        if (parsed.ec != std::errc() || parsed.ptr != valueText.data() + valueText.size())
-            return GenicamStatus::invalidValue;
+        if (!ValueText::parseNumber(valueText, &number))
+            return Tovrik::Status::InvalidValue;
         arv_gc_float_set_value(ARV_GC_FLOAT(m_node), number, &error);
         break;
     }
     case Tovrik::FeatureTypeInteger: {
         int64_t number = 0;
-        const auto parsed = std::from_chars(valueText.data(), valueText.data() + valueText.size(), number);
-        if (parsed.ec != std::errc() || parsed.ptr != valueText.data() + valueText.size())
-            return GenicamStatus::invalidValue;
+        if (!ValueText::parseNumber(valueText, &number))
+            return Tovrik::Status::InvalidValue;
         arv_gc_integer_set_value(ARV_GC_INTEGER(m_node), number, &error);
         break;
     }
@@ -269,7 +266,7 @@ int GenicamNode::setValue(bool value) const
 int GenicamNode::setValue(double value) const
 {
     if (std::isnan(value))
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     return write(Tovrik::FeatureTypeFloat,
                  [&](GError** error) { arv_gc_float_set_value(ARV_GC_FLOAT(m_node), value, error); });
 }
@@ -281,7 +278,7 @@ int GenicamNode::setValue(int64_t value) const
 int GenicamNode::getRange(double* min, double* max) const
 {
     if (!min || !max)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     if (const int status = checkReadable(Tovrik::FeatureTypeFloat))
         return status;
     GError* error = nullptr;
@@ -297,7 +294,7 @@ int GenicamNode::getRange(double* min, double* max) const
 int GenicamNode::getRange(int64_t* min, int64_t* max) const
 {
     if (!min || !max)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     if (const int status = checkReadable(Tovrik::FeatureTypeInteger))
         return status;
     GError* error = nullptr;
@@ -329,9 +326,9 @@ int GenicamNode::getIncrement(int64_t* increment) const
 int GenicamNode::isWritable(bool* writable) const
 {
     if (!writable)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     if (!m_node)
-        return GenicamStatus::notFound;
+        return Tovrik::Status::NotFound;
     bool isAvailable = false;
     if (const int status = available(m_node, &isAvailable))
         return status;
@@ -347,25 +344,25 @@ int GenicamNode::isWritable(bool* writable) const
 int GenicamNode::isAvailable(bool* result) const
 {
     if (!result)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     if (!m_node)
-        return GenicamStatus::notFound;
+        return Tovrik::Status::NotFound;
     return available(m_node, result);
 }
 
 int GenicamNode::isEntryAvailable(const std::string& entry, bool* result) const
 {
     if (!result)
-        return GenicamStatus::invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     if (!m_node)
-        return GenicamStatus::notFound;
+        return Tovrik::Status::NotFound;
     if (type() != Tovrik::FeatureTypeEnumeration)
-        return GenicamStatus::functionNotAvailable;
+        return Tovrik::Status::FunctionNotAvailable;
     for (ArvGcFeatureNode* candidate : entryNodes()) {
         if (entry == text(arv_gc_feature_node_get_name(candidate)))
             return available(candidate, result);
     }
-    return GenicamStatus::notFound;
+    return Tovrik::Status::NotFound;
 }
 
 std::string GenicamNode::snapshot() const
@@ -398,7 +395,7 @@ std::string GenicamNode::snapshot() const
         double low = 0.0;
         double high = 0.0;
         status = getRange(&low, &high);
-        add(status, numberText(low) + ".." + numberText(high));
+        add(status, ValueText::fromNumber(low) + ".." + ValueText::fromNumber(high));
         break;
     }
     case Tovrik::FeatureTypeInteger: {
@@ -412,12 +409,4 @@ std::string GenicamNode::snapshot() const
         break;
     }
     return result;
-}
-
-std::string GenicamNode::numberText(double value)
-{
-    // to_chars: shortest round trip, and no locale (the host may use a decimal comma).
-    char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, written.ptr);
 }

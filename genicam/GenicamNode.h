@@ -44,9 +44,6 @@ public:
     // writability, entries and their availability, range.
     std::string snapshot() const;
 
-    // Shortest text that reads back to the same double.
-    static std::string numberText(double value);
-
 private:
     // Entry nodes in document order, unimplemented ones left out.
     std::vector<ArvGcFeatureNode*> entryNodes() const;

@@ -2,6 +2,8 @@
 
 #include "GenicamStatus.h"
 
+#include "TovrikStatus.h"
+
 namespace GenicamStatus {
 
 namespace {
@@ -13,25 +15,25 @@ int fromGenicamError(int code)
     case ARV_GC_ERROR_PROPERTY_NOT_DEFINED:
     case ARV_GC_ERROR_PVALUE_NOT_DEFINED:
     case ARV_GC_ERROR_INVALID_PVALUE:
-        return notFound;
+        return Tovrik::Status::NotFound;
     case ARV_GC_ERROR_OUT_OF_RANGE:
     case ARV_GC_ERROR_ENUM_ENTRY_NOT_FOUND:
     case ARV_GC_ERROR_EMPTY_ENUMERATION:
     case ARV_GC_ERROR_INVALID_LENGTH:
     case ARV_GC_ERROR_INVALID_BIT_RANGE:
-        return invalidValue;
+        return Tovrik::Status::InvalidValue;
     case ARV_GC_ERROR_READ_ONLY:
-        return noAccess;
+        return Tovrik::Status::NoAccess;
     case ARV_GC_ERROR_SET_FROM_STRING_UNDEFINED:
     case ARV_GC_ERROR_GET_AS_STRING_UNDEFINED:
     case ARV_GC_ERROR_NO_EVENT_IMPLEMENTATION:
-        return notImplemented;
+        return Tovrik::Status::NotImplemented;
     case ARV_GC_ERROR_NO_DEVICE_SET:
-        return notOpened;
+        return Tovrik::Status::NotOpened;
     case ARV_GC_ERROR_INVALID_SYNTAX:
-        return parsingError;
+        return Tovrik::Status::ParsingError;
     default:
-        return ioError;
+        return Tovrik::Status::IOError;
     }
 }
 
@@ -41,29 +43,29 @@ int fromDeviceError(int code)
     case ARV_DEVICE_ERROR_WRONG_FEATURE:
     case ARV_DEVICE_ERROR_INVALID_PARAMETER:
     case ARV_DEVICE_ERROR_PROTOCOL_ERROR_INVALID_PARAMETER:
-        return invalidParameter;
+        return Tovrik::Status::InvalidParameter;
     case ARV_DEVICE_ERROR_FEATURE_NOT_FOUND:
     case ARV_DEVICE_ERROR_NOT_FOUND:
-        return notFound;
+        return Tovrik::Status::NotFound;
     case ARV_DEVICE_ERROR_NOT_CONNECTED:
-        return notOpened;
+        return Tovrik::Status::NotOpened;
     case ARV_DEVICE_ERROR_TIMEOUT:
-        return timeout;
+        return Tovrik::Status::Timeout;
     case ARV_DEVICE_ERROR_GENICAM_NOT_FOUND:
-        return parsingError;
+        return Tovrik::Status::ParsingError;
     case ARV_DEVICE_ERROR_NO_STREAM_CHANNEL:
-        return functionNotAvailable;
+        return Tovrik::Status::FunctionNotAvailable;
     case ARV_DEVICE_ERROR_NOT_CONTROLLER:
     case ARV_DEVICE_ERROR_PROTOCOL_ERROR_WRITE_PROTECT:
     case ARV_DEVICE_ERROR_PROTOCOL_ERROR_ACCESS_DENIED:
-        return noAccess;
+        return Tovrik::Status::NoAccess;
     case ARV_DEVICE_ERROR_PROTOCOL_ERROR_NOT_IMPLEMENTED:
-        return notImplemented;
+        return Tovrik::Status::NotImplemented;
     case ARV_DEVICE_ERROR_PROTOCOL_ERROR_BUSY:
-        return busy;
+        return Tovrik::Status::Busy;
     default:
         // Protocol, transfer, address and alignment errors: the link to the camera failed.
-        return ioError;
+        return Tovrik::Status::IOError;
     }
 }
 
@@ -77,7 +79,7 @@ int fromError(const GError* error)
         return fromGenicamError(error->code);
     if (error->domain == ARV_DEVICE_ERROR)
         return fromDeviceError(error->code);
-    return ioError;
+    return Tovrik::Status::IOError;
 }
 
 int take(GError** error, std::string* message)

@@ -2,8 +2,10 @@
 
 #include "TovrikExceptions.h"
 #include "TovrikFeature.h"
+#include "TovrikStatus.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -53,6 +55,43 @@ void requireNumber(double value)
 {
     if (std::isnan(value))
         throw Tovrik::InvalidParameterException("Value was not a number!");
+}
+
+struct Output
+{
+    const void* pointer;
+    const char* name;
+};
+
+// Every read of a value, range or increment: the handle and then each output are checked, each with
+// its own message, before the SDK is asked; its status becomes an exception.
+template <typename Call>
+void fetch(const std::shared_ptr<Tovrik::Feature>& feature, std::initializer_list<Output> outputs, Call call)
+{
+    if (!feature)
+        throw Tovrik::InvalidParameterException("Feature was nullptr!");
+    for (const Output& output : outputs) {
+        if (!output.pointer)
+            throw Tovrik::InvalidParameterException(std::string("Output ") + output.name + " was nullptr!");
+    }
+    Tovrik::throwIfError(call(*feature));
+}
+
+template <typename T> T fetchValue(const std::shared_ptr<Tovrik::Feature>& feature)
+{
+    T value{};
+    fetch(feature, {{&value, "value"}}, [&](Tovrik::Feature& f) { return f.getValue(&value); });
+    return value;
+}
+
+template <typename T> void fetchRange(const std::shared_ptr<Tovrik::Feature>& feature, T* min, T* max)
+{
+    fetch(feature, {{min, "min"}, {max, "max"}}, [&](Tovrik::Feature& f) { return f.getRange(min, max); });
+}
+
+template <typename T> void fetchIncrement(const std::shared_ptr<Tovrik::Feature>& feature, T* increment)
+{
+    fetch(feature, {{increment, "increment"}}, [&](Tovrik::Feature& f) { return f.getIncrement(increment); });
 }
 
 } // namespace
@@ -134,21 +173,12 @@ double FeatureAccess::getValueAsDouble(const QString& name) const
 {
     const FeaturePtr feature = findFeature(name);
     switch (fetchType(feature)) {
-    case Tovrik::FeatureTypeBoolean: {
-        bool value = false;
-        fetchValue(feature, &value);
-        return value ? 1.0 : 0.0;
-    }
-    case Tovrik::FeatureTypeInteger: {
-        int64_t value = 0;
-        fetchValue(feature, &value);
-        return static_cast<double>(value);
-    }
-    case Tovrik::FeatureTypeFloat: {
-        double value = 0.0;
-        fetchValue(feature, &value);
-        return value;
-    }
+    case Tovrik::FeatureTypeBoolean:
+        return fetchValue<bool>(feature) ? 1.0 : 0.0;
+    case Tovrik::FeatureTypeInteger:
+        return static_cast<double>(fetchValue<int64_t>(feature));
+    case Tovrik::FeatureTypeFloat:
+        return fetchValue<double>(feature);
     default:
         if (m_logCallback)
             m_logCallback(
@@ -165,10 +195,9 @@ double FeatureAccess::getValueAndLimits(const QString& name, double* min, double
     fetchWritable(feature);
     const int type = fetchType(feature);
     if (type == Tovrik::FeatureTypeInteger) {
-        int64_t value = 0;
+        const int64_t value = fetchValue<int64_t>(feature);
         int64_t intMin = 0;
         int64_t intMax = 0;
-        fetchValue(feature, &value);
         fetchRange(feature, &intMin, &intMax);
         *min = static_cast<double>(intMin);
         *max = static_cast<double>(intMax);
@@ -183,8 +212,7 @@ double FeatureAccess::getValueAndLimits(const QString& name, double* min, double
         return static_cast<double>(value);
     }
     if (type == Tovrik::FeatureTypeFloat) {
-        double value = 0.0;
-        fetchValue(feature, &value);
+        const double value = fetchValue<double>(feature);
         fetchRange(feature, min, max);
         try {
             fetchIncrement(feature, inc);
@@ -211,10 +239,8 @@ double FeatureAccess::setValueAsDouble(const QString& name, double value)
     switch (fetchType(feature)) {
     case Tovrik::FeatureTypeBoolean: {
         const bool target = value > 0.0;
-        Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(target) : -112);
-        bool readBack = false;
-        fetchValue(feature, &readBack);
-        return readBack ? 1.0 : 0.0;
+        Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(target) : Tovrik::Status::NoAccess);
+        return fetchValue<bool>(feature) ? 1.0 : 0.0;
     }
     case Tovrik::FeatureTypeInteger: {
         requireNumber(value);
@@ -228,10 +254,9 @@ double FeatureAccess::setValueAsDouble(const QString& name, double value)
         const double increment = static_cast<double>(intIncrement);
         const double top = std::trunc(snappedMaximum(min, max, increment));
         const double target = snappedTarget(value, min, top, increment);
-        Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(toInt64(target)) : -112);
-        int64_t readBack = 0;
-        fetchValue(feature, &readBack);
-        return static_cast<double>(readBack);
+        Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(toInt64(target))
+                                                    : Tovrik::Status::NoAccess);
+        return static_cast<double>(fetchValue<int64_t>(feature));
     }
     case Tovrik::FeatureTypeFloat: {
         requireNumber(value);
@@ -241,10 +266,8 @@ double FeatureAccess::setValueAsDouble(const QString& name, double value)
         fetchRange(feature, &min, &max);
         fetchIncrement(feature, &increment);
         const double target = snappedTarget(value, min, snappedMaximum(min, max, increment), increment);
-        Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(target) : -112);
-        double readBack = 0.0;
-        fetchValue(feature, &readBack);
-        return readBack;
+        Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(target) : Tovrik::Status::NoAccess);
+        return fetchValue<double>(feature);
     }
     default:
         return value;
@@ -292,88 +315,17 @@ FeatureAccess::FeaturePtr FeatureAccess::findFeature(const QString& name, const 
     return getFeature(candidates.last());
 }
 
-void FeatureAccess::fetchValue(FeaturePtr feature, bool* value)
-{
-    if (!feature)
-        throw Tovrik::InvalidParameterException("Feature was nullptr!");
-    if (!value)
-        throw Tovrik::InvalidParameterException("Output value was nullptr!");
-    Tovrik::throwIfError(feature->getValue(value));
-}
-
-void FeatureAccess::fetchValue(FeaturePtr feature, double* value)
-{
-    if (!feature)
-        throw Tovrik::InvalidParameterException("Feature was nullptr!");
-    if (!value)
-        throw Tovrik::InvalidParameterException("Output value was nullptr!");
-    Tovrik::throwIfError(feature->getValue(value));
-}
-
-void FeatureAccess::fetchValue(FeaturePtr feature, int64_t* value)
-{
-    if (!feature)
-        throw Tovrik::InvalidParameterException("Feature was nullptr!");
-    if (!value)
-        throw Tovrik::InvalidParameterException("Output value was nullptr!");
-    Tovrik::throwIfError(feature->getValue(value));
-}
-
-void FeatureAccess::fetchRange(FeaturePtr feature, double* min, double* max)
-{
-    if (!feature)
-        throw Tovrik::InvalidParameterException("Feature was nullptr!");
-    if (!min)
-        throw Tovrik::InvalidParameterException("Output min was nullptr!");
-    if (!max)
-        throw Tovrik::InvalidParameterException("Output max was nullptr!");
-    Tovrik::throwIfError(feature->getRange(min, max));
-}
-
-void FeatureAccess::fetchRange(FeaturePtr feature, int64_t* min, int64_t* max)
-{
-    if (!feature)
-        throw Tovrik::InvalidParameterException("Feature was nullptr!");
-    if (!min)
-        throw Tovrik::InvalidParameterException("Output min was nullptr!");
-    if (!max)
-        throw Tovrik::InvalidParameterException("Output max was nullptr!");
-    Tovrik::throwIfError(feature->getRange(min, max));
-}
-
-void FeatureAccess::fetchIncrement(FeaturePtr feature, double* increment)
-{
-    if (!feature)
-        throw Tovrik::InvalidParameterException("Feature was nullptr!");
-    if (!increment)
-        throw Tovrik::InvalidParameterException("Output increment was nullptr!");
-    Tovrik::throwIfError(feature->getIncrement(increment));
-}
-
-void FeatureAccess::fetchIncrement(FeaturePtr feature, int64_t* increment)
-{
-    if (!feature)
-        throw Tovrik::InvalidParameterException("Feature was nullptr!");
-    if (!increment)
-        throw Tovrik::InvalidParameterException("Output increment was nullptr!");
-    Tovrik::throwIfError(feature->getIncrement(increment));
-}
-
 QString FeatureAccess::fetchValueText(FeaturePtr feature)
 {
-    if (!feature)
-        throw Tovrik::InvalidParameterException("Feature was nullptr!");
     std::string value;
-    Tovrik::throwIfError(feature->getValue(value));
+    fetch(feature, {}, [&](Tovrik::Feature& f) { return f.getValue(value); });
     return QString::fromStdString(value);
 }
 
 bool FeatureAccess::fetchEntryAvailable(FeaturePtr feature, const std::string& entry)
 {
-    if (!feature)
-        throw Tovrik::InvalidParameterException("Feature was nullptr!");
     bool available = false;
-    Tovrik::throwIfError(feature->isEntryAvailable(entry, &available));
+    fetch(feature, {}, [&](Tovrik::Feature& f) { return f.isEntryAvailable(entry, &available); });
     return available;
 }
 

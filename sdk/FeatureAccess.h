@@ -45,13 +45,6 @@ private:
     FeaturePtr findFeature(const QString& name, const QString& alternative1 = QString(),
                            const QString& alternative2 = QString()) const;
 
-    static void fetchValue(FeaturePtr feature, bool* value);
-    static void fetchValue(FeaturePtr feature, double* value);
-    static void fetchValue(FeaturePtr feature, int64_t* value);
-    static void fetchRange(FeaturePtr feature, double* min, double* max);
-    static void fetchRange(FeaturePtr feature, int64_t* min, int64_t* max);
-    static void fetchIncrement(FeaturePtr feature, double* increment);
-    static void fetchIncrement(FeaturePtr feature, int64_t* increment);
     static QString fetchValueText(FeaturePtr feature);
     static bool fetchEntryAvailable(FeaturePtr feature, const std::string& entry);
     static int fetchType(FeaturePtr feature);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TovrikStatus.h"
+
 #include <exception>
 #include <string>
 
@@ -17,38 +19,16 @@ public:
     int code;
 };
 
-#define TOVRIK_DECLARE_EXCEPTION(Name)                                                                       \
-    class Name : public GenericException                                                                     \
+#define TOVRIK_DECLARE_EXCEPTION(Name, Code)                                                                 \
+    class Name##Exception : public GenericException                                                          \
     {                                                                                                        \
     public:                                                                                                  \
-        explicit Name(const std::string& message);                                                           \
-        ~Name() override;                                                                                    \
+        explicit Name##Exception(const std::string& message);                                                \
+        ~Name##Exception() override;                                                                         \
     };
 
-TOVRIK_DECLARE_EXCEPTION(NotInitializedException)
-TOVRIK_DECLARE_EXCEPTION(InvalidStateException)
-TOVRIK_DECLARE_EXCEPTION(NotOpenedException)
-TOVRIK_DECLARE_EXCEPTION(NoImageDataAvailableException)
-TOVRIK_DECLARE_EXCEPTION(NotFoundException)
-TOVRIK_DECLARE_EXCEPTION(InvalidParameterException)
-TOVRIK_DECLARE_EXCEPTION(NotAvailableException)
-TOVRIK_DECLARE_EXCEPTION(FunctionNotAvailableException)
-TOVRIK_DECLARE_EXCEPTION(TimeoutException)
-TOVRIK_DECLARE_EXCEPTION(AbortedException)
-TOVRIK_DECLARE_EXCEPTION(FileOperationFailureException)
-TOVRIK_DECLARE_EXCEPTION(FileOperationFatalErrorException)
-TOVRIK_DECLARE_EXCEPTION(NoAccessException)
-TOVRIK_DECLARE_EXCEPTION(WrongBufferSizeException)
-TOVRIK_DECLARE_EXCEPTION(InvalidBufferException)
-TOVRIK_DECLARE_EXCEPTION(ResourceInUseException)
-TOVRIK_DECLARE_EXCEPTION(NotImplementedException)
-TOVRIK_DECLARE_EXCEPTION(InvalidHandleException)
-TOVRIK_DECLARE_EXCEPTION(IOErrorException)
-TOVRIK_DECLARE_EXCEPTION(ParsingErrorException)
-TOVRIK_DECLARE_EXCEPTION(InvalidValueException)
-TOVRIK_DECLARE_EXCEPTION(ResourceExhaustedException)
-TOVRIK_DECLARE_EXCEPTION(OutOfMemoryException)
-TOVRIK_DECLARE_EXCEPTION(BusyException)
+// One class per named status, in the order of the codes.
+TOVRIK_STATUS_CODES(TOVRIK_DECLARE_EXCEPTION)
 
 #undef TOVRIK_DECLARE_EXCEPTION
 

@@ -3,29 +3,20 @@
 #include "SimFeature.h"
 #include "TovrikFeature.h"
 #include "TovrikFeatureObserverInterface.h"
+#include "TovrikStatus.h"
+#include "ValueText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace {
 
-constexpr int statusNotFound = -104;
-constexpr int statusInvalidParameter = -105;
-constexpr int statusNoAccess = -112;
-constexpr int statusInvalidValue = -120;
+namespace Status = Tovrik::Status;
 
 // The exposure has to fit into one line period, less the sensor's readout margin.
 constexpr double exposureReadoutMarginUs = 1.0;
 
 } // namespace
-
-std::string SimCamera::numberText(double value)
-{
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 std::shared_ptr<SimCamera> SimCamera::create(const std::vector<SimFeatureDefinition>& definitions,
                                              SimNotifyMode mode)
@@ -146,10 +137,10 @@ int SimCamera::write(const std::string& name, const std::string& valueText, cons
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         State* state = find(name);
         if (!state)
-            return statusNotFound;
+            return Status::NotFound;
         const std::string key = selectorEntry.empty() ? selectorKey(*state) : selectorEntry;
         if (state->values.find(key) == state->values.end())
-            return statusInvalidParameter;
+            return Status::InvalidParameter;
         status = checkAndStore(static_cast<size_t>(state - m_states.data()), key, 0, valueText, nullptr, true,
                                &notifications);
     }
@@ -352,7 +343,7 @@ int SimCamera::sdkWrite(size_t index, int form, const std::string& valueText, co
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         status = fault(index, SimOperation::SetValue);
         if (status == 0 && typed && form != m_states[index].definition.type)
-            status = statusInvalidParameter;
+            status = Status::InvalidParameter;
         status = checkAndStore(index, selectorKey(m_states[index]), status, valueText, typed, false,
                                &notifications);
     }
@@ -372,7 +363,7 @@ int SimCamera::checkAndStore(size_t index, const std::string& key, int status, c
             status = parse(state, valueText, &value);
     }
     if (status == 0)
-        status = effectiveWritable(state) ? check(state, value) : statusNoAccess;
+        status = effectiveWritable(state) ? check(state, value) : Status::NoAccess;
     if (status != 0) {
         // Refused writes are journaled too, with the status the writer got.
         m_journal.push_back(
@@ -442,7 +433,7 @@ std::string SimCamera::text(const State& state, const Value& value) const
     case Tovrik::FeatureTypeInteger:
         return std::to_string(value.integer);
     case Tovrik::FeatureTypeFloat:
-        return numberText(value.number);
+        return ValueText::fromNumber(value.number);
     default:
         return value.text;
     }
@@ -481,28 +472,11 @@ int SimCamera::parse(const State& state, const std::string& valueText, Value* va
     const SimFeatureDefinition& definition = state.definition;
     switch (definition.type) {
     case Tovrik::FeatureTypeBoolean:
-        if (valueText == "1" || valueText == "true" || valueText == "True")
-            value->boolean = true;
-        else if (valueText == "0" || valueText == "false" || valueText == "False")
-            value->boolean = false;
-        else
-            return statusInvalidValue;
-        return 0;
-    case Tovrik::FeatureTypeInteger: {
-        const auto result =
-            std::from_chars(valueText.data(), valueText.data() + valueText.size(), value->integer);
-        return result.ec == std::errc() && result.ptr == valueText.data() + valueText.size()
-                   ? 0
-                   : statusInvalidValue;
-    }
-    case Tovrik::FeatureTypeFloat: {
-        // from_chars, not stod: the host application may have set a locale with a decimal comma.
-        const auto result =
-            std::from_chars(valueText.data(), valueText.data() + valueText.size(), value->number);
-        return result.ec == std::errc() && result.ptr == valueText.data() + valueText.size()
-                   ? 0
-                   : statusInvalidValue;
-    }
+        return ValueText::parseBoolean(valueText, &value->boolean) ? Status::Success : Status::InvalidValue;
+    case Tovrik::FeatureTypeInteger:
+        return ValueText::parseNumber(valueText, &value->integer) ? Status::Success : Status::InvalidValue;
+    case Tovrik::FeatureTypeFloat:
+        return ValueText::parseNumber(valueText, &value->number) ? Status::Success : Status::InvalidValue;
     case Tovrik::FeatureTypeEnumeration:
         for (const SimEntry& entry : definition.entries) {
             if (entry.name == valueText) {
@@ -510,7 +484,7 @@ int SimCamera::parse(const State& state, const std::string& valueText, Value* va
                 return 0;
             }
         }
-        return statusInvalidValue;
+        return Status::InvalidValue;
     default:
         value->text = valueText;
         return 0;
@@ -526,22 +500,22 @@ int SimCamera::check(const State& state, const Value& value) const
     case Tovrik::FeatureTypeInteger: {
         const double number = static_cast<double>(value.integer);
         if (number < min || number > max)
-            return statusInvalidValue;
+            return Status::InvalidValue;
         const auto increment = static_cast<int64_t>(state.definition.increment);
         if (increment > 0 && (value.integer - static_cast<int64_t>(min)) % increment != 0)
-            return statusInvalidValue;
+            return Status::InvalidValue;
         return 0;
     }
     case Tovrik::FeatureTypeFloat:
         if (!std::isfinite(value.number) || value.number < min || value.number > max)
-            return statusInvalidValue;
+            return Status::InvalidValue;
         return 0;
     case Tovrik::FeatureTypeEnumeration:
         for (const SimEntry& entry : state.definition.entries) {
             if (entry.name == value.text)
-                return entry.available ? 0 : statusInvalidValue;
+                return entry.available ? 0 : Status::InvalidValue;
         }
-        return statusInvalidValue;
+        return Status::InvalidValue;
     default:
         return 0;
     }
@@ -577,7 +551,8 @@ std::string SimCamera::snapshotOf(const State& state) const
     std::string snapshot = text(state, current(state));
     snapshot += effectiveWritable(state) ? "|w" : "|r";
     snapshot += state.definition.available ? "a|" : "u|";
-    snapshot += numberText(min) + "|" + numberText(max) + "|" + numberText(state.definition.increment) + "|";
+    snapshot += ValueText::fromNumber(min) + "|" + ValueText::fromNumber(max) + "|" +
+                ValueText::fromNumber(state.definition.increment) + "|";
     for (const SimEntry& entry : state.definition.entries)
         snapshot += entry.available ? '1' : '0';
     return snapshot;

@@ -78,9 +78,6 @@ public:
     void setKeepObserversAfterUnregister(bool keep);
     uint64_t notificationCount() const;
 
-    // Shortest text that reads back to the same double.
-    static std::string numberText(double value);
-
 private:
     friend class SimFeature;
 

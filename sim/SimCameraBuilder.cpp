@@ -2,6 +2,7 @@
 
 #include "SimCamera.h"
 #include "TovrikFeature.h"
+#include "ValueText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -72,7 +73,7 @@ std::string jsonText(const QJsonValue& value)
     if (value.isBool())
         return value.toBool() ? "true" : "false";
     if (value.isDouble())
-        return SimCamera::numberText(value.toDouble());
+        return ValueText::fromNumber(value.toDouble());
     return value.toString().toStdString();
 }
 

@@ -2,18 +2,12 @@
 
 #include "SimCamera.h"
 #include "TovrikFeatureObserverInterface.h"
+#include "TovrikStatus.h"
+#include "ValueText.h"
 
 #include <algorithm>
 
-namespace {
-
-constexpr int statusNotOpened = -102;
-constexpr int statusNotFound = -104;
-constexpr int statusInvalidParameter = -105;
-constexpr int statusNotAvailable = -106;
-constexpr int statusFunctionNotAvailable = -107;
-
-} // namespace
+namespace Status = Tovrik::Status;
 
 // The camera, locked, with the fault check of one operation done.
 struct SimFeature::Access
@@ -21,7 +15,7 @@ struct SimFeature::Access
     std::shared_ptr<SimCamera> camera;
     std::unique_lock<std::recursive_mutex> lock;
     SimCamera::State* state = nullptr;
-    int status = statusNotOpened;
+    int status = Status::NotOpened;
 };
 
 SimFeature::Access SimFeature::enter(int operation) const
@@ -76,7 +70,7 @@ int SimFeature::getType(int* type)
 {
     SIM_ENTER(GetType);
     if (!type)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     *type = state.definition.type;
     return 0;
 }
@@ -85,7 +79,7 @@ int SimFeature::registerObserver(std::shared_ptr<Tovrik::FeatureObserverInterfac
 {
     SIM_ENTER(RegisterObserver);
     if (!observer)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     if (std::find(state.observers.begin(), state.observers.end(), observer) == state.observers.end())
         state.observers.push_back(std::move(observer));
     return 0;
@@ -98,7 +92,7 @@ int SimFeature::unregisterObserver(std::shared_ptr<Tovrik::FeatureObserverInterf
         return 0;
     const auto it = std::find(state.observers.begin(), state.observers.end(), observer);
     if (it == state.observers.end())
-        return statusNotFound;
+        return Status::NotFound;
     state.observers.erase(it);
     return 0;
 }
@@ -107,7 +101,7 @@ int SimFeature::getValue(std::string& value)
 {
     SIM_ENTER(GetValue);
     if (!state.definition.available)
-        return statusNotAvailable;
+        return Status::NotAvailable;
     value = camera.text(state, camera.current(state));
     return 0;
 }
@@ -116,9 +110,9 @@ int SimFeature::getValue(bool* value)
 {
     SIM_ENTER(GetValue);
     if (!value || state.definition.type != Tovrik::FeatureTypeBoolean)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     if (!state.definition.available)
-        return statusNotAvailable;
+        return Status::NotAvailable;
     *value = camera.current(state).boolean;
     return 0;
 }
@@ -127,9 +121,9 @@ int SimFeature::getValue(double* value)
 {
     SIM_ENTER(GetValue);
     if (!value || state.definition.type != Tovrik::FeatureTypeFloat)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     if (!state.definition.available)
-        return statusNotAvailable;
+        return Status::NotAvailable;
     *value = camera.current(state).number;
     return 0;
 }
@@ -138,9 +132,9 @@ int SimFeature::getValue(int64_t* value)
 {
     SIM_ENTER(GetValue);
     if (!value || state.definition.type != Tovrik::FeatureTypeInteger)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     if (!state.definition.available)
-        return statusNotAvailable;
+        return Status::NotAvailable;
     *value = camera.current(state).integer;
     return 0;
 }
@@ -149,7 +143,7 @@ int SimFeature::getEntries(std::vector<std::string>& entries, int /*flag*/)
 {
     SIM_ENTER(GetEntries);
     if (state.definition.type != Tovrik::FeatureTypeEnumeration)
-        return statusFunctionNotAvailable;
+        return Status::FunctionNotAvailable;
     entries.clear();
     for (const SimEntry& entry : state.definition.entries)
         entries.push_back(entry.name);
@@ -160,9 +154,9 @@ int SimFeature::setValue(const char* value)
 {
     const std::shared_ptr<SimCamera> camera = m_camera.lock();
     if (!camera)
-        return statusNotOpened;
+        return Status::NotOpened;
     if (!value)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     return camera->sdkWrite(m_index, 0, value, nullptr);
 }
 
@@ -170,7 +164,7 @@ int SimFeature::setValue(bool value)
 {
     const std::shared_ptr<SimCamera> camera = m_camera.lock();
     if (!camera)
-        return statusNotOpened;
+        return Status::NotOpened;
     SimCamera::Value typed;
     typed.boolean = value;
     return camera->sdkWrite(m_index, Tovrik::FeatureTypeBoolean, value ? "true" : "false", &typed);
@@ -180,17 +174,17 @@ int SimFeature::setValue(double value)
 {
     const std::shared_ptr<SimCamera> camera = m_camera.lock();
     if (!camera)
-        return statusNotOpened;
+        return Status::NotOpened;
     SimCamera::Value typed;
     typed.number = value;
-    return camera->sdkWrite(m_index, Tovrik::FeatureTypeFloat, SimCamera::numberText(value), &typed);
+    return camera->sdkWrite(m_index, Tovrik::FeatureTypeFloat, ValueText::fromNumber(value), &typed);
 }
 
 int SimFeature::setValue(int64_t value)
 {
     const std::shared_ptr<SimCamera> camera = m_camera.lock();
     if (!camera)
-        return statusNotOpened;
+        return Status::NotOpened;
     SimCamera::Value typed;
     typed.integer = value;
     return camera->sdkWrite(m_index, Tovrik::FeatureTypeInteger, std::to_string(value), &typed);
@@ -200,9 +194,9 @@ int SimFeature::getRange(double* min, double* max)
 {
     SIM_ENTER(GetRange);
     if (!min || !max || state.definition.type != Tovrik::FeatureTypeFloat)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     if (!state.definition.available)
-        return statusNotAvailable;
+        return Status::NotAvailable;
     camera.effectiveRange(state, min, max);
     return 0;
 }
@@ -211,9 +205,9 @@ int SimFeature::getRange(int64_t* min, int64_t* max)
 {
     SIM_ENTER(GetRange);
     if (!min || !max || state.definition.type != Tovrik::FeatureTypeInteger)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     if (!state.definition.available)
-        return statusNotAvailable;
+        return Status::NotAvailable;
     double low = 0.0;
     double high = 0.0;
     camera.effectiveRange(state, &low, &high);
@@ -226,9 +220,9 @@ int SimFeature::getIncrement(double* increment)
 {
     SIM_ENTER(GetIncrement);
     if (!increment || state.definition.type != Tovrik::FeatureTypeFloat)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     if (!state.definition.available)
-        return statusNotAvailable;
+        return Status::NotAvailable;
     *increment = state.definition.increment;
     return 0;
 }
@@ -237,9 +231,9 @@ int SimFeature::getIncrement(int64_t* increment)
 {
     SIM_ENTER(GetIncrement);
     if (!increment || state.definition.type != Tovrik::FeatureTypeInteger)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     if (!state.definition.available)
-        return statusNotAvailable;
+        return Status::NotAvailable;
     *increment = static_cast<int64_t>(state.definition.increment);
     return 0;
 }
@@ -248,7 +242,7 @@ int SimFeature::isWritable(bool* writable)
 {
     SIM_ENTER(IsWritable);
     if (!writable)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     *writable = camera.effectiveWritable(state);
     return 0;
 }
@@ -257,7 +251,7 @@ int SimFeature::isAvailable(bool* available)
 {
     SIM_ENTER(IsAvailable);
     if (!available)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     *available = state.definition.available;
     return 0;
 }
@@ -266,12 +260,12 @@ int SimFeature::isEntryAvailable(const std::string& entry, bool* available)
 {
     SIM_ENTER(IsEntryAvailable);
     if (!available)
-        return statusInvalidParameter;
+        return Status::InvalidParameter;
     for (const SimEntry& candidate : state.definition.entries) {
         if (candidate.name == entry) {
             *available = candidate.available;
             return 0;
         }
     }
-    return statusNotFound;
+    return Status::NotFound;
 }

@@ -1,60 +1,63 @@
 #include "TovrikApi.h"
+#include "TovrikStatus.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
+namespace Status = Tovrik::Status;
+
 const char* describe(int code)
 {
     switch (code) {
-    case -100:
+    case Status::NotInitialized:
         return "The SDK or the device has not been initialized.";
-    case -101:
+    case Status::InvalidState:
         return "The operation is not allowed in the current state.";
-    case -102:
+    case Status::NotOpened:
         return "The device is not opened.";
-    case -103:
+    case Status::NoImageDataAvailable:
         return "No image data is available.";
-    case -104:
+    case Status::NotFound:
         return "The requested item was not found.";
-    case -105:
+    case Status::InvalidParameter:
         return "A parameter is invalid.";
-    case -106:
+    case Status::NotAvailable:
         return "The feature or entry is not available.";
-    case -107:
+    case Status::FunctionNotAvailable:
         return "The function is not available for this feature.";
-    case -108:
+    case Status::Timeout:
         return "The operation timed out.";
-    case -109:
+    case Status::Aborted:
         return "The operation was aborted.";
-    case -110:
+    case Status::FileOperationFailure:
         return "A file operation failed.";
-    case -111:
+    case Status::FileOperationFatalError:
         return "A file operation failed fatally.";
-    case -112:
+    case Status::NoAccess:
         return "No access: the feature is not writable or readable now.";
-    case -113:
+    case Status::WrongBufferSize:
         return "The buffer size is wrong.";
-    case -114:
+    case Status::InvalidBuffer:
         return "The buffer is invalid.";
-    case -115:
+    case Status::ResourceInUse:
         return "The resource is in use.";
-    case -116:
+    case Status::NotImplemented:
         return "The function is not implemented.";
-    case -117:
+    case Status::InvalidHandle:
         return "The handle is invalid.";
-    case -118:
+    case Status::IOError:
         return "An input/output error occurred while talking to the device.";
-    case -119:
+    case Status::ParsingError:
         return "A parsing error occurred.";
-    case -120:
+    case Status::InvalidValue:
         return "The value is invalid for this feature.";
-    case -121:
+    case Status::ResourceExhausted:
         return "A resource is exhausted.";
-    case -122:
+    case Status::OutOfMemory:
         return "Out of memory.";
-    case -123:
+    case Status::Busy:
         return "The device is busy.";
     default:
         return "";
@@ -66,7 +69,7 @@ const char* describe(int code)
 extern "C" int tovrikGetErrorDescription(int code, char* buffer, size_t bufferSize)
 {
     if (!buffer || bufferSize == 0)
-        return -105;
+        return Status::InvalidParameter;
     const char* text = describe(code);
     const size_t length = std::min(std::strlen(text), bufferSize - 1);
     std::memcpy(buffer, text, length);

@@ -6,6 +6,8 @@
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
 #include "TovrikExceptions.h"
+#include "TovrikStatus.h"
+#include "ValueText.h"
 
 #include <atomic>
 #include <chrono>
@@ -46,9 +48,9 @@ std::string describe(Tovrik::Feature& feature)
     out += " writable " + std::to_string(feature.isWritable(&flag)) + ":" + std::to_string(flag);
     if (type == Tovrik::FeatureTypeFloat) {
         double min = 0, max = 0, inc = 0;
-        out += " range " + std::to_string(feature.getRange(&min, &max)) + ":" + SimCamera::numberText(min) +
-               ".." + SimCamera::numberText(max);
-        out += " inc " + std::to_string(feature.getIncrement(&inc)) + ":" + SimCamera::numberText(inc);
+        out += " range " + std::to_string(feature.getRange(&min, &max)) + ":" + ValueText::fromNumber(min) +
+               ".." + ValueText::fromNumber(max);
+        out += " inc " + std::to_string(feature.getIncrement(&inc)) + ":" + ValueText::fromNumber(inc);
     }
     if (type == Tovrik::FeatureTypeInteger) {
         int64_t min = 0, max = 0, inc = 0;
@@ -176,8 +178,8 @@ TEST_F(GenicamFakeTest, LineRateIsLockedWhileLineStartIsTriggeredFromOutside)
     set("TriggerMode", "On");
     ASSERT_EQ(lineRate->isWritable(&writable), 0);
     EXPECT_FALSE(writable);
-    EXPECT_EQ(lineRate->setValue(5000.0), GenicamStatus::noAccess);
-    EXPECT_EQ(lineRate->setValue("5000"), GenicamStatus::noAccess);
+    EXPECT_EQ(lineRate->setValue(5000.0), Tovrik::Status::NoAccess);
+    EXPECT_EQ(lineRate->setValue("5000"), Tovrik::Status::NoAccess);
     EXPECT_EQ(doubleReg(0x2010), 10000.0); // the register was not touched
     FeatureAccess access(camera->features());
     EXPECT_THROW(access.setValueAsDouble("AcquisitionLineRate", 5000.0), Tovrik::NoAccessException);
@@ -197,36 +199,36 @@ TEST_F(GenicamFakeTest, RefusedValuesGetTheSdkStatuses)
     double min = 0, max = 0;
     ASSERT_EQ(handle("ExposureTime")->getRange(&min, &max), 0);
     EXPECT_EQ(max, 99.0);
-    EXPECT_EQ(handle("ExposureTime")->setValue(150.0), GenicamStatus::invalidValue);
+    EXPECT_EQ(handle("ExposureTime")->setValue(150.0), Tovrik::Status::InvalidValue);
     ASSERT_EQ(handle("AcquisitionLineRate")->setValue(5000.0), 0);
     ASSERT_EQ(handle("ExposureTime")->getRange(&min, &max), 0);
     EXPECT_EQ(max, 199.0);
     EXPECT_EQ(handle("ExposureTime")->setValue(150.0), 0);
 
-    EXPECT_EQ(handle("AcquisitionLineRate")->setValue(50.0), GenicamStatus::invalidValue);
-    EXPECT_EQ(handle("TriggerDivider")->setValue(int64_t{500}), GenicamStatus::invalidValue);
-    EXPECT_EQ(handle("TriggerSource")->setValue("Bogus"), GenicamStatus::invalidValue);
-    EXPECT_EQ(handle("TriggerSource")->setValue("Action0"), GenicamStatus::invalidValue);
-    EXPECT_EQ(handle("EncoderDividerFloat")->setValue("1,5"), GenicamStatus::invalidValue);
-    EXPECT_EQ(handle("LineInverter")->setValue("maybe"), GenicamStatus::invalidValue);
-    EXPECT_EQ(handle("EncoderDividerFloat")->setValue(std::nan("")), GenicamStatus::invalidParameter);
-    EXPECT_EQ(handle("DeviceVendorName")->setValue("Someone"), GenicamStatus::noAccess);
-    EXPECT_EQ(handle("DeviceSerialNumber")->setValue("40999-0001"), GenicamStatus::noAccess);
-    EXPECT_EQ(handle("TriggerSource")->setValue(nullptr), GenicamStatus::invalidParameter);
+    EXPECT_EQ(handle("AcquisitionLineRate")->setValue(50.0), Tovrik::Status::InvalidValue);
+    EXPECT_EQ(handle("TriggerDivider")->setValue(int64_t{500}), Tovrik::Status::InvalidValue);
+    EXPECT_EQ(handle("TriggerSource")->setValue("Bogus"), Tovrik::Status::InvalidValue);
+    EXPECT_EQ(handle("TriggerSource")->setValue("Action0"), Tovrik::Status::InvalidValue);
+    EXPECT_EQ(handle("EncoderDividerFloat")->setValue("1,5"), Tovrik::Status::InvalidValue);
+    EXPECT_EQ(handle("LineInverter")->setValue("maybe"), Tovrik::Status::InvalidValue);
+    EXPECT_EQ(handle("EncoderDividerFloat")->setValue(std::nan("")), Tovrik::Status::InvalidParameter);
+    EXPECT_EQ(handle("DeviceVendorName")->setValue("Someone"), Tovrik::Status::NoAccess);
+    EXPECT_EQ(handle("DeviceSerialNumber")->setValue("40999-0001"), Tovrik::Status::NoAccess);
+    EXPECT_EQ(handle("TriggerSource")->setValue(nullptr), Tovrik::Status::InvalidParameter);
 
     // A value of the wrong form, and enumeration questions to a number.
     bool flag = false;
     double number = 0;
     int64_t integer = 0;
-    EXPECT_EQ(handle("TriggerDivider")->getValue(&number), GenicamStatus::invalidParameter);
-    EXPECT_EQ(handle("ExposureTime")->getValue(&integer), GenicamStatus::invalidParameter);
-    EXPECT_EQ(handle("TriggerMode")->getValue(&flag), GenicamStatus::invalidParameter);
-    EXPECT_EQ(handle("LineInverter")->setValue(1.0), GenicamStatus::invalidParameter);
+    EXPECT_EQ(handle("TriggerDivider")->getValue(&number), Tovrik::Status::InvalidParameter);
+    EXPECT_EQ(handle("ExposureTime")->getValue(&integer), Tovrik::Status::InvalidParameter);
+    EXPECT_EQ(handle("TriggerMode")->getValue(&flag), Tovrik::Status::InvalidParameter);
+    EXPECT_EQ(handle("LineInverter")->setValue(1.0), Tovrik::Status::InvalidParameter);
     std::vector<std::string> entries;
-    EXPECT_EQ(handle("ExposureTime")->getEntries(entries, 0), GenicamStatus::functionNotAvailable);
-    EXPECT_EQ(handle("TriggerSource")->isEntryAvailable("Line9", &flag), GenicamStatus::notFound);
+    EXPECT_EQ(handle("ExposureTime")->getEntries(entries, 0), Tovrik::Status::FunctionNotAvailable);
+    EXPECT_EQ(handle("TriggerSource")->isEntryAvailable("Line9", &flag), Tovrik::Status::NotFound);
     EXPECT_EQ(handle("TriggerSource")->getValue(static_cast<bool*>(nullptr)),
-              GenicamStatus::invalidParameter);
+              Tovrik::Status::InvalidParameter);
 
     // Nothing refused reached the camera.
     std::string text;
@@ -297,7 +299,7 @@ TEST_F(GenicamFakeTest, ObserversHearEachChangeOnceFromTheWorkerThread)
     ASSERT_EQ(camera->writeRegister(0x2600, 2), 0);
     camera->pollNow();
     EXPECT_TRUE(observer->taken().empty());
-    EXPECT_EQ(sourceA->registerObserver(nullptr), GenicamStatus::invalidParameter);
+    EXPECT_EQ(sourceA->registerObserver(nullptr), Tovrik::Status::InvalidParameter);
 }
 
 // The page detaches its observer and attaches it again at every tick; a change made just then,
@@ -361,10 +363,10 @@ TEST_F(GenicamFakeTest, HandlesOutliveTheCamera)
     std::string text;
     EXPECT_EQ(features[8]->getName(text), 0);
     EXPECT_EQ(text, "TriggerMode");
-    EXPECT_EQ(features[8]->getValue(text), GenicamStatus::notOpened);
-    EXPECT_EQ(features[8]->setValue("On"), GenicamStatus::notOpened);
-    EXPECT_EQ(features[8]->registerObserver(observer), GenicamStatus::notOpened);
-    EXPECT_EQ(features[8]->unregisterObserver(observer), GenicamStatus::notOpened);
+    EXPECT_EQ(features[8]->getValue(text), Tovrik::Status::NotOpened);
+    EXPECT_EQ(features[8]->setValue("On"), Tovrik::Status::NotOpened);
+    EXPECT_EQ(features[8]->registerObserver(observer), Tovrik::Status::NotOpened);
+    EXPECT_EQ(features[8]->unregisterObserver(observer), Tovrik::Status::NotOpened);
     EXPECT_EQ(observer.use_count(), 1); // the closed camera let go of it
 }
 

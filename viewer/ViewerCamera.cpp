@@ -2,6 +2,7 @@
 
 #include "GenicamCamera.h"
 #include "SimCamera.h"
+#include "TovrikStatus.h"
 
 #include <QCoreApplication>
 
@@ -48,5 +49,5 @@ int ViewerCamera::writeAsAnotherTool(const QString& feature, const QString& valu
         return m_sim->write(feature.toStdString(), value.toStdString());
     if (m_genicam)
         return m_genicam->writeSettings({{feature.toStdString(), value.toStdString()}});
-    return -102;
+    return Tovrik::Status::NotOpened;
 }
