@@ -27,9 +27,6 @@ bool SvgView::loadSvg(const QString& fileName, const int& width)
         }
         m_renderers.insert(fileName, renderer);
     }
-    // The same drawing at the same width is already shown exactly as a reload would show it.
-    if (m_svgItem && m_fileName == fileName && m_width == width)
-        return true;
     auto* item = new QGraphicsSvgItem;
     item->setSharedRenderer(renderer);
     // Qt 5.15 ignores HighQualityAntialiasing; the hint stays for hosts on older Qt.
@@ -42,7 +39,6 @@ bool SvgView::loadSvg(const QString& fileName, const int& width)
 
     m_svgItem = item;
     m_fileName = fileName;
-    m_width = width;
     m_svgItem->setCacheMode(QGraphicsItem::NoCache, QSize());
     m_svgItem->setZValue(0);
     scene()->addItem(m_svgItem);

@@ -28,7 +28,6 @@ private:
     QGraphicsSvgItem* m_svgItem = nullptr;
     QImage m_disabledImage;
     QString m_fileName;
-    int m_width = 0;
     // Each drawing is parsed once per view; its items share the renderer.
     QHash<QString, QSvgRenderer*> m_renderers;
 };

@@ -4,6 +4,7 @@
 #include <QGraphicsItem>
 #include <QGraphicsScene>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -45,10 +46,22 @@ TEST_F(SvgViewTest, DrawingIsScaledUniformlyToTheWidth)
 {
     ASSERT_TRUE(view.loadSvg(path, 400));
     EXPECT_EQ(shownSize(), QSizeF(400, 200));
-    ASSERT_TRUE(view.loadSvg(path, 400)); // the previous scale is not compounded
-    EXPECT_EQ(shownSize(), QSizeF(400, 200));
-    EXPECT_EQ(view.scene()->items().size(), 1);
     EXPECT_EQ(view.viewportUpdateMode(), QGraphicsView::FullViewportUpdate);
+
+    // A reload of the drawing shown, at the same width, still follows the whole contract.
+    QGraphicsItem* first = view.scene()->items().front();
+    view.setRenderHints(QPainter::TextAntialiasing);
+    view.scale(3, 3);
+    first->setTransform(QTransform::fromScale(5, 5), true);
+    ASSERT_TRUE(view.loadSvg(path, 400));
+    ASSERT_EQ(view.scene()->items().size(), 1);
+    EXPECT_NE(view.scene()->items().front(), first);
+    EXPECT_EQ(shownSize(), QSizeF(400, 200));
+    EXPECT_TRUE(view.transform().isIdentity());
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    EXPECT_EQ(view.renderHints(), QPainter::SmoothPixmapTransform | QPainter::HighQualityAntialiasing);
+    QT_WARNING_POP
 }
 
 TEST_F(SvgViewTest, InvalidFileKeepsWhatIsShown)
