@@ -76,7 +76,8 @@ bool BasePluginWidget::hasObservedFeature() const
     return false;
 }
 
-void BasePluginWidget::updateEnabledState(QWidget* widget, QString featureName)
+void BasePluginWidget::updateEnabledState(QWidget* widget,
+                                          QString featureName) // NOLINT(performance-unnecessary-value-param)
 {
     if (widget->isEnabled() && !m_featureAccess->isFeatureWritable(featureName)) {
         widget->setEnabled(false);

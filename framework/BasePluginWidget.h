@@ -29,7 +29,9 @@ public:
 
     // False when the camera has none of the observed features, so the page is not worth offering.
     bool hasObservedFeature() const;
-    void updateEnabledState(QWidget* widget, QString featureName);
+    // The name by value, as pages have always called it.
+    void updateEnabledState(QWidget* widget,
+                            QString featureName); // NOLINT(performance-unnecessary-value-param)
 
 signals:
     void resetFPS();

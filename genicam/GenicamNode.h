@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-typedef struct _ArvDevice ArvDevice;
-typedef struct _ArvGcFeatureNode ArvGcFeatureNode;
+typedef struct _ArvDevice ArvDevice;               // NOLINT(bugprone-reserved-identifier): GLib type
+typedef struct _ArvGcFeatureNode ArvGcFeatureNode; // NOLINT(bugprone-reserved-identifier): GLib type
 
 // One GenICam feature of an open Aravis device, with the SDK's operations on it. Every call
 // talks to the device: use it only on the thread that owns the device. Operations return 0 or

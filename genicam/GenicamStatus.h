@@ -2,7 +2,7 @@
 
 #include <string>
 
-typedef struct _GError GError;
+typedef struct _GError GError; // NOLINT(bugprone-reserved-identifier): GLib type
 
 // The SDK's status (Tovrik::Status) for what Aravis reports.
 namespace GenicamStatus {

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-typedef struct _ArvDevice ArvDevice;
+typedef struct _ArvDevice ArvDevice; // NOLINT(bugprone-reserved-identifier): GLib type
 
 namespace Tovrik {
 class Feature;

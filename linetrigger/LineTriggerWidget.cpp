@@ -303,7 +303,8 @@ void LineTriggerWidget::updateEncoderDiagram()
         m_svgView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         auto size = m_diagramSizes.find(path);
         if (size == m_diagramSizes.end())
-            size = m_diagramSizes.insert(path, QPixmap(path).scaledToWidth(m_diagramWidth, Qt::FastTransformation).size());
+            size = m_diagramSizes.insert(
+                path, QPixmap(path).scaledToWidth(m_diagramWidth, Qt::FastTransformation).size());
         m_svgView->setFixedSize(*size);
     } catch (const std::exception& exception) {
         report(QStringLiteral(
@@ -312,7 +313,7 @@ void LineTriggerWidget::updateEncoderDiagram()
     }
 }
 
-void LineTriggerWidget::onEncoderChannelsChanged(QString text)
+void LineTriggerWidget::onEncoderChannelsChanged(const QString& text)
 {
     updateEncoderSignalTypeList();
     const bool oneChannel = text == QLatin1String("1");
@@ -355,7 +356,7 @@ void LineTriggerWidget::onEncoderChannelsChanged(QString text)
         });
 }
 
-void LineTriggerWidget::onEncoderSignalTypeChanged(QString text)
+void LineTriggerWidget::onEncoderSignalTypeChanged(const QString& text)
 {
     try {
         updateEncoderInputLists();
@@ -397,7 +398,7 @@ void LineTriggerWidget::onEncoderSignalTypeChanged(QString text)
     }
 }
 
-void LineTriggerWidget::onEncoderDirectionChanged(QString text)
+void LineTriggerWidget::onEncoderDirectionChanged(const QString& text)
 {
     runBlock(
         QStringLiteral("Feature: LineInvertor - Error in inverting the Encoder input signal Channel A. "),
@@ -492,7 +493,7 @@ void LineTriggerWidget::updateEncoderInputLists()
     }
 }
 
-void LineTriggerWidget::onEncoderSourceAChanged(QString text)
+void LineTriggerWidget::onEncoderSourceAChanged(const QString& text)
 {
     try {
         const QString line = lineName(text);
@@ -514,7 +515,7 @@ void LineTriggerWidget::onEncoderSourceAChanged(QString text)
     }
 }
 
-void LineTriggerWidget::onEncoderSourceBChanged(QString text)
+void LineTriggerWidget::onEncoderSourceBChanged(const QString& text)
 {
     try {
         const QString line = lineName(text);

@@ -43,17 +43,17 @@ private:
     void updateEncoderDiagram();
 
     // Encoder channels, signal type and direction.
-    void onEncoderChannelsChanged(QString text);
-    void onEncoderSignalTypeChanged(QString text);
-    void onEncoderDirectionChanged(QString text);
+    void onEncoderChannelsChanged(const QString& text);
+    void onEncoderSignalTypeChanged(const QString& text);
+    void onEncoderDirectionChanged(const QString& text);
     void updateEncoderDirection();
     void updateEncoderSignalTypeList();
     void updateEncoderChannelsAndSignalTypeLists();
     void updateEncoderInputLists();
 
     // Encoder input lines.
-    void onEncoderSourceAChanged(QString text);
-    void onEncoderSourceBChanged(QString text);
+    void onEncoderSourceAChanged(const QString& text);
+    void onEncoderSourceBChanged(const QString& text);
     void initEncoderInputs();
     void updateEncoderSourceA();
     void updateEncoderSourceB();

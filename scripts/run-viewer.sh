@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-packages.sh
 build_dir=${BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -G Ninja
+cmake --preset default -B "$build_dir"
 cmake --build "$build_dir" --target linetrigger-viewer linetrigger
 viewer="$build_dir/bin/linetrigger-viewer"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libaravis-dev aravis-tools libusb-1.0-0-dev
     xvfb xauth
+    clang-format clang-tidy
 )
 missing=()
 for package in "${packages[@]}"; do

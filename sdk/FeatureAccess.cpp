@@ -315,35 +315,35 @@ FeatureAccess::FeaturePtr FeatureAccess::findFeature(const QString& name, const 
     return getFeature(candidates.last());
 }
 
-QString FeatureAccess::fetchValueText(FeaturePtr feature)
+QString FeatureAccess::fetchValueText(const FeaturePtr& feature)
 {
     std::string value;
     fetch(feature, {}, [&](Tovrik::Feature& f) { return f.getValue(value); });
     return QString::fromStdString(value);
 }
 
-bool FeatureAccess::fetchEntryAvailable(FeaturePtr feature, const std::string& entry)
+bool FeatureAccess::fetchEntryAvailable(const FeaturePtr& feature, const std::string& entry)
 {
     bool available = false;
     fetch(feature, {}, [&](Tovrik::Feature& f) { return f.isEntryAvailable(entry, &available); });
     return available;
 }
 
-int FeatureAccess::fetchType(FeaturePtr feature)
+int FeatureAccess::fetchType(const FeaturePtr& feature)
 {
     int type = 0;
     Tovrik::throwIfError(feature->getType(&type));
     return type;
 }
 
-bool FeatureAccess::fetchWritable(FeaturePtr feature)
+bool FeatureAccess::fetchWritable(const FeaturePtr& feature)
 {
     bool writable = false;
     Tovrik::throwIfError(feature->isWritable(&writable));
     return writable;
 }
 
-QStringList FeatureAccess::fetchEntries(FeaturePtr feature)
+QStringList FeatureAccess::fetchEntries(const FeaturePtr& feature)
 {
     std::vector<std::string> entries;
     Tovrik::throwIfError(feature->getEntries(entries, 0));

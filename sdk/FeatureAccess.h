@@ -45,11 +45,11 @@ private:
     FeaturePtr findFeature(const QString& name, const QString& alternative1 = QString(),
                            const QString& alternative2 = QString()) const;
 
-    static QString fetchValueText(FeaturePtr feature);
-    static bool fetchEntryAvailable(FeaturePtr feature, const std::string& entry);
-    static int fetchType(FeaturePtr feature);
-    static bool fetchWritable(FeaturePtr feature);
-    static QStringList fetchEntries(FeaturePtr feature);
+    static QString fetchValueText(const FeaturePtr& feature);
+    static bool fetchEntryAvailable(const FeaturePtr& feature, const std::string& entry);
+    static int fetchType(const FeaturePtr& feature);
+    static bool fetchWritable(const FeaturePtr& feature);
+    static QStringList fetchEntries(const FeaturePtr& feature);
 
     FeatureList m_features;
     std::unordered_map<std::string, FeaturePtr> m_featuresByName;

@@ -280,7 +280,7 @@ bool SimCameraBuilder::applyJson(const QByteArray& json, QString* error)
         setInitial("DeviceSerialNumber", root.value(QLatin1String("serialNumber")).toString().toStdString());
     if (root.contains(QLatin1String("modelName")))
         setInitial("DeviceModelName", root.value(QLatin1String("modelName")).toString().toStdString());
-    for (const QJsonValue& name : root.value(QLatin1String("omit")).toArray())
+    for (const QJsonValue name : root.value(QLatin1String("omit")).toArray())
         remove(name.toString().toStdString());
 
     const QJsonObject features = root.value(QLatin1String("features")).toObject();
@@ -306,7 +306,7 @@ bool SimCameraBuilder::applyJson(const QByteArray& json, QString* error)
             definition->selector = description.value(QLatin1String("selector")).toString().toStdString();
         if (description.contains(QLatin1String("entries"))) {
             definition->entries.clear();
-            for (const QJsonValue& entry : description.value(QLatin1String("entries")).toArray())
+            for (const QJsonValue entry : description.value(QLatin1String("entries")).toArray())
                 definition->entries.push_back({entry.toString().toStdString(), std::string(), true});
         }
         if (description.contains(QLatin1String("min")))
@@ -319,7 +319,7 @@ bool SimCameraBuilder::applyJson(const QByteArray& json, QString* error)
             definition->available = description.value(QLatin1String("available")).toBool();
         if (description.contains(QLatin1String("writable")))
             definition->writable = description.value(QLatin1String("writable")).toBool();
-        for (const QJsonValue& entry : description.value(QLatin1String("unavailableEntries")).toArray())
+        for (const QJsonValue entry : description.value(QLatin1String("unavailableEntries")).toArray())
             setEntryAvailable(name, entry.toString().toStdString(), false);
         const QJsonValue value = description.value(QLatin1String("value"));
         if (value.isObject()) {

@@ -136,7 +136,7 @@ TEST_F(DiagramTest, ViewIsFixedTo650PixelsAndTheDrawingsProportions)
     auto* view = page->findChild<SvgView*>();
     EXPECT_EQ(view->minimumSize(), view->maximumSize());
     EXPECT_EQ(view->width(), 650);
-    EXPECT_NEAR(view->height(), 650 * 140 / 210, 1);
+    EXPECT_NEAR(view->height(), 650.0 * 140 / 210, 1);
     EXPECT_EQ(view->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 

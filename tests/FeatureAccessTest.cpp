@@ -7,7 +7,6 @@
 #include <cmath>
 #include <limits>
 
-using Tovrik::FeatureTypeBoolean;
 using Tovrik::FeatureTypeFloat;
 using Tovrik::FeatureTypeInteger;
 

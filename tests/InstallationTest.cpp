@@ -29,7 +29,7 @@ protected:
             extension->deinitialize(&host);
     }
 
-    bool installOn(SimCameraBuilder builder)
+    bool installOn(const SimCameraBuilder& builder)
     {
         camera = builder.build();
         host.features = camera->features();

@@ -27,7 +27,7 @@ protected:
     }
     // One 1000 ms tick, without waiting for it.
     void tick() { QMetaObject::invokeMethod(page.get(), "updateTimer"); }
-    void rebuild(SimCameraBuilder builder) { camera = builder.build(); }
+    void rebuild(const SimCameraBuilder& builder) { camera = builder.build(); }
 
     // Writes made through the page since the last call.
     std::vector<std::string> newWrites()
@@ -42,7 +42,7 @@ protected:
     QStringList newMessages()
     {
         QStringList all = host.messages();
-        const QStringList fresh = all.mid(seenMessages);
+        QStringList fresh = all.mid(seenMessages);
         seenMessages = all.size();
         return fresh;
     }

@@ -1,7 +1,8 @@
-#include <arv.h>
-
 #include "CameraPanel.h"
+#if LINETRIGGER_WITH_ARAVIS
 #include "GenicamCamera.h"
+#include "GenicamViewerCamera.h"
+#endif
 #include "LogPanel.h"
 #include "MainWindow.h"
 #include "SimCamera.h"
@@ -148,12 +149,13 @@ TEST(Viewer, BadCameraDescriptionIsRefusedWithAReason)
     EXPECT_TRUE(viewer.readAllStandardError().contains("is not a usable camera description"));
 }
 
+#if LINETRIGGER_WITH_ARAVIS
 TEST(Viewer, GenicamFakeCameraRunsThePageAndShowsWhatWasOpened)
 {
     std::string error;
     auto camera = GenicamCamera::openFake("40123-0042", &error);
     ASSERT_TRUE(camera) << error;
-    MainWindow window(ViewerCamera::genicam(camera), 2);
+    MainWindow window(std::make_unique<GenicamViewerCamera>(camera), 2);
     window.show();
     ASSERT_TRUE(window.loadExtension(pluginDirectory));
     EXPECT_EQ(window.cameraPanel(), nullptr); // that panel is the simulated camera's
@@ -201,3 +203,4 @@ TEST(Viewer, CameraOptionOpensGenicamCamerasOrSaysWhyNot)
         EXPECT_TRUE(viewer.readAllStandardError().contains("Cannot open aravis:127.0.0.254"));
     }
 }
+#endif

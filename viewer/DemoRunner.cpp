@@ -1,9 +1,10 @@
 #include "DemoRunner.h"
 
 #include "CameraPanel.h"
-#include "GenicamCamera.h"
+#include "FeatureAccess.h"
 #include "LogPanel.h"
 #include "MainWindow.h"
+#include "ViewerCamera.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -85,12 +86,20 @@ void DemoRunner::finish()
         std::printf("  %s\n", qPrintable(message));
     if (CameraPanel* panel = m_window->cameraPanel()) {
         std::printf("\nCamera write journal:\n%s\n", qPrintable(panel->journalText()));
-    } else if (const auto camera = m_window->camera().genicamCamera()) {
+    } else {
         std::printf("\nCamera values:\n");
+        const FeatureAccess access(m_window->camera().features());
         for (const char* name :
              {"TriggerSelector", "TriggerMode", "TriggerSource", "EncoderSourceA", "EncoderSourceB",
-              "EncoderMode", "EncoderDividerFloat", "LineSelector", "LineInverter", "MasterSlaveMode"})
-            std::printf("  %s = %s\n", name, camera->value(name).c_str());
+              "EncoderMode", "EncoderDividerFloat", "LineSelector", "LineInverter", "MasterSlaveMode"}) {
+            QString value;
+            try {
+                value = access.getValueAsString(QString::fromLatin1(name));
+            } catch (const std::exception& exception) {
+                value = QString::fromUtf8(exception.what());
+            }
+            std::printf("  %s = %s\n", name, qPrintable(value));
+        }
     }
     std::fflush(stdout);
     emit finished(m_failures == 0 ? 0 : 1);

@@ -3,6 +3,7 @@
 #include "CameraPanel.h"
 #include "FeatureAccess.h"
 #include "LogPanel.h"
+#include "SimViewerCamera.h"
 #include "ViewerExtensionInterface.h"
 #include "ViewerHost.h"
 
@@ -19,15 +20,16 @@
 
 MainWindow::MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterfaceVersion,
                        const QString& cameraSource, QWidget* parent)
-    : MainWindow(ViewerCamera::simulated(std::move(camera), cameraSource), hostInterfaceVersion, parent)
+    : MainWindow(std::make_unique<SimViewerCamera>(std::move(camera), cameraSource), hostInterfaceVersion,
+                 parent)
 {}
 
-MainWindow::MainWindow(ViewerCamera camera, uint32_t hostInterfaceVersion, QWidget* parent)
+MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterfaceVersion, QWidget* parent)
     : QMainWindow(parent), m_camera(std::move(camera))
 {
     setWindowTitle(tr("Line Trigger Viewer"));
     m_host = new ViewerHost(hostInterfaceVersion, this);
-    m_host->setFeatures(m_camera.features());
+    m_host->setFeatures(m_camera->features());
 
     auto* horizontal = new QSplitter(Qt::Horizontal, this);
     auto* vertical = new QSplitter(Qt::Vertical, horizontal);
@@ -37,8 +39,8 @@ MainWindow::MainWindow(ViewerCamera camera, uint32_t hostInterfaceVersion, QWidg
     m_logPanel = new LogPanel(vertical);
     vertical->setStretchFactor(0, 4);
     vertical->setStretchFactor(1, 1);
-    if (m_camera.simCamera()) {
-        m_cameraPanel = new CameraPanel(m_camera.simCamera(), horizontal);
+    if (m_camera->simCamera()) {
+        m_cameraPanel = new CameraPanel(m_camera->simCamera(), horizontal);
         horizontal->setStretchFactor(0, 3);
         horizontal->setStretchFactor(1, 2);
         // Room for the page and its 650-pixel diagram without a horizontal scroll bar.
@@ -127,7 +129,7 @@ QWidget* MainWindow::createDeviceTab()
 {
     auto* tab = new QWidget;
     auto* form = new QFormLayout(tab);
-    const FeatureAccess access(m_camera.features());
+    const FeatureAccess access(m_camera->features());
     const auto row = [&](const QString& label, const QString& feature) {
         QString text;
         try {
@@ -143,10 +145,10 @@ QWidget* MainWindow::createDeviceTab()
     row(tr("Model"), QStringLiteral("DeviceModelName"));
     row(tr("Serial number"), QStringLiteral("DeviceSerialNumber"));
     row(tr("Firmware"), QStringLiteral("DeviceFirmwareVersion"));
-    auto* source = new QLabel(m_camera.source(), tab);
+    auto* source = new QLabel(m_camera->source(), tab);
     source->setWordWrap(true);
     form->addRow(tr("Camera"), source);
-    form->addRow(tr("Change notifications"), new QLabel(m_camera.notifications(), tab));
+    form->addRow(tr("Change notifications"), new QLabel(m_camera->notifications(), tab));
     form->addRow(tr("Host interface version"),
                  new QLabel(QString::number(m_host->getInterfaceVersion()), tab));
     return tab;

@@ -3,8 +3,6 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "ViewerCamera.h"
-
 #include <memory>
 
 class CameraPanel;
@@ -13,6 +11,7 @@ class QPluginLoader;
 class QTabWidget;
 class SimCamera;
 class ViewerExtensionInterface;
+class ViewerCamera;
 class ViewerHost;
 
 // The viewer: an "Acquisition Control" tab widget that extensions add pages to, the host log and
@@ -22,7 +21,8 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    MainWindow(ViewerCamera camera, uint32_t hostInterfaceVersion, QWidget* parent = nullptr);
+    MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterfaceVersion,
+               QWidget* parent = nullptr);
     MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterfaceVersion, const QString& cameraSource,
                QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -36,7 +36,7 @@ public:
     LogPanel* logPanel() const { return m_logPanel; }
     // Null unless the camera is the simulated one.
     CameraPanel* cameraPanel() const { return m_cameraPanel; }
-    const ViewerCamera& camera() const { return m_camera; }
+    ViewerCamera& camera() const { return *m_camera; }
     ViewerHost* host() const { return m_host; }
 
 protected:
@@ -46,7 +46,7 @@ private:
     QWidget* createDeviceTab();
     void refuse(const QString& reason);
 
-    ViewerCamera m_camera;
+    std::unique_ptr<ViewerCamera> m_camera;
     ViewerHost* m_host = nullptr;
     QTabWidget* m_tabs = nullptr;
     LogPanel* m_logPanel = nullptr;

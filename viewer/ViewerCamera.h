@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -8,28 +9,23 @@
 namespace Tovrik {
 class Feature;
 }
-class GenicamCamera;
 class SimCamera;
 
-// The camera the viewer was started on: its features for the plug-in, and the backend behind them
-// for the viewer's own panels. Exactly one backend is set.
-class ViewerCamera
+// The camera the viewer runs on: its features for the plug-in, and what the viewer's own panels
+// need to know about the backend behind them.
+class ViewerCamera : public QObject
 {
+    Q_OBJECT
+
 public:
-    static ViewerCamera simulated(std::shared_ptr<SimCamera> camera, const QString& source);
-    static ViewerCamera genicam(std::shared_ptr<GenicamCamera> camera);
+    using QObject::QObject;
 
-    std::vector<std::shared_ptr<Tovrik::Feature>> features() const;
-    std::shared_ptr<SimCamera> simCamera() const { return m_sim; }
-    std::shared_ptr<GenicamCamera> genicamCamera() const { return m_genicam; }
+    virtual std::vector<std::shared_ptr<Tovrik::Feature>> features() const = 0;
     // What was opened, and how its changes reach the plug-in, for the device tab.
-    QString source() const { return m_source; }
-    QString notifications() const;
+    virtual QString source() const = 0;
+    virtual QString notifications() const = 0;
     // Writes as another tool would, beside the plug-in; 0 or the camera's status.
-    int writeAsAnotherTool(const QString& feature, const QString& value) const;
-
-private:
-    std::shared_ptr<SimCamera> m_sim;
-    std::shared_ptr<GenicamCamera> m_genicam;
-    QString m_source;
+    virtual int writeAsAnotherTool(const QString& feature, const QString& value) = 0;
+    // The simulated camera behind the features, null for any other backend.
+    virtual std::shared_ptr<SimCamera> simCamera() const { return nullptr; }
 };

@@ -1,17 +1,13 @@
+#include "CameraOpener.h"
 #include "DemoRunner.h"
-#include "GenicamCamera.h"
 #include "MainWindow.h"
-#include "SimCamera.h"
-#include "SimCameraBuilder.h"
+#include "ViewerCamera.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
-#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
 int main(int argc, char** argv)
@@ -62,7 +58,11 @@ int main(int argc, char** argv)
     parser.process(application);
 
     if (parser.isSet(listOption)) {
-        const std::vector<std::string> cameras = GenicamCamera::listCameras();
+        if (!CameraOpener::hasGenicam()) {
+            std::fprintf(stderr, "This viewer was built without Aravis: it cannot list GenICam cameras.\n");
+            return 2;
+        }
+        const std::vector<std::string> cameras = CameraOpener::listGenicamCameras();
         for (const std::string& camera : cameras)
             std::printf("aravis:%s\n", camera.c_str());
         if (cameras.empty())
@@ -70,42 +70,15 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const QString cameraChoice = parser.value(cameraOption);
-    ViewerCamera camera;
-    if (cameraChoice == QLatin1String("genicam-fake") || cameraChoice.startsWith(QLatin1String("aravis:"))) {
-        std::string error;
-        const bool fake = cameraChoice == QLatin1String("genicam-fake");
-        const std::string deviceId = cameraChoice.mid(int(std::strlen("aravis:"))).toStdString();
-        auto genicam =
-            fake ? GenicamCamera::openFake("40123-0042", &error) : GenicamCamera::open(deviceId, &error);
-        if (!genicam) {
-            std::fprintf(stderr, "Cannot open %s: %s\n", qPrintable(cameraChoice), error.c_str());
-            return 2;
-        }
-        std::fprintf(stderr, "Opened %s\n", genicam->summary().c_str());
-        camera = ViewerCamera::genicam(std::move(genicam));
-    } else {
-        SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
-        QString cameraSource = QStringLiteral("built-in simulated line-scan camera");
-        if (!cameraChoice.isEmpty()) {
-            QFile file(cameraChoice);
-            QString error;
-            if (!file.open(QIODevice::ReadOnly)) {
-                std::fprintf(stderr, "Cannot read %s: %s\n", qPrintable(file.fileName()),
-                             qPrintable(file.errorString()));
-                return 2;
-            }
-            if (!builder.applyJson(file.readAll(), &error)) {
-                std::fprintf(stderr, "%s is not a usable camera description: %s\n",
-                             qPrintable(file.fileName()), qPrintable(error));
-                return 2;
-            }
-            cameraSource =
-                QStringLiteral("simulated, from %1").arg(QDir::toNativeSeparators(file.fileName()));
-        }
-        builder.setNotifyMode(parser.isSet(syncOption) ? SimNotifyMode::Synchronous : SimNotifyMode::Thread);
-        camera = ViewerCamera::simulated(builder.build(), cameraSource);
+    CameraOpener::Options options;
+    options.synchronousNotifications = parser.isSet(syncOption);
+    QString error;
+    std::unique_ptr<ViewerCamera> camera = CameraOpener::open(parser.value(cameraOption), options, &error);
+    if (!camera) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
     }
+    std::fprintf(stderr, "Opened %s\n", qPrintable(camera->source()));
     bool versionOk = false;
     const uint hostVersion = parser.value(hostVersionOption).toUInt(&versionOk);
     if (!versionOk) {

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ViewerCamera.h"
+
+class GenicamCamera;
+
+// A GenICam camera through Aravis: a real one, or Aravis's fake running our description.
+class GenicamViewerCamera final : public ViewerCamera
+{
+public:
+    explicit GenicamViewerCamera(std::shared_ptr<GenicamCamera> camera, QObject* parent = nullptr);
+
+    std::vector<std::shared_ptr<Tovrik::Feature>> features() const override;
+    QString source() const override;
+    QString notifications() const override;
+    int writeAsAnotherTool(const QString& feature, const QString& value) override;
+
+    GenicamCamera& camera() const { return *m_camera; }
+
+private:
+    std::shared_ptr<GenicamCamera> m_camera;
+};

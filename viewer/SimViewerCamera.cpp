@@ -1,0 +1,25 @@
+#include "SimViewerCamera.h"
+
+#include "SimCamera.h"
+
+#include <utility>
+
+SimViewerCamera::SimViewerCamera(std::shared_ptr<SimCamera> camera, const QString& source, QObject* parent)
+    : ViewerCamera(parent), m_camera(std::move(camera)), m_source(source)
+{}
+
+std::vector<std::shared_ptr<Tovrik::Feature>> SimViewerCamera::features() const
+{
+    return m_camera->features();
+}
+
+QString SimViewerCamera::notifications() const
+{
+    return m_camera->notifyMode() == SimNotifyMode::Thread ? tr("from the SDK's notification thread")
+                                                           : tr("on the writing thread");
+}
+
+int SimViewerCamera::writeAsAnotherTool(const QString& feature, const QString& value)
+{
+    return m_camera->write(feature.toStdString(), value.toStdString());
+}
