@@ -1,0 +1,227 @@
+#!/usr/bin/env bash
+# Plants one fault at a time in a scratch copy of the tree, rebuilds, runs the whole test suite and
+# reports which faults it missed. The suite must pass on the unchanged copy first.
+#
+#   bash scripts/mutants.sh                 all faults
+#   bash scripts/mutants.sh sdk-grid ...    only the named ones
+#   bash scripts/mutants.sh --check         only check that every fault still applies to the code
+#
+# SCRATCH chooses the scratch folder (default /tmp/linetrigger-mutants); the report goes to
+# standard output as a table, and the log of every run to $SCRATCH/logs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+exec python3 - "$@" <<'PYTHON'
+import os, re, shutil, subprocess, sys, time
+
+# (id, file, the fault, text in the file, text it becomes). Each text must occur exactly once.
+MUTANTS = [
+    # sdk
+    ("sdk-exception-class", "sdk/TovrikExceptions.cpp", "no-access status throws the invalid-value class",
+     "    const std::string text = errorMessage(code);\n",
+     "    const std::string text = errorMessage(code);\n    if (code == Status::NoAccess)\n        throw InvalidValueException(text);\n"),
+    ("sdk-message-text", "sdk/TovrikExceptions.cpp", "error message loses the blank after the colon",
+     '"] - Error description: "', '"] - Error description:"'),
+    ("sdk-grid", "sdk/FeatureAccess.cpp", "grid tolerance dropped",
+     "constexpr double gridTolerance = 1.000000000001;", "constexpr double gridTolerance = 1.0;"),
+    ("sdk-clamp", "sdk/FeatureAccess.cpp", "missing clamp to the top of the range",
+     "    if (v > top)\n        return top;\n", ""),
+    ("sdk-duplicate-name", "sdk/FeatureAccess.cpp", "the earlier of two same-named features wins",
+     "        m_featuresByName[name] = feature;", "        m_featuresByName.emplace(name, feature);"),
+    ("sdk-float-writable", "sdk/FeatureAccess.cpp", "float written without asking writability",
+     "        Tovrik::throwIfError(fetchWritable(feature) ? feature->setValue(target) : Tovrik::Status::NoAccess);\n        return fetchValue<double>(feature);",
+     "        Tovrik::throwIfError(feature->setValue(target));\n        return fetchValue<double>(feature);"),
+    ("sdk-default-increment", "sdk/FeatureAccess.cpp", "wrong default increment of a float",
+     "            *inc = 0.01;", "            *inc = 1.0;"),
+    ("sdk-null-output", "sdk/FeatureAccess.cpp", "null outputs are not refused",
+     "        if (!output.pointer)\n", "        if (!output.pointer && false)\n"),
+    # framework
+    ("fw-direct-observer", "framework/BasePluginWidget.cpp", "observer connected directly, not queued",
+     "            &BasePluginWidget::OnFeatureChanged, Qt::AutoConnection);",
+     "            &BasePluginWidget::OnFeatureChanged, Qt::DirectConnection);"),
+    ("fw-tick-keeps-names", "framework/BasePluginWidget.cpp", "a tick does not empty the changed list",
+     "    registerObservers(false);\n    m_changedFeatures.clear();\n", "    registerObservers(false);\n"),
+    ("fw-timer", "framework/BasePluginWidget.cpp", "refresh every half second",
+     "    m_updateTimer.start(1000);", "    m_updateTimer.start(500);"),
+    ("fw-dedupe", "framework/BasePluginWidget.cpp", "changed names not deduplicated",
+     "    if (!m_changedFeatures.contains(name))\n        m_changedFeatures.append(name);",
+     "    m_changedFeatures.append(name);"),
+    ("fw-no-rewrite", "framework/DoubleSpinBox.cpp", "missing re-write of the camera's value after a correction",
+     "        if (readBack == value)\n            return;", "        (void)readBack;\n        return;"),
+    ("fw-svg-transform", "framework/SvgView.cpp", "transform not reset before a new drawing",
+     "    scene()->clear();\n    resetTransform();\n\n    m_svgItem = item;", "    scene()->clear();\n\n    m_svgItem = item;"),
+    ("fw-svg-grey", "framework/SvgView.cpp", "disabled view painted in colour",
+     "QImage::Format_Grayscale8", "QImage::Format_RGB32"),
+    ("fw-retain-space", "framework/FeatureView.cpp", "hidden view keeps its space",
+     "    policy.setRetainSizeWhenHidden(false);", "    policy.setRetainSizeWhenHidden(true);"),
+    ("fw-observer-name", "framework/PluginFeatureObserver.cpp", "observer emits an empty name",
+     "    emit setChangedFeature(QString::fromStdString(name));", "    emit setChangedFeature(QString());"),
+    # linetrigger
+    ("page-write-order", "linetrigger/LineTriggerWidget.cpp", "encoder mode writes TriggerMode before TriggerSource",
+     '        m_access.setValueAsString(QStringLiteral("TriggerSource"), QStringLiteral("Encoder0"));\n        m_access.setValueAsString(QStringLiteral("TriggerMode"), QStringLiteral("On"));\n        externalModeEncoderContainer',
+     '        m_access.setValueAsString(QStringLiteral("TriggerMode"), QStringLiteral("On"));\n        m_access.setValueAsString(QStringLiteral("TriggerSource"), QStringLiteral("Encoder0"));\n        externalModeEncoderContainer'),
+    ("page-selector-restore", "linetrigger/LineTriggerWidget.cpp", "missing restore of the camera's trigger selection",
+     "            m_access.setValueAsString(QStringLiteral(\"TriggerSelector\"), selector);\n", ""),
+    ("page-signal-blocker", "linetrigger/LineTriggerWidget.cpp", "dropped signal blocker on the direction box",
+     "    const QSignalBlocker blocker(cb_EncoderDirection);\n", ""),
+    ("page-label-text", "linetrigger/LineTriggerWidget.cpp", "wrong label text of Line4",
+     'QStringLiteral("Line4 - IO Pin 8")', 'QStringLiteral("Line4 - IO Pin 4")'),
+    ("page-activation", "linetrigger/LineTriggerWidget.cpp", "encoder trigger on the falling edge",
+     'QStringLiteral("TriggerActivation"), QStringLiteral("RisingEdge")', 'QStringLiteral("TriggerActivation"), QStringLiteral("FallingEdge")'),
+    ("page-direction", "linetrigger/LineTriggerWidget.cpp", "direction written the wrong way round",
+     '                                      text == QLatin1String("Counter-Clockwise") ? 1.0 : 0.0);',
+     '                                      text == QLatin1String("Counter-Clockwise") ? 0.0 : 1.0);'),
+    ("page-divider-float", "linetrigger/LineTriggerWidget.cpp", "divider not passed through single precision",
+     "    return static_cast<double>(static_cast<float>(sb_EncoderDividerFlt->value()));",
+     "    return sb_EncoderDividerFlt->value();"),
+    ("page-channel-b-inverted", "linetrigger/LineTriggerWidget.cpp", "channel B's line inverted with the direction",
+     '                m_access.setValueAsDouble(QStringLiteral("LineInverter"), 0.0);\n            }\n            updateEncoderDiagram();',
+     '                m_access.setValueAsDouble(QStringLiteral("LineInverter"), directionValue());\n            }\n            updateEncoderDiagram();'),
+    ("page-slave-case", "linetrigger/LineTriggerWidget.cpp", "slave lock ignores case",
+     'mode.contains(QStringLiteral("Slave"), Qt::CaseSensitive)', 'mode.contains(QStringLiteral("Slave"), Qt::CaseInsensitive)'),
+    ("page-diagram", "linetrigger/LineTriggerWidget.cpp", "Line4 shows the Line3 drawing",
+     '                path = QStringLiteral(":/Linetrigger_1ch_single_4.svg");', '                path = QStringLiteral(":/Linetrigger_1ch_single.svg");'),
+    ("page-exposure-enabled", "linetrigger/LineTriggerWidget.cpp", "exposure box left enabled after a refresh",
+     "        m_exposureTimeView->setDisabled(true);\n", ""),
+    ("page-log-level", "linetrigger/LineTriggerWidget.cpp", "page failures logged as warnings",
+     "    m_pluginHost.log(PlugInHostLogLevel::Error, text);", "    m_pluginHost.log(PlugInHostLogLevel::Warning, text);"),
+    ("page-two-channel-types", "linetrigger/LineTriggerWidget.cpp", "two channels offer single-ended too",
+     "            cb_EncoderSignalType->addItem(differentialSignalType);\n        }",
+     "            cb_EncoderSignalType->addItem(differentialSignalType);\n            cb_EncoderSignalType->addItem(singleEndedSignalType);\n        }"),
+    ("page-block-text", "linetrigger/LineTriggerWidget.cpp", "single-ended block text loses a blank",
+     'QStringLiteral("Configuration error of parameters (in encoder selector part)  during setting "',
+     'QStringLiteral("Configuration error of parameters (in encoder selector part) during setting "'),
+    # plugin
+    ("plugin-family", "plugin/SupportedCamera.cpp", "family range one too wide",
+     "<= 1999u", "<= 2000u"),
+    ("plugin-version", "plugin/LineTriggerExtension.cpp", "version 1 hosts accepted",
+     "    if (host->getInterfaceVersion() < 2) {", "    if (host->getInterfaceVersion() < 1) {"),
+    ("plugin-keep-page", "plugin/LineTriggerExtension.cpp", "page without observed features not deleted",
+     "        deinitialize(&host);\n        return false;", "        return false;"),
+    ("plugin-tab-label", "plugin/LineTriggerExtension.cpp", "wrong tab label",
+     'QStringLiteral("Line Trigger")', 'QStringLiteral("Line trigger")'),
+    # sim
+    ("sim-lock", "sim/SimCamera.cpp", "line rate not locked by an external line trigger",
+     'lineStart->second.text == "On"', 'lineStart->second.text == "on"'),
+    ("sim-margin", "sim/SimCamera.cpp", "no readout margin in the exposure's limit",
+     "constexpr double exposureReadoutMarginUs = 1.0;", "constexpr double exposureReadoutMarginUs = 0.0;"),
+    ("sim-entry-available", "sim/SimCamera.cpp", "unavailable entries accepted",
+     "                return entry.available ? 0 : Status::InvalidValue;", "                return 0;"),
+    ("sim-refusals-journal", "sim/SimCamera.cpp", "refused writes not journaled",
+     "        m_journal.push_back(\n            {++m_sequence, state.definition.name, valueText, contextFor(state, key), status, external});\n",
+     ""),
+    ("sim-notify-order", "sim/SimCamera.cpp", "written feature not reported first",
+     "    if (written)\n        order.push_back(written);", "    (void)written;"),
+    # genicam
+    ("gc-range-poll", "genicam/GenicamNode.cpp", "a poll misses a range change",
+     '        add(status, ValueText::fromNumber(low) + ".." + ValueText::fromNumber(high));', '        add(status, "");'),
+    ("gc-entry-order", "genicam/GenicamNode.cpp", "entries in Aravis's reversed order",
+     "            entries.push_back(entry);", "            entries.insert(entries.begin(), entry);"),
+    ("gc-lock", "genicam/GenicamNode.cpp", "locked features written",
+     "    return writable ? 0 : Tovrik::Status::NoAccess;", "    return 0;"),
+    ("gc-timeout", "genicam/GenicamStatus.cpp", "timeouts reported as I/O errors",
+     "    case ARV_DEVICE_ERROR_TIMEOUT:\n        return Tovrik::Status::Timeout;", "    case ARV_DEVICE_ERROR_TIMEOUT:\n        return Tovrik::Status::IOError;"),
+    ("gc-first-look", "genicam/GenicamWorker.cpp", "no first look when an observer registers",
+     "    if (known)\n        return;", "    return;"),
+    ("gc-nan", "genicam/GenicamNode.cpp", "NaN written to a float",
+     "    if (std::isnan(value))\n        return Tovrik::Status::InvalidParameter;\n", ""),
+]
+
+
+def run(command, log, cwd):
+    with open(log, "a") as out:
+        out.write("$ " + " ".join(command) + "\n")
+        out.flush()
+        return subprocess.call(command, cwd=cwd, stdout=out, stderr=subprocess.STDOUT)
+
+
+def apply(root, mutant):
+    path = os.path.join(root, mutant[1])
+    with open(path) as f:
+        text = f.read()
+    count = text.count(mutant[3])
+    if count != 1:
+        return None, "the text occurs %d times" % count
+    with open(path, "w") as f:
+        f.write(text.replace(mutant[3], mutant[4]))
+    return text, None
+
+
+def main():
+    args = sys.argv[1:]
+    check_only = "--check" in args
+    chosen = [a for a in args if not a.startswith("--")]
+    known = {m[0] for m in MUTANTS}
+    for name in chosen:
+        if name not in known:
+            sys.exit("unknown fault: " + name)
+    mutants = [m for m in MUTANTS if not chosen or m[0] in chosen]
+    source = os.getcwd()
+
+    if check_only:
+        bad = 0
+        for m in mutants:
+            with open(os.path.join(source, m[1])) as f:
+                count = f.read().count(m[3])
+            if count != 1:
+                bad += 1
+                print("%-26s %s: the text occurs %d times" % (m[0], m[1], count))
+        print("%d faults, %d do not apply" % (len(mutants), bad))
+        sys.exit(1 if bad else 0)
+
+    scratch = os.environ.get("SCRATCH", "/tmp/linetrigger-mutants")
+    tree, build, logs = (os.path.join(scratch, p) for p in ("tree", "build", "logs"))
+    os.makedirs(logs, exist_ok=True)
+    files = subprocess.check_output(["git", "ls-files", "-z"], cwd=source).decode().split("\0")
+    for name in filter(None, files):
+        target = os.path.join(tree, name)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        if not os.path.exists(target) or open(os.path.join(source, name), "rb").read() != open(target, "rb").read():
+            shutil.copy2(os.path.join(source, name), target)
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    base_log = os.path.join(logs, "unchanged.log")
+    open(base_log, "w").close()
+    if run(["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+            "-DLINETRIGGER_BUILD_BENCHMARKS=OFF"], base_log, tree) or run(["cmake", "--build", build], base_log, tree):
+        sys.exit("the unchanged tree does not build: see " + base_log)
+    test = ["ctest", "--test-dir", build, "-j2", "--timeout", "180", "--stop-on-failure", "--output-on-failure"]
+    if subprocess.call(test, cwd=tree, env=env, stdout=open(base_log, "a"), stderr=subprocess.STDOUT):
+        sys.exit("the suite fails on the unchanged tree: see " + base_log)
+
+    rows = []
+    for m in mutants:
+        log = os.path.join(logs, m[0] + ".log")
+        open(log, "w").close()
+        started = time.time()
+        original, problem = apply(tree, m)
+        if problem:
+            rows.append((m, "does not apply", problem))
+            continue
+        try:
+            if run(["cmake", "--build", build], log, tree):
+                rows.append((m, "does not build", "see " + log))
+                continue
+            with open(log, "a") as out:
+                status = subprocess.call(test, cwd=tree, env=env, stdout=out, stderr=subprocess.STDOUT)
+            failed = ""
+            if status:
+                # The first test that failed on its own; others may only have been stopped with it.
+                names = re.findall(r"Test\s+#\d+: (\S+) \.*\s*\*\*\*(?:Failed|Exception|Timeout)", open(log).read())
+                failed = names[0] if names else "see " + log
+            rows.append((m, "caught" if status else "MISSED", failed))
+        finally:
+            with open(os.path.join(tree, m[1]), "w") as f:
+                f.write(original)
+        print("%-26s %-8s %3.0f s" % (m[0], rows[-1][1], time.time() - started), file=sys.stderr, flush=True)
+    # The tree is left as it was, built once more so the next run starts from an up-to-date build.
+    run(["cmake", "--build", build], base_log, tree)
+
+    print("| fault | layer | what | result | first failing test |")
+    print("|---|---|---|---|---|")
+    for m, result, detail in rows:
+        print("| %s | %s | %s | %s | %s |" % (m[0], m[1].split("/")[0], m[2], result, detail))
+    missed = [r for r in rows if r[1] != "caught"]
+    print("\n%d faults: %d caught, %d not" % (len(rows), len(rows) - len(missed), len(missed)))
+
+
+main()
+PYTHON
