@@ -12,9 +12,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <utility>
 
 static void initGenicamResources()
@@ -48,6 +50,56 @@ std::string kindOf(ArvDevice* device)
     if (ARV_IS_UV_DEVICE(device))
         return "USB3 Vision camera";
     return "GenICam camera";
+}
+
+constexpr guint16 gvcpPort = 3956;
+constexpr std::chrono::milliseconds firstProbe{1000};
+constexpr std::chrono::milliseconds reopenProbe{300};
+
+// Asks whoever listens at address for a GigE Vision discovery answer, unicast, a few times within
+// timeout. On an answer, local is the address this machine reaches the camera from.
+bool answersGigEVision(GInetAddress* address, std::chrono::milliseconds timeout, GInetAddress** local)
+{
+    GSocket* socket =
+        g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_DATAGRAM, G_SOCKET_PROTOCOL_UDP, nullptr);
+    GSocketAddress* remote = g_inet_socket_address_new(address, gvcpPort);
+    bool answered = false;
+    if (socket && g_socket_connect(socket, remote, nullptr, nullptr)) {
+        g_socket_set_blocking(socket, FALSE);
+        // Key 0x42, acknowledge wanted, DISCOVERY_CMD, no payload, request 1.
+        const char discovery[] = {0x42, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01};
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        constexpr int attempts = 3;
+        for (int attempt = 0; attempt < attempts && !answered; ++attempt) {
+            const auto sliceEnd = std::chrono::steady_clock::now() + timeout / attempts;
+            g_socket_send(socket, discovery, sizeof discovery, nullptr, nullptr);
+            for (;;) {
+                const auto left = std::min(sliceEnd, deadline) - std::chrono::steady_clock::now();
+                const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(left).count();
+                if (micros <= 0 || !g_socket_condition_timed_wait(socket, G_IO_IN, micros, nullptr, nullptr))
+                    break;
+                char reply[1024];
+                const gssize size = g_socket_receive(socket, reply, sizeof reply, nullptr, nullptr);
+                // DISCOVERY_ACK is command 0x0003.
+                if (size >= 8 && reply[2] == 0x00 && reply[3] == 0x03) {
+                    answered = true;
+                    break;
+                }
+                if (size < 0) // nobody listens (an ICMP answer): wait out the slice
+                    std::this_thread::sleep_until(std::min(sliceEnd, deadline));
+            }
+        }
+        if (answered && local) {
+            GSocketAddress* own = g_socket_get_local_address(socket, nullptr);
+            if (own)
+                *local = G_INET_ADDRESS(
+                    g_object_ref(g_inet_socket_address_get_address(G_INET_SOCKET_ADDRESS(own))));
+            g_clear_object(&own);
+        }
+    }
+    g_clear_object(&remote);
+    g_clear_object(&socket);
+    return answered;
 }
 
 void walkCategory(ArvGc* genicam, const char* name, std::set<std::string>* seen,
@@ -84,36 +136,44 @@ std::shared_ptr<GenicamCamera> GenicamCamera::open(const std::string& deviceId, 
             *error = "no device id given";
         return nullptr;
     }
-    std::string kind;
-    auto worker = GenicamWorker::start(
-        [&deviceId, &kind](std::string* failure) -> ArvDevice* {
-            std::lock_guard<std::mutex> lock(systemMutex());
-            GError* openError = nullptr;
-            ArvDevice* device = nullptr;
-            GInetAddress* address = g_inet_address_new_from_string(deviceId.c_str());
-            if (address && g_inet_address_get_is_loopback(address)) {
-                // A camera on this machine is opened directly: no discovery broadcast leaves it.
-                GInetAddress* local = g_inet_address_new_loopback(g_inet_address_get_family(address));
+    auto kind = std::make_shared<std::string>();
+    auto attempts = std::make_shared<int>(0);
+    // Runs on the worker thread: the first time, and again after the camera was lost.
+    auto opener = [deviceId, kind, attempts](std::string* failure) -> ArvDevice* {
+        const bool first = (*attempts)++ == 0;
+        GError* openError = nullptr;
+        ArvDevice* device = nullptr;
+        GInetAddress* address = g_inet_address_new_from_string(deviceId.c_str());
+        if (address && g_inet_address_get_family(address) == G_SOCKET_FAMILY_IPV4) {
+            // An address is asked directly, never by a discovery broadcast, and briefly: Aravis
+            // itself would wait seconds for a camera that is not there.
+            GInetAddress* local = nullptr;
+            if (answersGigEVision(address, first ? firstProbe : reopenProbe, &local)) {
+                std::lock_guard<std::mutex> lock(systemMutex());
                 device = arv_gv_device_new(local, address, &openError);
-                g_object_unref(local);
             } else {
-                device = arv_open_device(deviceId.c_str(), &openError);
+                *failure = "no GigE Vision camera answers at " + deviceId;
             }
-            g_clear_object(&address);
-            if (!device) {
-                GenicamStatus::take(&openError, failure);
-                if (failure->empty())
-                    *failure = "no camera with id " + deviceId;
-                return nullptr;
-            }
-            enableChecks(device);
-            kind = kindOf(device);
-            return device;
-        },
-        error);
+            g_clear_object(&local);
+        } else {
+            std::lock_guard<std::mutex> lock(systemMutex());
+            device = arv_open_device(deviceId.c_str(), &openError);
+            if (!device && !openError)
+                *failure = "no GigE Vision or USB3 Vision camera has the id " + deviceId;
+        }
+        g_clear_object(&address);
+        if (openError)
+            GenicamStatus::take(&openError, failure);
+        if (!device)
+            return nullptr;
+        enableChecks(device);
+        *kind = kindOf(device);
+        return device;
+    };
+    auto worker = GenicamWorker::start(opener, true, error);
     if (!worker)
         return nullptr;
-    std::shared_ptr<GenicamCamera> camera(new GenicamCamera(worker, kind + " " + deviceId));
+    std::shared_ptr<GenicamCamera> camera(new GenicamCamera(worker, *kind + " " + deviceId));
     camera->collectFeatures();
     return camera;
 }
@@ -127,7 +187,7 @@ std::shared_ptr<GenicamCamera> GenicamCamera::openFake(const std::string& serial
         return nullptr;
     }
     auto worker = GenicamWorker::start(
-        [&](std::string* failure) -> ArvDevice* {
+        [description, serialNumber](std::string* failure) -> ArvDevice* {
             std::lock_guard<std::mutex> lock(systemMutex());
             arv_set_fake_camera_genicam_filename(description.c_str());
             GError* openError = nullptr;
@@ -139,7 +199,7 @@ std::shared_ptr<GenicamCamera> GenicamCamera::openFake(const std::string& serial
             enableChecks(device);
             return device;
         },
-        error);
+        false, error);
     if (!worker)
         return nullptr;
     std::shared_ptr<GenicamCamera> camera(
@@ -157,13 +217,14 @@ std::shared_ptr<GenicamCamera> GenicamCamera::openFake(const std::string& serial
 
 void GenicamCamera::collectFeatures()
 {
-    std::vector<std::string> names;
-    m_worker->run([&names](ArvDevice* device) {
+    auto names = std::make_shared<std::vector<std::string>>();
+    m_worker->run([names](ArvDevice* device) {
         std::set<std::string> seen;
-        walkCategory(arv_device_get_genicam(device), "Root", &seen, &names);
+        walkCategory(arv_device_get_genicam(device), "Root", &seen, names.get());
+        return 0;
     });
     std::map<std::string, std::shared_ptr<Tovrik::Feature>> handles;
-    for (const std::string& name : names) {
+    for (const std::string& name : *names) {
         auto handle = std::make_shared<GenicamFeature>(m_worker, name);
         m_features.push_back(handle);
         handles.emplace(name, handle);
@@ -193,59 +254,79 @@ std::string GenicamCamera::summary() const
 
 int GenicamCamera::writeSettings(const std::vector<GenicamSetting>& settings, std::string* error)
 {
-    int status = Tovrik::Status::NotOpened;
-    m_worker->run([&](ArvDevice* device) {
-        status = 0;
+    auto failure = std::make_shared<std::string>();
+    const int status = m_worker->run([settings, failure](ArvDevice* device) {
         for (const GenicamSetting& setting : settings) {
             const GenicamNode node(device, setting.feature);
-            status = node.setValue(setting.value.c_str());
+            const int status = node.setValue(setting.value.c_str());
             if (status != 0) {
-                if (error)
-                    *error = setting.feature + " = " + setting.value + ": status " + std::to_string(status);
-                return;
+                *failure = setting.feature + " = " + setting.value + ": status " + std::to_string(status);
+                return status;
             }
         }
+        return 0;
     });
     m_worker->requestPoll();
+    if (error)
+        *error = *failure;
     return status;
 }
 
 std::string GenicamCamera::value(const std::string& feature) const
 {
-    std::string text = "#" + std::to_string(Tovrik::Status::NotOpened);
-    m_worker->run([&](ArvDevice* device) {
-        const GenicamNode node(device, feature);
-        std::string value;
-        const int status = node.getValue(value);
-        text = status == 0 ? value : "#" + std::to_string(status);
-    });
-    return text;
+    auto text = std::make_shared<std::string>();
+    const int status = m_worker->run(
+        [feature, text](ArvDevice* device) { return GenicamNode(device, feature).getValue(*text); });
+    return status == 0 ? *text : "#" + std::to_string(status);
 }
 
 int GenicamCamera::readRegister(uint64_t address, uint32_t* value) const
 {
-    int status = Tovrik::Status::NotOpened;
-    m_worker->run([&](ArvDevice* device) {
+    auto read = std::make_shared<uint32_t>(0);
+    const int status = m_worker->run([address, read](ArvDevice* device) {
         GError* error = nullptr;
-        uint32_t registerValue = 0;
-        arv_device_read_register(device, address, &registerValue, &error);
-        status = GenicamStatus::take(&error);
-        if (status == 0 && value)
-            *value = registerValue;
+        arv_device_read_register(device, address, read.get(), &error);
+        return GenicamStatus::take(&error);
     });
+    if (status == 0 && value)
+        *value = *read;
     return status;
 }
 
 int GenicamCamera::writeRegister(uint64_t address, uint32_t value)
 {
-    int status = Tovrik::Status::NotOpened;
-    m_worker->run([&](ArvDevice* device) {
+    const int status = m_worker->run([address, value](ArvDevice* device) {
         GError* error = nullptr;
         arv_device_write_register(device, address, value, &error);
-        status = GenicamStatus::take(&error);
+        return GenicamStatus::take(&error);
     });
     m_worker->requestPoll();
     return status;
+}
+
+GenicamCamera::Link GenicamCamera::link() const
+{
+    return m_worker->link();
+}
+
+std::string GenicamCamera::linkReason() const
+{
+    return m_worker->linkReason();
+}
+
+void GenicamCamera::setLinkListener(GenicamWorker::LinkListener listener)
+{
+    m_worker->setLinkListener(std::move(listener));
+}
+
+void GenicamCamera::setWriteListener(GenicamWorker::WriteListener listener)
+{
+    m_worker->setWriteListener(std::move(listener));
+}
+
+void GenicamCamera::setCallBound(std::chrono::milliseconds bound)
+{
+    m_worker->setCallBound(bound);
 }
 
 void GenicamCamera::setPollInterval(std::chrono::milliseconds interval)

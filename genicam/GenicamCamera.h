@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GenicamWorker.h"
+
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -9,8 +11,6 @@
 namespace Tovrik {
 class Feature;
 }
-class GenicamWorker;
-
 struct GenicamSetting
 {
     std::string feature;
@@ -23,7 +23,9 @@ struct GenicamSetting
 class GenicamCamera
 {
 public:
-    // deviceId: an Aravis device id ("Vendor-Model-Serial"), a serial number or an IP address.
+    // deviceId: an Aravis device id ("Vendor-Model-Serial"), a serial number or an IP address. An
+    // address is asked directly (no broadcast) and given about a second to answer. A camera that
+    // is lost later is opened again in the background.
     static std::shared_ptr<GenicamCamera> open(const std::string& deviceId, std::string* error);
     // Aravis's in-process fake camera with the TL-4K description, after power-up.
     static std::shared_ptr<GenicamCamera> openFake(const std::string& serialNumber, std::string* error);
@@ -44,6 +46,17 @@ public:
     std::string value(const std::string& feature) const;
     int readRegister(uint64_t address, uint32_t* value) const;
     int writeRegister(uint64_t address, uint32_t value);
+
+    // Whether the camera answers, and whether the page may write to it.
+    using Link = GenicamWorker::Link;
+    Link link() const;
+    std::string linkReason() const;
+    // Called on the worker thread when the link changes (lost, back, control held elsewhere).
+    void setLinkListener(GenicamWorker::LinkListener listener);
+    // Called on the writing thread for every write through a feature handle that fails.
+    void setWriteListener(GenicamWorker::WriteListener listener);
+    // How long a feature operation waits for the worker at most.
+    void setCallBound(std::chrono::milliseconds bound);
 
     void setPollInterval(std::chrono::milliseconds interval);
     // Looks for changes now and delivers them before returning.

@@ -1,34 +1,202 @@
 #include "GenicamFeature.h"
 
 #include "GenicamNode.h"
-#include "GenicamStatus.h"
 #include "GenicamWorker.h"
 #include "TovrikStatus.h"
+#include "ValueText.h"
 
+#include <algorithm>
+#include <tuple>
 #include <utility>
+
+namespace {
+
+namespace Status = Tovrik::Status;
+
+// A value recalled from the last write, in the form asked for.
+bool fromText(const std::string& text, std::string* value)
+{
+    *value = text;
+    return true;
+}
+bool fromText(const std::string& text, bool* value)
+{
+    return ValueText::parseBoolean(text, value);
+}
+template <typename Number> bool fromText(const std::string& text, Number* value)
+{
+    return ValueText::parseNumber(text, value);
+}
+
+std::string toText(const std::string& value)
+{
+    return value;
+}
+std::string toText(bool value)
+{
+    return value ? "true" : "false";
+}
+std::string toText(double value)
+{
+    return ValueText::fromNumber(value);
+}
+std::string toText(int64_t value)
+{
+    return std::to_string(value);
+}
+
+int typeOf(const std::string*)
+{
+    return 0; // any type has a text form
+}
+int typeOf(const bool*)
+{
+    return Tovrik::FeatureTypeBoolean;
+}
+int typeOf(const double*)
+{
+    return Tovrik::FeatureTypeFloat;
+}
+int typeOf(const int64_t*)
+{
+    return Tovrik::FeatureTypeInteger;
+}
+
+int setOn(const GenicamNode& node, const std::string& value)
+{
+    return node.setValue(value.c_str());
+}
+template <typename Value> int setOn(const GenicamNode& node, Value value)
+{
+    return node.setValue(value);
+}
+
+int getFrom(const GenicamNode& node, std::string* value)
+{
+    return node.getValue(*value);
+}
+template <typename Value> int getFrom(const GenicamNode& node, Value* value)
+{
+    return node.getValue(value);
+}
+
+// The text a value reads back as after a write of text, in the feature's own form.
+std::string canonical(int type, const std::string& text)
+{
+    bool flag = false;
+    double number = 0.0;
+    int64_t integer = 0;
+    if (type == Tovrik::FeatureTypeBoolean && ValueText::parseBoolean(text, &flag))
+        return flag ? "true" : "false";
+    if (type == Tovrik::FeatureTypeFloat && ValueText::parseNumber(text, &number))
+        return ValueText::fromNumber(number);
+    if (type == Tovrik::FeatureTypeInteger && ValueText::parseNumber(text, &integer))
+        return std::to_string(integer);
+    return text;
+}
+
+} // namespace
 
 GenicamFeature::GenicamFeature(std::weak_ptr<GenicamWorker> worker, std::string name)
     : m_worker(std::move(worker)), m_name(std::move(name))
 {}
 
-int GenicamFeature::call(const std::function<int(const GenicamNode&)>& operation) const
+std::shared_ptr<const GenicamFeatureInfo> GenicamFeature::info(int* status) const
+{
+    const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
+    *status = Status::NotOpened;
+    if (!worker)
+        return nullptr;
+    auto described = worker->info(m_name, status);
+    if (described && !described->exists) {
+        *status = Status::NotFound;
+        return nullptr;
+    }
+    if (described)
+        *status = 0;
+    return described;
+}
+
+template <typename Output, typename Operation>
+int GenicamFeature::ask(Output* output, Operation operation) const
 {
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
     if (!worker)
-        return Tovrik::Status::NotOpened;
-    int status = Tovrik::Status::NotOpened;
-    worker->run([&](ArvDevice* device) {
-        const GenicamNode node(device, m_name);
-        status = node.exists() ? operation(node) : Tovrik::Status::NotFound;
-    });
+        return Status::NotOpened;
+    // The call may outlive this frame: it owns the name and its result.
+    auto result = std::make_shared<Output>();
+    const int status = worker->run(
+        [name = m_name, result, operation](ArvDevice* device) {
+            const GenicamNode node(device, name);
+            return node.exists() ? operation(node, *result) : static_cast<int>(Status::NotFound);
+        },
+        GenicamWorker::Kind::Read, m_name);
+    if (status == 0)
+        *output = std::move(*result);
     return status;
 }
 
-int GenicamFeature::write(const std::function<int(const GenicamNode&)>& operation) const
+template <typename Value> int GenicamFeature::read(Value* value) const
 {
-    const int status = call(operation);
-    if (const std::shared_ptr<GenicamWorker> worker = m_worker.lock())
+    if (!value)
+        return Status::InvalidParameter;
+    const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
+    if (!worker)
+        return Status::NotOpened;
+    auto result = std::make_shared<Value>();
+    const std::weak_ptr<GenicamWorker> weak = m_worker;
+    const int status = worker->run(
+        [weak, name = m_name, result](ArvDevice* device) {
+            const GenicamNode node(device, name);
+            if (!node.exists())
+                return static_cast<int>(Status::NotFound);
+            std::string known;
+            const auto self = weak.lock();
+            const int expected = typeOf(result.get());
+            if (self && self->recall(name, &known) && (expected == 0 || node.type() == expected) &&
+                fromText(known, result.get()))
+                return 0;
+            const int status = getFrom(node, result.get());
+            if (self && status == 0)
+                self->remember(name, toText(*result));
+            return status;
+        },
+        GenicamWorker::Kind::Read, m_name);
+    if (status == 0)
+        *value = std::move(*result);
+    return status;
+}
+
+template <typename Value> int GenicamFeature::write(const Value& value, const std::string& text)
+{
+    const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
+    if (!worker)
+        return Status::NotOpened;
+    auto selection = std::make_shared<std::string>();
+    int status = Status::ResourceInUse;
+    // Another application holds control: refused here, the camera would refuse or not answer.
+    if (worker->link() != GenicamWorker::Link::Monitoring) {
+        const std::weak_ptr<GenicamWorker> weak = m_worker;
+        status = worker->run(
+            [weak, name = m_name, value, text, selection](ArvDevice* device) {
+                const auto self = weak.lock();
+                const GenicamNode node(device, name);
+                if (!self || !node.exists())
+                    return static_cast<int>(self ? Status::NotFound : Status::NotOpened);
+                const int written = setOn(node, value);
+                int infoStatus = 0;
+                const auto described = self->info(name, &infoStatus);
+                if (written == 0 && described && described->writeThrough)
+                    self->remember(name, canonical(described->type, text));
+                else if (written != 0)
+                    *selection = self->selectionOf(device, name);
+                return written;
+            },
+            GenicamWorker::Kind::Write, m_name);
         worker->requestPoll();
+    }
+    if (status != 0)
+        worker->reportWriteFailure({m_name, *selection, text, status});
     return status;
 }
 
@@ -41,37 +209,37 @@ int GenicamFeature::getName(std::string& name)
 
 int GenicamFeature::getDescription(std::string& description)
 {
-    return call([&](const GenicamNode& node) {
-        description = node.description();
-        return 0;
-    });
+    int status = 0;
+    if (const auto described = info(&status))
+        description = described->description;
+    return status;
 }
 
 int GenicamFeature::getEntryDescriptions(std::vector<std::string>& descriptions, int /*flag*/)
 {
-    return call([&](const GenicamNode& node) {
-        descriptions = node.entryDescriptions();
-        return 0;
-    });
+    int status = 0;
+    if (const auto described = info(&status))
+        descriptions = described->entryDescriptions;
+    return status;
 }
 
 int GenicamFeature::getType(int* type)
 {
     if (!type)
-        return Tovrik::Status::InvalidParameter;
-    return call([&](const GenicamNode& node) {
-        *type = node.type();
-        return 0;
-    });
+        return Status::InvalidParameter;
+    int status = 0;
+    if (const auto described = info(&status))
+        *type = described->type;
+    return status;
 }
 
 int GenicamFeature::registerObserver(std::shared_ptr<Tovrik::FeatureObserverInterface> observer)
 {
     if (!observer)
-        return Tovrik::Status::InvalidParameter;
+        return Status::InvalidParameter;
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
     if (!worker)
-        return Tovrik::Status::NotOpened;
+        return Status::NotOpened;
     worker->addObserver(m_name, std::move(observer));
     return 0;
 }
@@ -80,87 +248,188 @@ int GenicamFeature::unregisterObserver(std::shared_ptr<Tovrik::FeatureObserverIn
 {
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
     if (!worker)
-        return Tovrik::Status::NotOpened;
+        return Status::NotOpened;
     worker->removeObserver(m_name, observer);
     return 0;
 }
 
 int GenicamFeature::getValue(std::string& value)
 {
-    return call([&](const GenicamNode& node) { return node.getValue(value); });
+    return read(&value);
 }
 
 int GenicamFeature::getValue(bool* value)
 {
-    return call([&](const GenicamNode& node) { return node.getValue(value); });
+    return read(value);
 }
 
 int GenicamFeature::getValue(double* value)
 {
-    return call([&](const GenicamNode& node) { return node.getValue(value); });
+    return read(value);
 }
 
 int GenicamFeature::getValue(int64_t* value)
 {
-    return call([&](const GenicamNode& node) { return node.getValue(value); });
+    return read(value);
 }
 
 int GenicamFeature::getEntries(std::vector<std::string>& entries, int /*flag*/)
 {
-    return call([&](const GenicamNode& node) { return node.getEntries(entries); });
+    int status = 0;
+    const auto described = info(&status);
+    if (!described)
+        return status;
+    if (described->type != Tovrik::FeatureTypeEnumeration)
+        return Status::FunctionNotAvailable;
+    entries = described->entries;
+    return 0;
 }
 
 int GenicamFeature::setValue(const char* value)
 {
-    return write([&](const GenicamNode& node) { return node.setValue(value); });
+    if (!value)
+        return Status::InvalidParameter;
+    return write(std::string(value), value);
 }
 
 int GenicamFeature::setValue(bool value)
 {
-    return write([&](const GenicamNode& node) { return node.setValue(value); });
+    return write(value, value ? "true" : "false");
 }
 
 int GenicamFeature::setValue(double value)
 {
-    return write([&](const GenicamNode& node) { return node.setValue(value); });
+    return write(value, ValueText::fromNumber(value));
 }
 
 int GenicamFeature::setValue(int64_t value)
 {
-    return write([&](const GenicamNode& node) { return node.setValue(value); });
+    return write(value, std::to_string(value));
 }
 
 int GenicamFeature::getRange(double* min, double* max)
 {
-    return call([&](const GenicamNode& node) { return node.getRange(min, max); });
+    if (!min || !max)
+        return Status::InvalidParameter;
+    int status = 0;
+    const auto described = info(&status);
+    if (described && described->rangeFixed && described->available == GenicamFeatureInfo::Yes &&
+        described->type == Tovrik::FeatureTypeFloat) {
+        *min = described->min;
+        *max = described->max;
+        return 0;
+    }
+    std::pair<double, double> range;
+    status = ask(&range, [](const GenicamNode& node, std::pair<double, double>& out) {
+        return node.getRange(&out.first, &out.second);
+    });
+    if (status == 0)
+        std::tie(*min, *max) = range;
+    return status;
 }
 
 int GenicamFeature::getRange(int64_t* min, int64_t* max)
 {
-    return call([&](const GenicamNode& node) { return node.getRange(min, max); });
+    if (!min || !max)
+        return Status::InvalidParameter;
+    int status = 0;
+    const auto described = info(&status);
+    if (described && described->rangeFixed && described->available == GenicamFeatureInfo::Yes &&
+        described->type == Tovrik::FeatureTypeInteger) {
+        *min = described->intMin;
+        *max = described->intMax;
+        return 0;
+    }
+    std::pair<int64_t, int64_t> range;
+    status = ask(&range, [](const GenicamNode& node, std::pair<int64_t, int64_t>& out) {
+        return node.getRange(&out.first, &out.second);
+    });
+    if (status == 0)
+        std::tie(*min, *max) = range;
+    return status;
 }
 
 int GenicamFeature::getIncrement(double* increment)
 {
-    return call([&](const GenicamNode& node) { return node.getIncrement(increment); });
+    if (!increment)
+        return Status::InvalidParameter;
+    int status = 0;
+    const auto described = info(&status);
+    if (described && described->incrementFixed && described->available == GenicamFeatureInfo::Yes &&
+        described->type == Tovrik::FeatureTypeFloat) {
+        *increment = described->increment;
+        return 0;
+    }
+    return ask(increment, [](const GenicamNode& node, double& out) { return node.getIncrement(&out); });
 }
 
 int GenicamFeature::getIncrement(int64_t* increment)
 {
-    return call([&](const GenicamNode& node) { return node.getIncrement(increment); });
+    if (!increment)
+        return Status::InvalidParameter;
+    int status = 0;
+    const auto described = info(&status);
+    if (described && described->incrementFixed && described->available == GenicamFeatureInfo::Yes &&
+        described->type == Tovrik::FeatureTypeInteger) {
+        *increment = described->intIncrement;
+        return 0;
+    }
+    return ask(increment, [](const GenicamNode& node, int64_t& out) { return node.getIncrement(&out); });
 }
 
 int GenicamFeature::isWritable(bool* writable)
 {
-    return call([&](const GenicamNode& node) { return node.isWritable(writable); });
+    if (!writable)
+        return Status::InvalidParameter;
+    int status = 0;
+    const auto described = info(&status);
+    if (!described)
+        return status;
+    const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
+    if (worker && worker->link() == GenicamWorker::Link::Monitoring) {
+        *writable = false; // control is another application's
+        return 0;
+    }
+    if (described->writable != GenicamFeatureInfo::Ask) {
+        *writable = described->writable == GenicamFeatureInfo::Yes;
+        return 0;
+    }
+    return ask(writable, [](const GenicamNode& node, bool& out) { return node.isWritable(&out); });
 }
 
 int GenicamFeature::isAvailable(bool* available)
 {
-    return call([&](const GenicamNode& node) { return node.isAvailable(available); });
+    if (!available)
+        return Status::InvalidParameter;
+    int status = 0;
+    const auto described = info(&status);
+    if (described && described->available != GenicamFeatureInfo::Ask) {
+        *available = described->available == GenicamFeatureInfo::Yes;
+        return 0;
+    }
+    return described
+               ? ask(available, [](const GenicamNode& node, bool& out) { return node.isAvailable(&out); })
+               : status;
 }
 
 int GenicamFeature::isEntryAvailable(const std::string& entry, bool* available)
 {
-    return call([&](const GenicamNode& node) { return node.isEntryAvailable(entry, available); });
+    if (!available)
+        return Status::InvalidParameter;
+    int status = 0;
+    const auto described = info(&status);
+    if (!described)
+        return status;
+    if (described->type != Tovrik::FeatureTypeEnumeration)
+        return Status::FunctionNotAvailable;
+    const auto found = std::find(described->entries.begin(), described->entries.end(), entry);
+    if (found == described->entries.end())
+        return Status::NotFound;
+    const int fixed = described->entryAvailable[static_cast<size_t>(found - described->entries.begin())];
+    if (fixed != GenicamFeatureInfo::Ask) {
+        *available = fixed == GenicamFeatureInfo::Yes;
+        return 0;
+    }
+    return ask(available,
+               [entry](const GenicamNode& node, bool& out) { return node.isEntryAvailable(entry, &out); });
 }

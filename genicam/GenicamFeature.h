@@ -2,15 +2,16 @@
 
 #include "TovrikFeature.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 
+struct GenicamFeatureInfo;
 class GenicamNode;
 class GenicamWorker;
 
-// A camera feature over Aravis: every operation is handed to the device's worker thread and
-// waits for its answer. Once the camera is closed, operations return the not-opened status.
+// A camera feature over Aravis. What the camera's description fixes is answered from the worker's
+// record of it; everything else is handed to the worker thread, which answers within its call
+// bound. Once the camera is closed, operations return the not-opened status.
 class GenicamFeature final : public Tovrik::Feature
 {
 public:
@@ -40,9 +41,12 @@ public:
     int isEntryAvailable(const std::string& entry, bool* available) override;
 
 private:
-    int call(const std::function<int(const GenicamNode&)>& operation) const;
-    // A write: also asks the worker to look for changes it caused, here and elsewhere.
-    int write(const std::function<int(const GenicamNode&)>& operation) const;
+    // The record of this feature, or null with status set.
+    std::shared_ptr<const GenicamFeatureInfo> info(int* status) const;
+    // Runs a node operation on the worker; Output is copied out only on success.
+    template <typename Output, typename Operation> int ask(Output* output, Operation operation) const;
+    template <typename Value> int read(Value* value) const;
+    template <typename Value> int write(const Value& value, const std::string& text);
 
     const std::weak_ptr<GenicamWorker> m_worker;
     const std::string m_name;

@@ -36,6 +36,37 @@ int available(ArvGcFeatureNode* node, bool* result)
     return 0;
 }
 
+// The property element of the given type among node's children, or null.
+ArvGcPropertyNode* property(ArvGcNode* node, int propertyType)
+{
+    for (ArvDomNode* child = arv_dom_node_get_first_child(ARV_DOM_NODE(node)); child;
+         child = arv_dom_node_get_next_sibling(child)) {
+        if (ARV_IS_GC_PROPERTY_NODE(child) &&
+            arv_gc_property_node_get_node_type(ARV_GC_PROPERTY_NODE(child)) == propertyType)
+            return ARV_GC_PROPERTY_NODE(child);
+    }
+    return nullptr;
+}
+
+ArvGcNode* linked(ArvGcNode* node, int propertyType)
+{
+    ArvGcPropertyNode* link = property(node, propertyType);
+    return link ? arv_gc_property_node_get_linked_node(link) : nullptr;
+}
+
+bool linksTo(ArvGcFeatureNode* node, int propertyType)
+{
+    return property(ARV_GC_NODE(node), propertyType) != nullptr;
+}
+
+// Registers cache what is written unless their description says NoCache.
+bool cachable(ArvGcNode* registerNode)
+{
+    ArvGcPropertyNode* cachable = property(registerNode, ARV_GC_PROPERTY_NODE_TYPE_CACHABLE);
+    return !cachable || arv_gc_property_node_get_cachable(cachable, ARV_GC_CACHABLE_WRITE_THROUGH) !=
+                            ARV_GC_CACHABLE_NO_CACHE;
+}
+
 } // namespace
 
 GenicamNode::GenicamNode(ArvDevice* device, const std::string& name) : m_device(device), m_name(name)
@@ -365,7 +396,54 @@ int GenicamNode::isEntryAvailable(const std::string& entry, bool* result) const
     return Tovrik::Status::NotFound;
 }
 
-std::string GenicamNode::snapshot() const
+GenicamFeatureInfo GenicamNode::info(const std::string& selector) const
+{
+    GenicamFeatureInfo info;
+    if (!m_node)
+        return info;
+    info.exists = true;
+    info.type = type();
+    info.description = description();
+    info.selector = selector;
+    for (ArvGcFeatureNode* entry : entryNodes()) {
+        info.entries.push_back(text(arv_gc_feature_node_get_name(entry)));
+        info.entryDescriptions.push_back(helpText(entry));
+        bool entryAvailable = false;
+        info.entryAvailable.push_back(!linksTo(entry, ARV_GC_PROPERTY_NODE_TYPE_P_IS_AVAILABLE) &&
+                                              !linksTo(entry, ARV_GC_PROPERTY_NODE_TYPE_P_IS_IMPLEMENTED) &&
+                                              available(entry, &entryAvailable) == 0
+                                          ? int(entryAvailable)
+                                          : GenicamFeatureInfo::Ask);
+    }
+    bool flag = false;
+    const bool availabilityFixed = !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_IS_AVAILABLE) &&
+                                   !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_IS_IMPLEMENTED);
+    if (availabilityFixed && isAvailable(&flag) == 0)
+        info.available = flag;
+    if (availabilityFixed && !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_IS_LOCKED) &&
+        isWritable(&flag) == 0)
+        info.writable = flag;
+
+    ArvGcNode* value = linkedNode(ARV_GC_PROPERTY_NODE_TYPE_P_VALUE);
+    // A range of its own, in literals, or the unbounded one of a plain register.
+    info.rangeFixed =
+        !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_MINIMUM) &&
+        !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_MAXIMUM) &&
+        ((hasProperty(ARV_GC_PROPERTY_NODE_TYPE_MINIMUM) && hasProperty(ARV_GC_PROPERTY_NODE_TYPE_MAXIMUM)) ||
+         (value && ARV_IS_GC_REGISTER_NODE(value)));
+    info.incrementFixed = !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_INCREMENT);
+    if (info.type == Tovrik::FeatureTypeFloat) {
+        info.rangeFixed = info.rangeFixed && getRange(&info.min, &info.max) == 0;
+        info.incrementFixed = info.incrementFixed && getIncrement(&info.increment) == 0;
+    } else if (info.type == Tovrik::FeatureTypeInteger) {
+        info.rangeFixed = info.rangeFixed && getRange(&info.intMin, &info.intMax) == 0;
+        info.incrementFixed = info.incrementFixed && getIncrement(&info.intIncrement) == 0;
+    }
+    info.writeThrough = value && ARV_IS_GC_REGISTER_NODE(value) && cachable(value);
+    return info;
+}
+
+std::string GenicamNode::snapshot(const GenicamFeatureInfo& info) const
 {
     // Each part is fetched before it is formatted: argument order is unspecified.
     std::string result;
@@ -377,36 +455,40 @@ std::string GenicamNode::snapshot() const
     int status = getValue(value);
     add(status, value);
     bool flag = false;
-    status = isAvailable(&flag);
-    add(status, flag ? "A" : "a");
-    status = isWritable(&flag);
-    add(status, flag ? "W" : "w");
-    switch (type()) {
-    case Tovrik::FeatureTypeEnumeration: {
-        std::vector<std::string> entries;
-        getEntries(entries);
-        for (const std::string& entry : entries) {
-            status = isEntryAvailable(entry, &flag);
-            add(status, entry + (flag ? "+" : "-"));
-        }
-        break;
+    if (info.available == GenicamFeatureInfo::Ask) {
+        status = isAvailable(&flag);
+        add(status, flag ? "A" : "a");
     }
-    case Tovrik::FeatureTypeFloat: {
+    if (info.writable == GenicamFeatureInfo::Ask) {
+        status = isWritable(&flag);
+        add(status, flag ? "W" : "w");
+    }
+    for (size_t i = 0; i < info.entries.size(); ++i) {
+        if (info.entryAvailable[i] != GenicamFeatureInfo::Ask)
+            continue;
+        status = isEntryAvailable(info.entries[i], &flag);
+        add(status, info.entries[i] + (flag ? "+" : "-"));
+    }
+    if (!info.rangeFixed && info.type == Tovrik::FeatureTypeFloat) {
         double low = 0.0;
         double high = 0.0;
         status = getRange(&low, &high);
         add(status, ValueText::fromNumber(low) + ".." + ValueText::fromNumber(high));
-        break;
-    }
-    case Tovrik::FeatureTypeInteger: {
+    } else if (!info.rangeFixed && info.type == Tovrik::FeatureTypeInteger) {
         int64_t low = 0;
         int64_t high = 0;
         status = getRange(&low, &high);
         add(status, std::to_string(low) + ".." + std::to_string(high));
-        break;
-    }
-    default:
-        break;
     }
     return result;
+}
+
+ArvGcNode* GenicamNode::linkedNode(int propertyType) const
+{
+    return m_node ? linked(ARV_GC_NODE(m_node), propertyType) : nullptr;
+}
+
+bool GenicamNode::hasProperty(int propertyType) const
+{
+    return m_node && property(ARV_GC_NODE(m_node), propertyType) != nullptr;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "GenicamFeatureInfo.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 typedef struct _ArvDevice ArvDevice;               // NOLINT(bugprone-reserved-identifier): GLib type
 typedef struct _ArvGcFeatureNode ArvGcFeatureNode; // NOLINT(bugprone-reserved-identifier): GLib type
+typedef struct _ArvGcNode ArvGcNode;               // NOLINT(bugprone-reserved-identifier): GLib type
 
 // One GenICam feature of an open Aravis device, with the SDK's operations on it. Every call
 // talks to the device: use it only on the thread that owns the device. Operations return 0 or
@@ -40,11 +43,15 @@ public:
     int isAvailable(bool* available) const;
     int isEntryAvailable(const std::string& entry, bool* available) const;
 
-    // Everything an observer may want to hear about as one comparable text: value, availability,
-    // writability, entries and their availability, range.
-    std::string snapshot() const;
+    // What the description fixes; selector names the feature that selects this one.
+    GenicamFeatureInfo info(const std::string& selector) const;
+    // Everything an observer may want to hear about, as one comparable text: the value and those
+    // of availability, writability, entry availability and range that info leaves open.
+    std::string snapshot(const GenicamFeatureInfo& info) const;
 
 private:
+    ArvGcNode* linkedNode(int propertyType) const;
+    bool hasProperty(int propertyType) const;
     // Entry nodes in document order, unimplemented ones left out.
     std::vector<ArvGcFeatureNode*> entryNodes() const;
     int checkReadable(int expectedType) const;

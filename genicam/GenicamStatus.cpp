@@ -4,9 +4,17 @@
 
 #include "TovrikStatus.h"
 
+#include <utility>
+
 namespace GenicamStatus {
 
 namespace {
+
+std::string& lastLinkFailure()
+{
+    thread_local std::string failure;
+    return failure;
+}
 
 int fromGenicamError(int code)
 {
@@ -87,10 +95,20 @@ int take(GError** error, std::string* message)
     if (!error || !*error)
         return 0;
     const int status = fromError(*error);
+    const std::string text = (*error)->message ? (*error)->message : "";
+    if ((*error)->domain == ARV_DEVICE_ERROR &&
+        ((*error)->code == ARV_DEVICE_ERROR_TIMEOUT || (*error)->code == ARV_DEVICE_ERROR_TRANSFER_ERROR ||
+         (*error)->code == ARV_DEVICE_ERROR_NOT_CONNECTED))
+        lastLinkFailure() = text;
     if (message)
-        *message = (*error)->message ? (*error)->message : "";
+        *message = text;
     g_clear_error(error);
     return status;
+}
+
+std::string takeLinkFailure()
+{
+    return std::exchange(lastLinkFailure(), std::string());
 }
 
 } // namespace GenicamStatus

@@ -8,9 +8,6 @@
 #include "TestHost.h"
 
 #include <QCoreApplication>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QThread>
 
 #include <map>
 
@@ -93,31 +90,6 @@ void settle(GenicamCamera& camera, PageOn& on)
     on.tick(); // ... and shown at its next tick
 }
 
-const PageAction& action(const char* name)
-{
-    for (const PageAction& candidate : pageActions()) {
-        if (QLatin1String(candidate.name) == QLatin1String(name))
-            return candidate;
-    }
-    throw std::logic_error(name);
-}
-
-// Terminates the fake camera process by its PID however the test ends.
-struct FakeCameraProcess
-{
-    ~FakeCameraProcess()
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate();
-        if (!process.waitForFinished(5000)) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-    QProcess process;
-};
-
 } // namespace
 
 using GenicamPageTest = GenicamFakeTest;
@@ -136,8 +108,8 @@ TEST_F(GenicamPageTest, OperatorActionsLeaveTheSameCameraStateAsOnTheSimulatedCa
     for (const char* step :
          {"encoder mode", "channels 2", "counter-clockwise", "channels 1", "single-ended", "source A Line3",
           "clockwise", "source A Line4", "differential", "internal mode", "encoder mode"}) {
-        action(step).run(*onSim.page);
-        action(step).run(*onFake.page);
+        pageAction(step).run(*onSim.page);
+        pageAction(step).run(*onFake.page);
         onSim.tick();
         settle(*camera, onFake);
         EXPECT_EQ(stateOf(*camera), stateOf(*sim)) << "after " << step;
@@ -202,56 +174,4 @@ TEST_F(GenicamPageTest, ChangesMadeElsewhereReachThePageThroughPolling)
     EXPECT_TRUE(on.page->gb_LTUnavailable->isVisible());
     EXPECT_FALSE(on.page->gb_externalEncoderSignal->isVisible());
     EXPECT_TRUE(on.host.entries.empty()) << on.host.messages().join('\n').toStdString();
-}
-
-TEST(GenicamNetworkTest, EncoderSetUpOnAFakeGigEVisionCameraOnLoopback)
-{
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("arv-fake-gv-camera-0.8"));
-    if (tool.isEmpty())
-        GTEST_SKIP() << "arv-fake-gv-camera-0.8 is not installed (Debian package aravis-tools)";
-    const std::string description = GenicamCamera::descriptionFile();
-    ASSERT_FALSE(description.empty());
-
-    FakeCameraProcess fake;
-    // Loopback only: the fake camera never listens on another address.
-    fake.process.start(tool, {QStringLiteral("-i"), QStringLiteral("127.0.0.1"), QStringLiteral("-s"),
-                              QStringLiteral("40123-0077"), QStringLiteral("-g"),
-                              QString::fromStdString(description)});
-    ASSERT_TRUE(fake.process.waitForStarted(5000)) << fake.process.errorString().toStdString();
-    std::printf("fake GigE Vision camera started, PID %lld\n",
-                static_cast<long long>(fake.process.processId()));
-
-    std::shared_ptr<GenicamCamera> camera;
-    std::string error;
-    for (int attempt = 0; attempt < 20 && !camera; ++attempt) {
-        camera = GenicamCamera::open("127.0.0.1", &error);
-        if (!camera)
-            QThread::msleep(250);
-    }
-    ASSERT_TRUE(camera) << error << "\n" << fake.process.readAllStandardError().toStdString();
-    EXPECT_NE(camera->summary().find("GigE Vision"), std::string::npos) << camera->summary();
-    ASSERT_EQ(camera->writeSettings(GenicamCamera::powerUpSettings(), &error), 0) << error;
-    EXPECT_EQ(camera->value("DeviceSerialNumber"), "40123-0077");
-
-    {
-        PageOn on(camera->features());
-        settle(*camera, on);
-        on.page->rb_triggerModeEncoderSignal->click();
-        on.page->cb_EncoderChannels->setCurrentText("2");
-        settle(*camera, on);
-        EXPECT_EQ(camera->value("TriggerMode"), "On");
-        EXPECT_EQ(camera->value("TriggerSource"), "Encoder0");
-        EXPECT_EQ(camera->value("EncoderSourceA"), "Line1");
-        EXPECT_EQ(camera->value("EncoderSourceB"), "Line2");
-        uint32_t value = 0;
-        ASSERT_EQ(camera->readRegister(0x2700, &value), 0);
-        EXPECT_EQ(value, 2u);
-        EXPECT_EQ(on.page->cb_EncoderSourceB->currentText(), "Line2 - IO Pin 2,7");
-        EXPECT_TRUE(on.host.entries.empty()) << on.host.messages().join('\n').toStdString();
-    }
-    camera.reset(); // leave the camera before stopping it
-
-    const qint64 pid = fake.process.processId();
-    fake.process.terminate();
-    EXPECT_TRUE(fake.process.waitForFinished(5000)) << "PID " << pid;
 }

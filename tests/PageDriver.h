@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 // Operator actions on the page, as the widgets deliver them, for campaigns and random runs.
@@ -102,4 +103,13 @@ inline const std::vector<PageAction>& pageActions()
          }},
     };
     return actions;
+}
+
+inline const PageAction& pageAction(const char* name)
+{
+    for (const PageAction& candidate : pageActions()) {
+        if (QLatin1String(candidate.name) == QLatin1String(name))
+            return candidate;
+    }
+    throw std::logic_error(name);
 }
