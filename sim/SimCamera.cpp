@@ -339,6 +339,8 @@ int SimCamera::sdkWrite(size_t index, int form, const std::string& valueText, co
 {
     std::vector<Notification> notifications;
     int status = 0;
+    SimJournalEntry refused;
+    std::function<void(const SimJournalEntry&)> listener;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         status = fault(index, SimOperation::SetValue);
@@ -346,9 +348,21 @@ int SimCamera::sdkWrite(size_t index, int form, const std::string& valueText, co
             status = Status::InvalidParameter;
         status = checkAndStore(index, selectorKey(m_states[index]), status, valueText, typed, false,
                                &notifications);
+        if (status != 0 && !m_journal.empty()) {
+            refused = m_journal.back();
+            listener = m_writeFailureListener;
+        }
     }
     deliver(std::move(notifications));
+    if (listener)
+        listener(refused);
     return status;
+}
+
+void SimCamera::setWriteFailureListener(std::function<void(const SimJournalEntry&)> listener)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    m_writeFailureListener = std::move(listener);
 }
 
 int SimCamera::checkAndStore(size_t index, const std::string& key, int status, const std::string& valueText,

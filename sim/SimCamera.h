@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -77,6 +78,9 @@ public:
     // keeps being called.
     void setKeepObserversAfterUnregister(bool keep);
     uint64_t notificationCount() const;
+    // Called, on the writing thread, for every write through a feature handle that the camera
+    // refuses.
+    void setWriteFailureListener(std::function<void(const SimJournalEntry&)> listener);
 
 private:
     friend class SimFeature;
@@ -143,6 +147,7 @@ private:
     std::map<std::pair<std::string, SimOperation>, Fault> m_faults;
     SimNotifyMode m_mode;
     bool m_keepObservers = false;
+    std::function<void(const SimJournalEntry&)> m_writeFailureListener;
 
     // Guards the queue, the busy flag and the stop flag.
     mutable std::mutex m_queueMutex;

@@ -4,6 +4,7 @@
 #include "FeatureAccess.h"
 #include "LogPanel.h"
 #include "SimViewerCamera.h"
+#include "TovrikExceptions.h"
 #include "ViewerExtensionInterface.h"
 #include "ViewerHost.h"
 
@@ -55,6 +56,11 @@ MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterf
     m_host->setWidget(QStringLiteral("Acquisition Control"), m_tabs);
 
     connect(m_host, &ViewerHost::logged, m_logPanel, &LogPanel::append);
+    connect(m_camera.get(), &ViewerCamera::writeFailed, this, &MainWindow::logRefusedWrite);
+    connect(m_camera.get(), &ViewerCamera::connectionChanged, this, &MainWindow::showConnection);
+    if (!m_camera->inControl())
+        m_host->log(PlugInHostLogLevel::Warning,
+                    tr("Camera %1: %2").arg(m_camera->source(), m_camera->connection()));
     statusBar()->showMessage(tr("No extension loaded"));
     resize(m_cameraPanel ? 1560 : 1000, 1040);
 }
@@ -149,9 +155,34 @@ QWidget* MainWindow::createDeviceTab()
     source->setWordWrap(true);
     form->addRow(tr("Camera"), source);
     form->addRow(tr("Change notifications"), new QLabel(m_camera->notifications(), tab));
+    m_connection = new QLabel(m_camera->connection(), tab);
+    m_connection->setObjectName(QStringLiteral("connection"));
+    form->addRow(tr("Connection"), m_connection);
     form->addRow(tr("Host interface version"),
                  new QLabel(QString::number(m_host->getInterfaceVersion()), tab));
     return tab;
+}
+
+void MainWindow::logRefusedWrite(const QString& feature, const QString& selection, const QString& value,
+                                 int status)
+{
+    // The page does not look at the status of its text writes: this line is where they show.
+    const QString where = selection.isEmpty() ? feature : QStringLiteral("%1 [%2]").arg(feature, selection);
+    m_host->log(PlugInHostLogLevel::Error,
+                tr("The camera refused a write: %1 = %2: %3")
+                    .arg(where, value, QString::fromStdString(Tovrik::errorMessage(status))));
+}
+
+void MainWindow::showConnection(bool lost, const QString& message)
+{
+    m_connection->setText(message);
+    if (lost)
+        m_host->log(PlugInHostLogLevel::Error, tr("Camera lost: %1: %2").arg(m_camera->source(), message));
+    else if (m_cameraLost)
+        m_host->log(PlugInHostLogLevel::Info, tr("Camera back: %1: %2").arg(m_camera->source(), message));
+    else
+        m_host->log(PlugInHostLogLevel::Warning, tr("Camera %1: %2").arg(m_camera->source(), message));
+    m_cameraLost = lost;
 }
 
 void MainWindow::refuse(const QString& reason)

@@ -7,6 +7,7 @@
 
 class CameraPanel;
 class LogPanel;
+class QLabel;
 class QPluginLoader;
 class QTabWidget;
 class SimCamera;
@@ -45,6 +46,8 @@ protected:
 private:
     QWidget* createDeviceTab();
     void refuse(const QString& reason);
+    void logRefusedWrite(const QString& feature, const QString& selection, const QString& value, int status);
+    void showConnection(bool lost, const QString& message);
 
     std::unique_ptr<ViewerCamera> m_camera;
     ViewerHost* m_host = nullptr;
@@ -52,6 +55,8 @@ private:
     LogPanel* m_logPanel = nullptr;
     CameraPanel* m_cameraPanel = nullptr;
     QWidget* m_pageParent = nullptr;
+    QLabel* m_connection = nullptr;
+    bool m_cameraLost = false;
     std::unique_ptr<QPluginLoader> m_loader;
     QPointer<QObject> m_extensionObject;
     ViewerExtensionInterface* m_extension = nullptr;

@@ -6,7 +6,22 @@
 
 SimViewerCamera::SimViewerCamera(std::shared_ptr<SimCamera> camera, const QString& source, QObject* parent)
     : ViewerCamera(parent), m_camera(std::move(camera)), m_source(source)
-{}
+{
+    m_camera->setWriteFailureListener([this](const SimJournalEntry& entry) {
+        emit writeFailed(QString::fromStdString(entry.feature), QString::fromStdString(entry.selector),
+                         QString::fromStdString(entry.value), entry.status);
+    });
+}
+
+SimViewerCamera::~SimViewerCamera()
+{
+    m_camera->setWriteFailureListener(nullptr);
+}
+
+QString SimViewerCamera::connection() const
+{
+    return tr("connected (simulated)");
+}
 
 std::vector<std::shared_ptr<Tovrik::Feature>> SimViewerCamera::features() const
 {
