@@ -1,12 +1,8 @@
 #include "SimCameraBuilder.h"
 
 #include "SimCamera.h"
+#include "SimVariantReader.h"
 #include "TovrikFeature.h"
-#include "ValueText.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <algorithm>
 
@@ -51,30 +47,6 @@ std::vector<SimEntry> lineEntries(bool withOff)
     entries.push_back({"Line3", "Line 3, single-ended (LVCMOS) input on I/O pin 3.", true});
     entries.push_back({"Line4", "Line 4, single-ended (LVCMOS) input on I/O pin 8.", true});
     return entries;
-}
-
-int typeCode(const QString& name)
-{
-    if (name == QLatin1String("boolean"))
-        return Tovrik::FeatureTypeBoolean;
-    if (name == QLatin1String("integer"))
-        return Tovrik::FeatureTypeInteger;
-    if (name == QLatin1String("float"))
-        return Tovrik::FeatureTypeFloat;
-    if (name == QLatin1String("enumeration"))
-        return Tovrik::FeatureTypeEnumeration;
-    if (name == QLatin1String("string"))
-        return Tovrik::FeatureTypeString;
-    return 0;
-}
-
-std::string jsonText(const QJsonValue& value)
-{
-    if (value.isBool())
-        return value.toBool() ? "true" : "false";
-    if (value.isDouble())
-        return ValueText::fromNumber(value.toDouble());
-    return value.toString().toStdString();
 }
 
 } // namespace
@@ -266,76 +238,7 @@ SimFeatureDefinition* SimCameraBuilder::find(const std::string& name)
 
 bool SimCameraBuilder::applyJson(const QByteArray& json, QString* error)
 {
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
-    if (!document.isObject()) {
-        if (error)
-            *error = parseError.error != QJsonParseError::NoError
-                         ? parseError.errorString()
-                         : QStringLiteral("the description is not a JSON object");
-        return false;
-    }
-    const QJsonObject root = document.object();
-    if (root.contains(QLatin1String("serialNumber")))
-        setInitial("DeviceSerialNumber", root.value(QLatin1String("serialNumber")).toString().toStdString());
-    if (root.contains(QLatin1String("modelName")))
-        setInitial("DeviceModelName", root.value(QLatin1String("modelName")).toString().toStdString());
-    for (const QJsonValue name : root.value(QLatin1String("omit")).toArray())
-        remove(name.toString().toStdString());
-
-    const QJsonObject features = root.value(QLatin1String("features")).toObject();
-    for (auto it = features.begin(); it != features.end(); ++it) {
-        const std::string name = it.key().toStdString();
-        const QJsonObject description = it.value().toObject();
-        if (!find(name)) {
-            const int type = typeCode(description.value(QLatin1String("type")).toString());
-            if (type == 0) {
-                if (error)
-                    *error = QStringLiteral("feature %1 is new and needs a type (boolean, integer, float, "
-                                            "enumeration or string)")
-                                 .arg(it.key());
-                return false;
-            }
-            add(feature(name, type, std::string()));
-        }
-        SimFeatureDefinition* definition = find(name);
-        if (description.contains(QLatin1String("description")))
-            definition->description =
-                description.value(QLatin1String("description")).toString().toStdString();
-        if (description.contains(QLatin1String("selector")))
-            definition->selector = description.value(QLatin1String("selector")).toString().toStdString();
-        if (description.contains(QLatin1String("entries"))) {
-            definition->entries.clear();
-            for (const QJsonValue entry : description.value(QLatin1String("entries")).toArray())
-                definition->entries.push_back({entry.toString().toStdString(), std::string(), true});
-        }
-        if (description.contains(QLatin1String("min")))
-            definition->min = description.value(QLatin1String("min")).toDouble();
-        if (description.contains(QLatin1String("max")))
-            definition->max = description.value(QLatin1String("max")).toDouble();
-        if (description.contains(QLatin1String("increment")))
-            definition->increment = description.value(QLatin1String("increment")).toDouble();
-        if (description.contains(QLatin1String("available")))
-            definition->available = description.value(QLatin1String("available")).toBool();
-        if (description.contains(QLatin1String("writable")))
-            definition->writable = description.value(QLatin1String("writable")).toBool();
-        for (const QJsonValue entry : description.value(QLatin1String("unavailableEntries")).toArray())
-            setEntryAvailable(name, entry.toString().toStdString(), false);
-        const QJsonValue value = description.value(QLatin1String("value"));
-        if (value.isObject()) {
-            const QJsonObject perEntry = value.toObject();
-            for (auto entry = perEntry.begin(); entry != perEntry.end(); ++entry)
-                definition->initial[entry.key().toStdString()] = jsonText(entry.value());
-        } else if (!value.isUndefined()) {
-            setInitial(name, jsonText(value));
-        }
-    }
-    const QString notify = root.value(QLatin1String("notify")).toString();
-    if (notify == QLatin1String("thread"))
-        m_notifyMode = SimNotifyMode::Thread;
-    else if (notify == QLatin1String("synchronous"))
-        m_notifyMode = SimNotifyMode::Synchronous;
-    return true;
+    return SimVariantReader(*this).read(json, error);
 }
 
 std::shared_ptr<SimCamera> SimCameraBuilder::build() const

@@ -33,7 +33,7 @@ public:
     SimFeatureDefinition* find(const std::string& name);
     const std::vector<SimFeatureDefinition>& definitions() const { return m_definitions; }
 
-    // Applies a JSON variant (see README); false with a reason in error if it cannot be read.
+    // Applies a JSON variant (see README); false with one line saying what is wrong in error.
     bool applyJson(const QByteArray& json, QString* error);
 
     std::shared_ptr<SimCamera> build() const;

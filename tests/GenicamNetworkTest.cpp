@@ -224,6 +224,15 @@ TEST_F(GenicamNetworkTest, CameraKilledAndRestartedIsOpenedAgain)
         << error;
     spin(2500ms);
     EXPECT_TRUE(page->rb_triggerModeEncoderSignal->isChecked());
+
+    // Closing while the camera is away waits for nothing.
+    stopCamera();
+    ASSERT_TRUE(waitForLink(Link::Lost, 10s, &stall));
+    QElapsedTimer clock;
+    clock.start();
+    page.reset();
+    camera.reset();
+    EXPECT_LT(clock.elapsed(), 300);
 }
 
 TEST_F(GenicamNetworkTest, SecondClientMonitorsAndItsWritesAreRefusedAtOnce)

@@ -210,5 +210,5 @@ TEST(SimCameraBuilderTest, JsonVariantChangesSerialValuesRangesAndOmissions)
     EXPECT_FALSE(builder.applyJson("{ not json", &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(builder.applyJson(R"({"features": {"New": {}}})", &error));
-    EXPECT_TRUE(error.contains("needs a type"));
+    EXPECT_TRUE(error.contains("needs a \"type\""));
 }

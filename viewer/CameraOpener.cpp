@@ -30,7 +30,7 @@ std::unique_ptr<ViewerCamera> openSimulated(const QString& variantFile, const Ca
         }
         QString reason;
         if (!builder.applyJson(file.readAll(), &reason)) {
-            *error = QObject::tr("%1 is not a usable camera description: %2").arg(file.fileName(), reason);
+            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file.fileName()), reason);
             return nullptr;
         }
         source = QObject::tr("simulated, from %1").arg(QDir::toNativeSeparators(file.fileName()));

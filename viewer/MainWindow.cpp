@@ -97,11 +97,9 @@ bool MainWindow::loadExtension(const QString& directory)
         m_extension = extension;
         const int tabsBefore = m_tabs->count();
         if (!m_extension->initialize(m_host)) {
-            refuse(
-                tr("%1 declined to install its page (host interface version %2; the log above may say why: "
-                   "unsupported camera family, none of the page's features, or no tab widget).")
-                    .arg(file.fileName())
-                    .arg(m_host->getInterfaceVersion()));
+            // The plug-in says nothing when it declines: say what the host can see.
+            refuse(tr("%1 declined to install its page. What the host sees: %2.")
+                       .arg(file.fileName(), hostSideOfRefusal()));
             return false;
         }
         if (m_tabs->count() > tabsBefore)
@@ -183,6 +181,43 @@ void MainWindow::showConnection(bool lost, const QString& message)
     else
         m_host->log(PlugInHostLogLevel::Warning, tr("Camera %1: %2").arg(m_camera->source(), message));
     m_cameraLost = lost;
+}
+
+QString MainWindow::hostSideOfRefusal() const
+{
+    // What the Line Trigger page needs, as its documentation gives it.
+    static const QStringList pageFeatures{"ExposureTime",    "AcquisitionLineRate", "TriggerMode",
+                                          "TriggerSelector", "EncoderDividerFloat", "EncoderSourceA",
+                                          "EncoderSourceB",  "MasterSlaveMode",     "LineInverter"};
+    QStringList facts;
+    const FeatureAccess access(m_camera->features());
+    try {
+        const QString serial = access.getValueAsString(QStringLiteral("DeviceSerialNumber"));
+        bool number = false;
+        const int family = serial.section(QLatin1Char('-'), 0, 0).toInt(&number);
+        const bool served = number && family >= 40000 && family <= 41999;
+        facts << (served ? tr("serial number %1, in the family 40000 to 41999 the plug-in serves")
+                         : tr("serial number %1, outside the family 40000 to 41999 the plug-in serves"))
+                     .arg(serial);
+    } catch (const std::exception& exception) {
+        facts << tr("no readable serial number (%1)").arg(QString::fromUtf8(exception.what()));
+    }
+    QStringList missing;
+    for (const QString& name : pageFeatures) {
+        if (!access.hasFeature(name))
+            missing << name;
+    }
+    facts << (missing.isEmpty() ? tr("all %1 features the page follows are present").arg(pageFeatures.size())
+                                : tr("%1 of the %2 features the page follows are missing (%3)")
+                                      .arg(missing.size())
+                                      .arg(pageFeatures.size())
+                                      .arg(missing.join(QStringLiteral(", "))));
+    facts << (qobject_cast<QTabWidget*>(m_host->getWidget(QStringLiteral("Acquisition Control")))
+                  ? tr("the \"Acquisition Control\" tab widget is there")
+                  : tr("there is no \"Acquisition Control\" tab widget"));
+    facts << tr("host interface version %1 offered (the plug-in needs 2 or higher)")
+                 .arg(m_host->getInterfaceVersion());
+    return facts.join(QStringLiteral("; "));
 }
 
 void MainWindow::refuse(const QString& reason)

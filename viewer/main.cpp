@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -29,9 +30,14 @@ int main(int argc, char** argv)
                        "id, serial number or IP address); or \"genicam-fake\" for Aravis's in-process fake "
                        "camera running the TL-4K description."),
         QStringLiteral("camera"));
+    // Installed, the plug-in folder lies beside bin/; in the build tree it is the build's own.
+    const QString installedPlugins = QDir(QCoreApplication::applicationDirPath())
+                                         .filePath(QStringLiteral(LINETRIGGER_INSTALLED_PLUGIN_DIR));
     const QCommandLineOption pluginDirOption(
         QStringLiteral("plugin-dir"), QStringLiteral("Folder to load the plug-in from."),
-        QStringLiteral("folder"), QStringLiteral(LINETRIGGER_DEFAULT_PLUGIN_DIR));
+        QStringLiteral("folder"),
+        QDir(installedPlugins).exists() ? QDir::cleanPath(installedPlugins)
+                                        : QStringLiteral(LINETRIGGER_BUILD_PLUGIN_DIR));
     const QCommandLineOption notifyThreadOption(
         QStringLiteral("notify-thread"),
         QStringLiteral(
@@ -70,6 +76,14 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    bool versionOk = false;
+    const uint hostVersion = parser.value(hostVersionOption).toUInt(&versionOk);
+    if (!versionOk) {
+        std::fprintf(stderr, "--host-version takes a whole number from 0 to 4294967295, not \"%s\"\n",
+                     qPrintable(parser.value(hostVersionOption)));
+        return 2;
+    }
+
     CameraOpener::Options options;
     options.synchronousNotifications = parser.isSet(syncOption);
     QString error;
@@ -79,12 +93,6 @@ int main(int argc, char** argv)
         return 2;
     }
     std::fprintf(stderr, "Opened %s\n", qPrintable(camera->source()));
-    bool versionOk = false;
-    const uint hostVersion = parser.value(hostVersionOption).toUInt(&versionOk);
-    if (!versionOk) {
-        std::fprintf(stderr, "--host-version needs a whole number\n");
-        return 2;
-    }
 
     MainWindow window(std::move(camera), hostVersion);
     window.show();

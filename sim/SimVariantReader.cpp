@@ -1,0 +1,379 @@
+#include "SimVariantReader.h"
+
+#include "SimCameraBuilder.h"
+#include "SimFeatureDefinition.h"
+#include "TovrikFeature.h"
+#include "ValueText.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The first problem found; caught in read().
+struct Problem
+{
+    QString text;
+};
+
+[[noreturn]] void fail(const QString& text)
+{
+    throw Problem{text};
+}
+
+[[noreturn]] void fail(const QString& feature, const QString& text)
+{
+    throw Problem{QStringLiteral("feature %1: %2").arg(feature, text)};
+}
+
+const QStringList typeNames{"boolean", "integer", "float", "string", "enumeration"};
+
+int typeCode(const QString& name)
+{
+    const int index = typeNames.indexOf(name);
+    return index < 0 ? 0 : index + Tovrik::FeatureTypeBoolean;
+}
+
+QString typeName(int code)
+{
+    return typeNames.value(code - Tovrik::FeatureTypeBoolean, QStringLiteral("other"));
+}
+
+// What a JSON value is, for messages about the wrong kind.
+QString kindOf(const QJsonValue& value)
+{
+    switch (value.type()) {
+    case QJsonValue::Bool:
+        return QStringLiteral("true or false");
+    case QJsonValue::Double:
+        return QStringLiteral("a number");
+    case QJsonValue::String:
+        return QStringLiteral("a text");
+    case QJsonValue::Array:
+        return QStringLiteral("a list");
+    case QJsonValue::Object:
+        return QStringLiteral("an object");
+    default:
+        return QStringLiteral("null");
+    }
+}
+
+// The value as it appears in the file, for messages.
+QString shown(const QJsonValue& value)
+{
+    if (value.isString())
+        return '"' + value.toString() + '"';
+    if (value.isDouble())
+        return QString::fromStdString(ValueText::fromNumber(value.toDouble()));
+    if (value.isBool())
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    return kindOf(value);
+}
+
+void checkKeys(const QJsonObject& object, const QStringList& known, const QString& where)
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (!known.contains(it.key()))
+            fail(QStringLiteral("%1unknown key \"%2\" (known: %3)").arg(where, it.key(), known.join(", ")));
+    }
+}
+
+QString text(const QJsonValue& value, const QString& what)
+{
+    if (!value.isString())
+        fail(QStringLiteral("%1 must be a text, not %2").arg(what, kindOf(value)));
+    return value.toString();
+}
+
+QStringList texts(const QJsonValue& value, const QString& what)
+{
+    if (!value.isArray())
+        fail(QStringLiteral("%1 must be a list of texts, not %2").arg(what, kindOf(value)));
+    QStringList result;
+    for (const QJsonValue item : value.toArray())
+        result << text(item, what + QStringLiteral(" entry"));
+    return result;
+}
+
+double number(const QJsonValue& value, const QString& feature, const QString& what)
+{
+    if (!value.isDouble())
+        fail(feature, QStringLiteral("%1 must be a number, not %2").arg(what, shown(value)));
+    return value.toDouble();
+}
+
+bool flag(const QJsonValue& value, const QString& feature, const QString& what)
+{
+    if (!value.isBool())
+        fail(feature, QStringLiteral("%1 must be true or false, not %2").arg(what, shown(value)));
+    return value.toBool();
+}
+
+QString entryNames(const SimFeatureDefinition& definition)
+{
+    QStringList names;
+    for (const SimEntry& entry : definition.entries)
+        names << QString::fromStdString(entry.name);
+    return names.join(", ");
+}
+
+const SimEntry* entry(const SimFeatureDefinition& definition, const std::string& name)
+{
+    for (const SimEntry& candidate : definition.entries) {
+        if (candidate.name == name)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+QString numberText(double value)
+{
+    return QString::fromStdString(ValueText::fromNumber(value));
+}
+
+} // namespace
+
+SimVariantReader::SimVariantReader(SimCameraBuilder& builder) : m_builder(builder) {}
+
+bool SimVariantReader::read(const QByteArray& json, QString* error)
+{
+    try {
+        if (json.trimmed().isEmpty())
+            fail(QStringLiteral("the file is empty"));
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+        if (parseError.error != QJsonParseError::NoError) {
+            const QByteArray before = json.left(parseError.offset);
+            const int line = before.count('\n') + 1;
+            const int column = parseError.offset - (before.lastIndexOf('\n') + 1) + 1;
+            fail(QStringLiteral("line %1, column %2: malformed JSON (%3)")
+                     .arg(line)
+                     .arg(column)
+                     .arg(parseError.errorString()));
+        }
+        if (!document.isObject())
+            fail(QStringLiteral("the top level must be a JSON object, not a list"));
+        readRoot(document.object());
+        checkCamera();
+        return true;
+    } catch (const Problem& problem) {
+        if (error)
+            *error = problem.text;
+        return false;
+    }
+}
+
+void SimVariantReader::readRoot(const QJsonObject& root)
+{
+    checkKeys(root, {"serialNumber", "modelName", "omit", "notify", "features"}, QString());
+    if (root.contains("serialNumber"))
+        m_builder.setInitial("DeviceSerialNumber",
+                             text(root["serialNumber"], "\"serialNumber\"").toStdString());
+    if (root.contains("modelName"))
+        m_builder.setInitial("DeviceModelName", text(root["modelName"], "\"modelName\"").toStdString());
+    if (root.contains("notify")) {
+        const QString notify = text(root["notify"], "\"notify\"");
+        if (notify != QLatin1String("thread") && notify != QLatin1String("synchronous"))
+            fail(QStringLiteral("\"notify\" must be \"thread\" or \"synchronous\", not \"%1\"").arg(notify));
+        m_builder.setNotifyMode(notify == QLatin1String("thread") ? SimNotifyMode::Thread
+                                                                  : SimNotifyMode::Synchronous);
+    }
+    if (root.contains("omit")) {
+        for (const QString& name : texts(root["omit"], "\"omit\"")) {
+            if (!m_builder.find(name.toStdString()))
+                fail(QStringLiteral("\"omit\" names %1, which the camera does not have").arg(name));
+            m_builder.remove(name.toStdString());
+        }
+    }
+    if (root.contains("features")) {
+        const QJsonValue features = root["features"];
+        if (!features.isObject())
+            fail(QStringLiteral("\"features\" must be an object by feature name, not %1")
+                     .arg(kindOf(features)));
+        const QJsonObject byName = features.toObject();
+        for (auto it = byName.begin(); it != byName.end(); ++it)
+            readFeature(it.key(), it.value());
+    }
+}
+
+void SimVariantReader::readFeature(const QString& name, const QJsonValue& value)
+{
+    if (!value.isObject())
+        fail(name, QStringLiteral("its description must be an object, not %1").arg(kindOf(value)));
+    const QJsonObject description = value.toObject();
+    checkKeys(description,
+              {"type", "description", "selector", "entries", "min", "max", "increment", "available",
+               "writable", "unavailableEntries", "value"},
+              QStringLiteral("feature %1: ").arg(name));
+    const std::string key = name.toStdString();
+    const int type = description.contains("type") ? typeCode(text(description["type"], "\"type\"")) : 0;
+    if (description.contains("type") && type == 0)
+        fail(name, QStringLiteral("type \"%1\" is none of %2")
+                       .arg(description["type"].toString(), typeNames.join(", ")));
+    if (!m_builder.find(key)) {
+        if (type == 0)
+            fail(name, QStringLiteral("is new and needs a \"type\" (%1)").arg(typeNames.join(", ")));
+        SimFeatureDefinition added;
+        added.name = key;
+        added.type = type;
+        m_builder.add(added);
+    }
+    SimFeatureDefinition& definition = *m_builder.find(key);
+    if (type != 0 && type != definition.type)
+        fail(name,
+             QStringLiteral("is %1 and cannot become %2").arg(typeName(definition.type), typeName(type)));
+    const bool numeric =
+        definition.type == Tovrik::FeatureTypeInteger || definition.type == Tovrik::FeatureTypeFloat;
+
+    if (description.contains("description"))
+        definition.description = text(description["description"], "\"description\"").toStdString();
+    if (description.contains("selector"))
+        definition.selector = text(description["selector"], "\"selector\"").toStdString();
+    if (description.contains("entries")) {
+        if (definition.type != Tovrik::FeatureTypeEnumeration)
+            fail(name, QStringLiteral("only an enumeration has \"entries\""));
+        QStringList names = texts(description["entries"], "\"entries\"");
+        if (names.isEmpty() || names.removeDuplicates() > 0 || names.contains(QString()))
+            fail(name, QStringLiteral("\"entries\" must be distinct, non-empty names, at least one"));
+        definition.entries.clear();
+        for (const QString& entryName : names)
+            definition.entries.push_back({entryName.toStdString(), std::string(), true});
+    }
+    for (const char* bound : {"min", "max", "increment"}) {
+        if (!description.contains(bound))
+            continue;
+        if (!numeric)
+            fail(name, QStringLiteral("only an integer or float has \"%1\"").arg(bound));
+        const double limit = number(description[bound], name, QString::fromLatin1(bound));
+        if (definition.type == Tovrik::FeatureTypeInteger && limit != std::trunc(limit))
+            fail(name, QStringLiteral("%1 %2 must be a whole number").arg(bound, numberText(limit)));
+        if (QLatin1String(bound) == QLatin1String("increment") && !(limit >= 0.0))
+            fail(name, QStringLiteral("increment %1 must not be negative").arg(numberText(limit)));
+        (QLatin1String(bound) == QLatin1String("min")   ? definition.min
+         : QLatin1String(bound) == QLatin1String("max") ? definition.max
+                                                        : definition.increment) = limit;
+    }
+    if (description.contains("available"))
+        definition.available = flag(description["available"], name, "\"available\"");
+    if (description.contains("writable"))
+        definition.writable = flag(description["writable"], name, "\"writable\"");
+    if (description.contains("unavailableEntries")) {
+        for (const QString& entryName : texts(description["unavailableEntries"], "\"unavailableEntries\"")) {
+            if (!entry(definition, entryName.toStdString()))
+                fail(name,
+                     QStringLiteral("\"unavailableEntries\" names %1, which is none of its entries (%2)")
+                         .arg(entryName, entryNames(definition)));
+            m_builder.setEntryAvailable(key, entryName.toStdString(), false);
+        }
+    }
+    if (description.contains("value"))
+        readValue(definition, description["value"]);
+}
+
+void SimVariantReader::readValue(SimFeatureDefinition& definition, const QJsonValue& value)
+{
+    const QString name = QString::fromStdString(definition.name);
+    // One JSON value, or one per selector entry; its kind must be the feature's.
+    const auto textOf = [&](const QJsonValue& item) -> std::string {
+        switch (definition.type) {
+        case Tovrik::FeatureTypeBoolean:
+            return flag(item, name, QStringLiteral("its value")) ? "true" : "false";
+        case Tovrik::FeatureTypeInteger:
+        case Tovrik::FeatureTypeFloat:
+            return ValueText::fromNumber(number(item, name, QStringLiteral("its value")));
+        default:
+            if (!item.isString())
+                fail(name, QStringLiteral("its value must be a text, not %1").arg(shown(item)));
+            return item.toString().toStdString();
+        }
+    };
+    if (!value.isObject()) {
+        definition.initial.clear();
+        definition.initial[std::string()] = textOf(value);
+        return;
+    }
+    if (definition.selector.empty())
+        fail(name, QStringLiteral("a value by selector entry needs a \"selector\""));
+    const QJsonObject byEntry = value.toObject();
+    for (auto it = byEntry.begin(); it != byEntry.end(); ++it)
+        definition.initial[it.key().toStdString()] = textOf(it.value());
+}
+
+void SimVariantReader::checkCamera() const
+{
+    for (const SimFeatureDefinition& definition : m_builder.definitions()) {
+        const QString name = QString::fromStdString(definition.name);
+        const SimFeatureDefinition* selector = nullptr;
+        if (!definition.selector.empty()) {
+            selector = m_builder.find(definition.selector);
+            if (!selector || selector->type != Tovrik::FeatureTypeEnumeration || selector == &definition)
+                fail(name, QStringLiteral("its selector %1 is no enumeration feature of the camera")
+                               .arg(QString::fromStdString(definition.selector)));
+        }
+        if (definition.type == Tovrik::FeatureTypeEnumeration && definition.entries.empty())
+            fail(name, QStringLiteral("an enumeration needs \"entries\""));
+        if ((definition.type == Tovrik::FeatureTypeInteger || definition.type == Tovrik::FeatureTypeFloat) &&
+            definition.min > definition.max)
+            fail(name, QStringLiteral("min %1 is above max %2")
+                           .arg(numberText(definition.min), numberText(definition.max)));
+        for (const auto& initial : definition.initial) {
+            if (!initial.first.empty() && (!selector || !entry(*selector, initial.first)))
+                fail(name, QStringLiteral("a value is given for %1, which is no entry of its selector")
+                               .arg(QString::fromStdString(initial.first)));
+            checkValue(definition, initial.second);
+        }
+    }
+}
+
+void SimVariantReader::checkValue(const SimFeatureDefinition& definition, const std::string& value) const
+{
+    const QString name = QString::fromStdString(definition.name);
+    const QString shownValue = QString::fromStdString(value);
+    const QString range =
+        QStringLiteral("%1 to %2").arg(numberText(definition.min), numberText(definition.max));
+    switch (definition.type) {
+    case Tovrik::FeatureTypeInteger: {
+        int64_t integer = 0;
+        if (!ValueText::parseNumber(value, &integer))
+            fail(name, QStringLiteral("value %1 is not a whole number").arg(shownValue));
+        if (integer < definition.min || integer > definition.max)
+            fail(name, QStringLiteral("value %1 lies outside %2").arg(shownValue, range));
+        const auto step = static_cast<int64_t>(definition.increment);
+        if (step > 0 && (integer - static_cast<int64_t>(definition.min)) % step != 0)
+            fail(name, QStringLiteral("value %1 is off its grid (from %2 in steps of %3)")
+                           .arg(shownValue, numberText(definition.min))
+                           .arg(step));
+        return;
+    }
+    case Tovrik::FeatureTypeFloat: {
+        double real = 0.0;
+        if (!ValueText::parseNumber(value, &real) || !std::isfinite(real))
+            fail(name, QStringLiteral("value %1 is not a finite number").arg(shownValue));
+        if (real < definition.min || real > definition.max)
+            fail(name, QStringLiteral("value %1 lies outside %2").arg(shownValue, range));
+        return;
+    }
+    case Tovrik::FeatureTypeEnumeration: {
+        const SimEntry* chosen = entry(definition, value);
+        if (!chosen)
+            fail(name, QStringLiteral("value \"%1\" is none of its entries (%2)")
+                           .arg(shownValue, entryNames(definition)));
+        if (!chosen->available)
+            fail(name, QStringLiteral("value \"%1\" is an entry it marks unavailable").arg(shownValue));
+        return;
+    }
+    case Tovrik::FeatureTypeBoolean: {
+        bool unused = false;
+        if (!ValueText::parseBoolean(value, &unused))
+            fail(name, QStringLiteral("value %1 is not true or false").arg(shownValue));
+        return;
+    }
+    default:
+        return;
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class QByteArray;
+class QJsonObject;
+class QJsonValue;
+class SimCameraBuilder;
+struct SimFeatureDefinition;
+
+// Reads a camera variant (JSON, see README) into a builder. Every key, JSON type, value, entry and
+// range is checked; the first problem is reported as one line naming the feature and what is
+// wrong, and a variant that is accepted gives a camera whose every value is valid.
+class SimVariantReader
+{
+public:
+    explicit SimVariantReader(SimCameraBuilder& builder);
+
+    bool read(const QByteArray& json, QString* error);
+
+private:
+    void readRoot(const QJsonObject& root);
+    void readFeature(const QString& name, const QJsonValue& description);
+    void readValue(SimFeatureDefinition& definition, const QJsonValue& value);
+    void checkCamera() const;
+    void checkValue(const SimFeatureDefinition& definition, const std::string& text) const;
+
+    SimCameraBuilder& m_builder;
+};
