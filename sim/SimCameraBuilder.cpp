@@ -8,34 +8,8 @@
 
 namespace {
 
-SimFeatureDefinition feature(const std::string& name, int type, const std::string& description)
-{
-    SimFeatureDefinition definition;
-    definition.name = name;
-    definition.type = type;
-    definition.description = description;
-    return definition;
-}
-
-SimFeatureDefinition number(const std::string& name, int type, double min, double max, double increment,
-                            const std::string& initial, const std::string& description)
-{
-    SimFeatureDefinition definition = feature(name, type, description);
-    definition.min = min;
-    definition.max = max;
-    definition.increment = increment;
-    definition.initial[""] = initial;
-    return definition;
-}
-
-SimFeatureDefinition enumeration(const std::string& name, std::vector<SimEntry> entries,
-                                 const std::string& initial, const std::string& description)
-{
-    SimFeatureDefinition definition = feature(name, Tovrik::FeatureTypeEnumeration, description);
-    definition.entries = std::move(entries);
-    definition.initial[""] = initial;
-    return definition;
-}
+constexpr auto number = &SimFeatureDefinition::number;
+constexpr auto enumeration = &SimFeatureDefinition::enumeration;
 
 std::vector<SimEntry> lineEntries(bool withOff)
 {
@@ -149,10 +123,9 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
     lineMode.selector = "LineSelector";
     builder.add(lineMode);
     SimFeatureDefinition inverter =
-        feature("LineInverter", FeatureTypeBoolean,
-                "Controls the inversion of the signal of the selected input or output line.");
+        number("LineInverter", FeatureTypeBoolean, 0, 0, 0, "false",
+               "Controls the inversion of the signal of the selected input or output line.");
     inverter.selector = "LineSelector";
-    inverter.initial[""] = "false";
     builder.add(inverter);
     return builder;
 }

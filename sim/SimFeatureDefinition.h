@@ -1,7 +1,10 @@
 #pragma once
 
+#include "TovrikFeature.h"
+
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct SimEntry
@@ -26,4 +29,27 @@ struct SimFeatureDefinition
     bool available = true;
     // Initial values as text by selector entry; the key "" applies to every entry.
     std::map<std::string, std::string> initial;
+
+    // A feature of any type but enumeration; the range and the increment matter to numbers only.
+    static SimFeatureDefinition number(std::string name, int type, double min, double max, double increment,
+                                       std::string initial, std::string description)
+    {
+        SimFeatureDefinition definition;
+        definition.name = std::move(name);
+        definition.type = type;
+        definition.description = std::move(description);
+        definition.min = min;
+        definition.max = max;
+        definition.increment = increment;
+        definition.initial[""] = std::move(initial);
+        return definition;
+    }
+    static SimFeatureDefinition enumeration(std::string name, std::vector<SimEntry> entries,
+                                            std::string initial, std::string description)
+    {
+        SimFeatureDefinition definition = number(std::move(name), Tovrik::FeatureTypeEnumeration, 0, 0, 0,
+                                                 std::move(initial), std::move(description));
+        definition.entries = std::move(entries);
+        return definition;
+    }
 };

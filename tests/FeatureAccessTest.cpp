@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 using Tovrik::FeatureTypeFloat;
@@ -15,60 +16,47 @@ namespace {
 class FeatureAccessTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    // What the camera holds after a write through the access.
+    double written(const char* name, double value)
     {
-        camera = SimCamera::create({
-            numericFeature("Int", FeatureTypeInteger, 0, 10, 3, "0"),
-            numericFeature("Float", FeatureTypeFloat, 0.1, 1.0, 0.1, "0.5"),
-            boolFeature("Flag", false),
-            enumFeature("Mode", {"Off", "On", "Auto"}, "On"),
-            numericFeature("Serial", Tovrik::FeatureTypeString, 0, 0, 0, "40000-1"),
-        });
-        access = std::make_unique<FeatureAccess>(camera->features());
+        access.setValueAsDouble(name, value);
+        return std::stod(camera->value(name));
+    }
+    template <typename Exception> std::string messageOf(const std::function<void()>& call)
+    {
+        try {
+            call();
+        } catch (const Exception& exception) {
+            return exception.what();
+        } catch (const std::exception& other) {
+            return std::string("wrong exception: ") + other.what();
+        }
+        return "no exception";
     }
 
-    double writeInt(double value)
-    {
-        access->setValueAsDouble("Int", value);
-        return QString::fromStdString(camera->value("Int")).toDouble();
-    }
-    double writeFloat(double value)
-    {
-        access->setValueAsDouble("Float", value);
-        return QString::fromStdString(camera->value("Float")).toDouble();
-    }
-
-    std::shared_ptr<SimCamera> camera;
-    std::unique_ptr<FeatureAccess> access;
+    std::shared_ptr<SimCamera> camera = SimCamera::create({
+        numericFeature("Int", FeatureTypeInteger, 0, 10, 3, "0"),
+        numericFeature("Float", FeatureTypeFloat, 0.1, 1.0, 0.1, "0.5"),
+        numericFeature("Flag", Tovrik::FeatureTypeBoolean, 0, 0, 0, "false"),
+        enumFeature("Mode", {"Off", "On", "Auto"}, "On"),
+        numericFeature("Serial", Tovrik::FeatureTypeString, 0, 0, 0, "40000-1"),
+    });
+    FeatureAccess access{camera->features()};
 };
-
-template <typename Exception, typename Call> std::string messageOf(Call call)
-{
-    try {
-        call();
-    } catch (const Exception& exception) {
-        return exception.what();
-    } catch (const std::exception& other) {
-        return std::string("wrong exception: ") + other.what();
-    }
-    return "no exception";
-}
 
 } // namespace
 
 TEST_F(FeatureAccessTest, UnknownNamesThrowNotFoundExceptExistenceAndInfo)
 {
-    EXPECT_FALSE(access->hasFeature("Nope"));
-    EXPECT_TRUE(access->hasFeature("Int"));
-    EXPECT_EQ(access->getFeatureInfo("Nope"), QString());
-    const std::string expected = "Feature Nope was not found!";
-    EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->getValueAsString("Nope"); }), expected);
-    EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->isFeatureAvailable("Nope"); }), expected);
-    EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->isFeatureWritable("Nope"); }), expected);
-    EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->setValueAsDouble("Nope", 1); }), expected);
-    EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->setValueAsString("Nope", "x"); }), expected);
-    EXPECT_EQ(messageOf<Tovrik::NotFoundException>([&] { access->getAvailableEnumEntries("Nope"); }),
-              expected);
+    EXPECT_FALSE(access.hasFeature("Nope"));
+    EXPECT_EQ(access.getFeatureInfo("Nope"), QString());
+    const std::function<void()> calls[] = {
+        [&] { access.getValueAsString("Nope"); },      [&] { access.isFeatureAvailable("Nope"); },
+        [&] { access.isFeatureWritable("Nope"); },     [&] { access.setValueAsDouble("Nope", 1); },
+        [&] { access.setValueAsString("Nope", "x"); }, [&] { access.getAvailableEnumEntries("Nope"); },
+    };
+    for (const auto& call : calls)
+        EXPECT_EQ(messageOf<Tovrik::NotFoundException>(call), "Feature Nope was not found!");
 }
 
 TEST_F(FeatureAccessTest, LaterDuplicateNameWinsAndUnnamedFeaturesAreSkipped)
@@ -83,61 +71,46 @@ TEST_F(FeatureAccessTest, LaterDuplicateNameWinsAndUnnamedFeaturesAreSkipped)
         features.push_back(feature);
     FeatureAccess merged(features);
     EXPECT_EQ(merged.getValueAsDouble("Int"), 42.0);
-    EXPECT_FALSE(merged.hasFeature(""));
-    EXPECT_FALSE(merged.hasFeature("Hidden"));
-    EXPECT_FALSE(merged.hasFeature("Broken"));
+    EXPECT_FALSE(merged.hasFeature("") || merged.hasFeature("Hidden") || merged.hasFeature("Broken"));
 }
 
-TEST_F(FeatureAccessTest, IntegerWritesSnapDownOntoTheGridAndClamp)
+// Writes snap down onto the feature's grid and clamp to its range; the read-back is returned.
+TEST_F(FeatureAccessTest, NumericWritesSnapOntoTheGridAndClamp)
 {
     double min = 0, max = 0, inc = 0;
-    EXPECT_EQ(access->getValueAndLimits("Int", &min, &max, &inc), 0.0);
-    EXPECT_EQ(min, 0.0);
-    EXPECT_EQ(max, 9.0);
-    EXPECT_EQ(inc, 3.0);
-    EXPECT_EQ(writeInt(10), 9.0);
-    EXPECT_EQ(writeInt(5), 3.0);
-    EXPECT_EQ(writeInt(-4), 0.0);
-    EXPECT_EQ(writeInt(6), 6.0);
-    EXPECT_EQ(access->setValueAsDouble("Int", 7.9), 6.0); // returns the read-back
-}
-
-TEST_F(FeatureAccessTest, FloatWritesSnapWithToleranceAndClamp)
-{
-    EXPECT_DOUBLE_EQ(writeFloat(0.3), 0.3);
-    EXPECT_NEAR(writeFloat(0.35), 0.3, 1e-12);
-    EXPECT_DOUBLE_EQ(writeFloat(1.05), 1.0);
-    EXPECT_DOUBLE_EQ(writeFloat(0.05), 0.1);
-    double min = 0, max = 0, inc = 0;
-    access->getValueAndLimits("Float", &min, &max, &inc);
-    EXPECT_DOUBLE_EQ(max, 1.0);
-    EXPECT_DOUBLE_EQ(inc, 0.1);
-}
-
-TEST_F(FeatureAccessTest, BooleanWritesTrueOnlyForPositiveValues)
-{
-    EXPECT_EQ(access->setValueAsDouble("Flag", 0.5), 1.0);
-    EXPECT_EQ(access->setValueAsDouble("Flag", 0.0), 0.0);
-    EXPECT_EQ(access->setValueAsDouble("Flag", 2.0), 1.0);
-    EXPECT_EQ(access->setValueAsDouble("Flag", -1.0), 0.0);
-    EXPECT_EQ(access->getValueAsDouble("Flag"), 0.0);
+    EXPECT_EQ(access.getValueAndLimits("Int", &min, &max, &inc), 0.0);
+    EXPECT_EQ(std::make_tuple(min, max, inc), std::make_tuple(0.0, 9.0, 3.0)); // max snapped onto the grid
+    const std::pair<double, double> integers[] = {{10, 9}, {5, 3}, {-4, 0}, {6, 6}};
+    for (const auto& write : integers)
+        EXPECT_EQ(written("Int", write.first), write.second) << write.first;
+    EXPECT_EQ(access.setValueAsDouble("Int", 7.9), 6.0);
+    // (0.3 - 0.1) / 0.1 is just below 2: the tolerance lifts it, the request caps it.
+    const std::pair<double, double> floats[] = {{0.3, 0.3}, {0.35, 0.3}, {1.05, 1.0}, {0.05, 0.1}};
+    for (const auto& write : floats)
+        EXPECT_NEAR(written("Float", write.first), write.second, 1e-12) << write.first;
+    for (const double increment : {0.0, -0.5}) { // no grid: only clamp
+        camera->setRange("Float", 0.1, 1.0, increment);
+        EXPECT_DOUBLE_EQ(written("Float", 0.37), 0.37);
+        EXPECT_DOUBLE_EQ(written("Float", 7.0), 1.0);
+        EXPECT_DOUBLE_EQ(written("Float", -7.0), 0.1);
+    }
+    EXPECT_THROW(access.setValueAsDouble("Float", std::nan("")), Tovrik::InvalidParameterException);
+    EXPECT_EQ(access.setValueAsDouble("Flag", 0.5), 1.0);
+    EXPECT_EQ(access.setValueAsDouble("Flag", -1.0), 0.0);
+    EXPECT_EQ(access.setValueAsDouble("Serial", 3.5), 3.5); // other types: nothing written
 }
 
 TEST_F(FeatureAccessTest, NonWritableFeatureFailsWithNoAccessAndWritesNothing)
 {
-    camera->setWritable("Int", false);
-    camera->setWritable("Flag", false);
-    camera->clearJournal();
-    for (const char* name : {"Int", "Flag"}) {
-        try {
-            access->setValueAsDouble(name, 3);
-            ADD_FAILURE() << name;
-        } catch (const Tovrik::NoAccessException& exception) {
-            EXPECT_EQ(exception.code, -112);
-            EXPECT_EQ(std::string(exception.what()).rfind("Code: [-112] - Error description: ", 0), 0u);
-        }
+    for (const char* name : {"Int", "Float", "Flag"}) {
+        camera->setWritable(name, false);
+        EXPECT_EQ(messageOf<Tovrik::NoAccessException>([&] {
+                      access.setValueAsDouble(name, 1);
+                  }).rfind("Code: [-112] - Error description: ", 0),
+                  0u)
+            << name;
     }
-    EXPECT_TRUE(camera->journal().empty());
+    EXPECT_TRUE(sdkWrites(*camera).empty());
 }
 
 TEST_F(FeatureAccessTest, MissingIncrementHasDefaultsForLimitsButFailsWrites)
@@ -145,41 +118,31 @@ TEST_F(FeatureAccessTest, MissingIncrementHasDefaultsForLimitsButFailsWrites)
     camera->injectFault("Float", SimOperation::GetIncrement, -107);
     camera->injectFault("Int", SimOperation::GetIncrement, -107);
     double min = 0, max = 0, inc = 0;
-    access->getValueAndLimits("Float", &min, &max, &inc);
-    EXPECT_DOUBLE_EQ(inc, 0.01);
-    EXPECT_DOUBLE_EQ(max, 1.0);
-    access->getValueAndLimits("Int", &min, &max, &inc);
-    EXPECT_DOUBLE_EQ(inc, 1.0);
-    EXPECT_DOUBLE_EQ(max, 10.0); // unsnapped
-    EXPECT_THROW(access->setValueAsDouble("Float", 0.5), Tovrik::FunctionNotAvailableException);
-    EXPECT_THROW(access->setValueAsDouble("Int", 3), Tovrik::FunctionNotAvailableException);
+    access.getValueAndLimits("Float", &min, &max, &inc);
+    EXPECT_EQ(std::make_pair(max, inc), std::make_pair(1.0, 0.01));
+    access.getValueAndLimits("Int", &min, &max, &inc);
+    EXPECT_EQ(std::make_pair(max, inc), std::make_pair(10.0, 1.0)); // unsnapped
+    EXPECT_THROW(access.setValueAsDouble("Float", 0.5), Tovrik::FunctionNotAvailableException);
+    EXPECT_THROW(access.setValueAsDouble("Int", 3), Tovrik::FunctionNotAvailableException);
 }
 
-TEST_F(FeatureAccessTest, ZeroOrNegativeIncrementOnlyClamps)
+TEST_F(FeatureAccessTest, LimitsAreRefusedForOtherTypesAndNullOutputs)
 {
-    for (const double increment : {0.0, -0.5}) {
-        camera->setRange("Float", 0.1, 1.0, increment);
-        double min = 0, max = 0, inc = 0;
-        access->getValueAndLimits("Float", &min, &max, &inc);
-        EXPECT_DOUBLE_EQ(max, 1.0);
-        EXPECT_DOUBLE_EQ(writeFloat(0.37), 0.37);
-        EXPECT_DOUBLE_EQ(writeFloat(7.0), 1.0);
-        EXPECT_DOUBLE_EQ(writeFloat(-7.0), 0.1);
-    }
-    EXPECT_THROW(access->setValueAsDouble("Float", std::nan("")), Tovrik::InvalidParameterException);
-}
-
-TEST_F(FeatureAccessTest, LimitsOfOtherTypesAreRefusedAfterTheWritabilityQuery)
-{
-    double min = 0, max = 0, inc = 0;
+    double value = 0;
     EXPECT_EQ(messageOf<Tovrik::InvalidParameterException>(
-                  [&] { access->getValueAndLimits("Mode", &min, &max, &inc); }),
+                  [&] { access.getValueAndLimits("Mode", &value, &value, &value); }),
               "Feature type not supporting min/max/inc!");
-    camera->injectFault("Mode", SimOperation::IsWritable, -118);
-    EXPECT_THROW(access->getValueAndLimits("Mode", &min, &max, &inc), Tovrik::IOErrorException);
+    EXPECT_EQ(messageOf<Tovrik::InvalidParameterException>(
+                  [&] { access.getValueAndLimits("Float", nullptr, &value, &value); }),
+              "Output min was nullptr!");
+    EXPECT_EQ(messageOf<Tovrik::InvalidParameterException>(
+                  [&] { access.getValueAndLimits("Float", &value, nullptr, &value); }),
+              "Output max was nullptr!");
+    camera->injectFault("Mode", SimOperation::IsWritable, -118); // asked first
+    EXPECT_THROW(access.getValueAndLimits("Mode", &value, &value, &value), Tovrik::IOErrorException);
 }
 
-TEST_F(FeatureAccessTest, NonNumericDoubleReadGivesLowestAndLogs)
+TEST_F(FeatureAccessTest, ReadsOfOtherTypesAndFailedReads)
 {
     std::vector<std::pair<PlugInHostLogLevel, QString>> log;
     FeatureAccess logging(camera->features(), [&](PlugInHostLogLevel level, const QString& text) {
@@ -190,55 +153,29 @@ TEST_F(FeatureAccessTest, NonNumericDoubleReadGivesLowestAndLogs)
     EXPECT_EQ(log[0].first, PlugInHostLogLevel::Warning);
     EXPECT_EQ(log[0].second,
               "Feature Mode is not a integer nor floating point type. Cannot be converted to double type!");
-    EXPECT_EQ(access->getValueAsDouble("Mode"), std::numeric_limits<double>::lowest()); // no callback: silent
-    EXPECT_EQ(access->setValueAsDouble("Serial", 3.5), 3.5); // other types: nothing written
-}
-
-TEST_F(FeatureAccessTest, StringWritesReturnTheReadBackAndIgnoreRefusals)
-{
-    EXPECT_EQ(access->setValueAsString("Mode", "Auto"), "Auto");
-    EXPECT_EQ(access->setValueAsString("Mode", "Bogus"), "Auto");
-    EXPECT_EQ(sdkWrites(*camera), (std::vector<std::string>{"Mode=Auto", "Mode=Bogus !-120"}));
-}
-
-TEST_F(FeatureAccessTest, AvailabilityAndWritabilityErrorsReadAsFalse)
-{
-    EXPECT_TRUE(access->isFeatureAvailable("Int"));
+    EXPECT_EQ(access.getValueAsDouble("Mode"), std::numeric_limits<double>::lowest()); // no callback: silent
+    camera->injectFault("Float", SimOperation::GetValue, -123);
+    EXPECT_THROW(access.getValueAsString("Float"), Tovrik::BusyException);
+    camera->injectFault("Int", SimOperation::GetRange, 7);
+    EXPECT_EQ(
+        messageOf<Tovrik::GenericException>([&] { access.setValueAsDouble("Int", 3); }).rfind("Code: [7]", 0),
+        0u);
     camera->injectFault("Int", SimOperation::IsAvailable, -118);
     camera->injectFault("Int", SimOperation::IsWritable, -118);
-    EXPECT_FALSE(access->isFeatureAvailable("Int"));
-    EXPECT_FALSE(access->isFeatureWritable("Int"));
+    EXPECT_FALSE(access.isFeatureAvailable("Int") || access.isFeatureWritable("Int")); // errors read as false
 }
 
-TEST_F(FeatureAccessTest, FeatureInfoUsesEntryTextForEnumerationsAndDescriptionOtherwise)
+TEST_F(FeatureAccessTest, TextsEntriesAndInfo)
 {
-    EXPECT_EQ(access->getFeatureInfo("Mode"), "On text");
-    EXPECT_EQ(access->getFeatureInfo("Int"), "Int description");
-    camera->injectFault("Mode", SimOperation::GetEntryDescriptions, -118);
-    EXPECT_EQ(access->getFeatureInfo("Mode"), QString()); // texts list left empty: too short
-    camera->clearFaults();
-    camera->injectFault("Mode", SimOperation::GetType, -118);
-    EXPECT_EQ(access->getFeatureInfo("Mode"), QString());
-}
-
-TEST_F(FeatureAccessTest, AvailableEntriesFollowTheCamera)
-{
+    EXPECT_EQ(access.setValueAsString("Mode", "Auto"), "Auto");
+    EXPECT_EQ(access.setValueAsString("Mode", "Bogus"), "Auto"); // refused: the read-back tells
+    EXPECT_EQ(sdkWrites(*camera), (std::vector<std::string>{"Mode=Auto", "Mode=Bogus !-120"}));
+    EXPECT_EQ(access.getFeatureInfo("Mode"), "Auto text");
+    EXPECT_EQ(access.getFeatureInfo("Int"), "Int description");
     camera->setEntryAvailable("Mode", "On", false);
-    EXPECT_EQ(access->getAvailableEnumEntries("Mode"), (QStringList{"Off", "Auto"}));
+    EXPECT_EQ(access.getAvailableEnumEntries("Mode"), (QStringList{"Off", "Auto"}));
     camera->injectFault("Mode", SimOperation::IsEntryAvailable, -106, 1);
-    EXPECT_THROW(access->getAvailableEnumEntries("Mode"), Tovrik::NotAvailableException);
-}
-
-TEST_F(FeatureAccessTest, SdkFailuresOfReadsBecomeTypedExceptions)
-{
-    camera->injectFault("Float", SimOperation::GetValue, -123);
-    EXPECT_THROW(access->getValueAsDouble("Float"), Tovrik::BusyException);
-    EXPECT_THROW(access->getValueAsString("Float"), Tovrik::BusyException);
-    camera->injectFault("Int", SimOperation::GetRange, 7);
-    try {
-        access->setValueAsDouble("Int", 3);
-        ADD_FAILURE();
-    } catch (const Tovrik::GenericException& exception) {
-        EXPECT_EQ(exception.code, 7);
-    }
+    EXPECT_THROW(access.getAvailableEnumEntries("Mode"), Tovrik::NotAvailableException);
+    camera->injectFault("Mode", SimOperation::GetEntryDescriptions, -118);
+    EXPECT_EQ(access.getFeatureInfo("Mode"), QString()); // texts list left empty: too short
 }

@@ -1,63 +1,52 @@
 #include "GvcpRelay.h"
 
-#include <gio/gio.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstring>
 #include <deque>
 #include <utility>
 #include <vector>
 
+// The tests run where the fake camera runs, on Linux: plain POSIX sockets keep the relay short.
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr guint16 gvcpPort = 3956;
 
-std::string commandName(const char* packet, gssize size)
+sockaddr_in addressOf(const std::string& host, uint16_t port)
 {
-    if (size < 8)
-        return "short";
-    const unsigned command =
-        (static_cast<unsigned char>(packet[2]) << 8) | static_cast<unsigned char>(packet[3]);
-    switch (command) {
-    case 0x0002:
-        return "DISCOVERY";
-    case 0x0080:
-        return "READREG";
-    case 0x0082:
-        return "WRITEREG";
-    case 0x0084:
-        return "READMEM";
-    case 0x0086:
-        return "WRITEMEM";
-    default:
-        return "command 0x" + std::to_string(command);
-    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    inet_pton(AF_INET, host.c_str(), &address.sin_addr);
+    return address;
 }
 
-GSocket* boundSocket(const std::string& address, guint16 port, std::string* error)
+int boundSocket(const std::string& host, uint16_t port)
 {
-    GError* failure = nullptr;
-    GSocket* socket =
-        g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_DATAGRAM, G_SOCKET_PROTOCOL_UDP, &failure);
-    GInetAddress* inet = g_inet_address_new_from_string(address.c_str());
-    GSocketAddress* local = inet ? g_inet_socket_address_new(inet, port) : nullptr;
-    if (socket && local && g_socket_bind(socket, local, FALSE, &failure))
-        g_socket_set_blocking(socket, FALSE);
-    else
-        g_clear_object(&socket);
-    if (!socket && error)
-        *error = address + ":" + std::to_string(port) + ": " + (failure ? failure->message : "bad address");
-    g_clear_error(&failure);
-    g_clear_object(&local);
-    g_clear_object(&inet);
-    return socket;
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+    const sockaddr_in address = addressOf(host, port);
+    if (fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    if (fd >= 0)
+        close(fd);
+    return -1;
 }
 
-bool sameAddress(GSocketAddress* a, GSocketAddress* b)
+std::string commandName(const unsigned char* packet, ssize_t size)
 {
-    auto* x = G_INET_SOCKET_ADDRESS(a);
-    auto* y = G_INET_SOCKET_ADDRESS(b);
-    return g_inet_socket_address_get_port(x) == g_inet_socket_address_get_port(y) &&
-           g_inet_address_equal(g_inet_socket_address_get_address(x), g_inet_socket_address_get_address(y));
+    const std::map<unsigned, std::string> names{{0x0002, "DISCOVERY"},
+                                                {0x0080, "READREG"},
+                                                {0x0082, "WRITEREG"},
+                                                {0x0084, "READMEM"},
+                                                {0x0086, "WRITEMEM"}};
+    const unsigned command = size < 8 ? 0 : (packet[2] << 8) | packet[3];
+    const auto name = names.find(command);
+    return name != names.end() ? name->second : "command " + std::to_string(command);
 }
 
 } // namespace
@@ -66,31 +55,27 @@ struct GvcpRelay::State
 {
     struct Client
     {
-        GSocketAddress* address;
-        GSocket* upstream;
+        sockaddr_in address;
+        int upstream;
     };
     struct Packet
     {
         Clock::time_point due;
-        GSocket* via;
-        GSocketAddress* to;
-        std::string bytes;
+        int via;
+        sockaddr_in to;
+        std::vector<unsigned char> bytes;
     };
 
     ~State()
     {
-        for (Packet& packet : pending)
-            g_object_unref(packet.to);
-        for (Client& client : clients) {
-            g_object_unref(client.address);
-            g_object_unref(client.upstream);
-        }
-        g_clear_object(&listening);
-        g_clear_object(&camera);
+        for (const Client& client : clients)
+            close(client.upstream);
+        if (listening >= 0)
+            close(listening);
     }
 
-    GSocket* listening = nullptr;
-    GSocketAddress* camera = nullptr;
+    int listening = -1;
+    sockaddr_in camera{};
     std::vector<Client> clients;
     std::deque<Packet> pending;
 };
@@ -107,16 +92,12 @@ GvcpRelay::~GvcpRelay()
 bool GvcpRelay::start(std::string* error)
 {
     auto state = std::make_unique<State>();
-    state->listening = boundSocket(m_listenAddress, gvcpPort, error);
-    GInetAddress* camera = g_inet_address_new_from_string(m_cameraAddress.c_str());
-    if (!state->listening || !camera) {
-        if (error && camera == nullptr)
-            *error = "bad camera address " + m_cameraAddress;
-        g_clear_object(&camera);
+    state->listening = boundSocket(m_listenAddress, 3956);
+    if (state->listening < 0) {
+        *error = "cannot listen on " + m_listenAddress + ":3956: " + std::strerror(errno);
         return false;
     }
-    state->camera = g_inet_socket_address_new(camera, gvcpPort);
-    g_object_unref(camera);
+    state->camera = addressOf(m_cameraAddress, 3956);
     m_state = std::move(state);
     m_stopping = false;
     m_thread = std::thread(&GvcpRelay::loop, this);
@@ -131,114 +112,73 @@ void GvcpRelay::stop()
     m_state.reset();
 }
 
-void GvcpRelay::setDelay(std::chrono::microseconds delay)
+GvcpRelay::Counts GvcpRelay::takeCounts()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_delay = delay;
-}
-
-void GvcpRelay::setSwallowing(bool swallowing)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_swallowing = swallowing;
-}
-
-void GvcpRelay::dropCommands(int count)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_toDrop = count;
-}
-
-std::map<std::string, uint64_t> GvcpRelay::counts() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_counts;
-}
-
-uint64_t GvcpRelay::total() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    uint64_t sum = 0;
-    for (const auto& count : m_counts)
-        sum += count.second;
-    return sum;
-}
-
-void GvcpRelay::resetCounts()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_counts.clear();
+    m_counts.addressesRead = m_addressesRead.size();
+    m_addressesRead.clear();
+    return std::exchange(m_counts, {});
 }
 
 // Runs on the relay's own thread; only it touches m_state.
 void GvcpRelay::loop()
 {
     State& state = *m_state;
-    char buffer[2048];
+    unsigned char buffer[2048];
     while (!m_stopping) {
-        std::vector<GPollFD> fds;
-        std::vector<GSocket*> sockets{state.listening};
+        std::vector<pollfd> fds{{state.listening, POLLIN, 0}};
         for (const State::Client& client : state.clients)
-            sockets.push_back(client.upstream);
-        for (GSocket* socket : sockets)
-            fds.push_back(GPollFD{g_socket_get_fd(socket), G_IO_IN, 0});
+            fds.push_back({client.upstream, POLLIN, 0});
         int timeout = 20;
         if (!state.pending.empty()) {
-            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
-                state.pending.front().due - Clock::now());
-            timeout = static_cast<int>(std::max<long long>(0, std::min<long long>(timeout, wait.count())));
+            const auto wait = state.pending.front().due - Clock::now();
+            timeout = std::max(
+                0,
+                std::min(timeout, int(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count())));
         }
-        g_poll(fds.data(), static_cast<guint>(fds.size()), timeout);
-
+        poll(fds.data(), fds.size(), timeout);
         for (size_t i = 0; i < fds.size(); ++i) {
-            if (!(fds[i].revents & G_IO_IN))
+            sockaddr_in from{};
+            socklen_t length = sizeof from;
+            const ssize_t size = (fds[i].revents & POLLIN)
+                                     ? recvfrom(fds[i].fd, buffer, sizeof buffer, 0,
+                                                reinterpret_cast<sockaddr*>(&from), &length)
+                                     : -1;
+            if (size <= 0)
                 continue;
-            GSocketAddress* from = nullptr;
-            const gssize size =
-                g_socket_receive_from(sockets[i], &from, buffer, sizeof buffer, nullptr, nullptr);
-            if (size <= 0 || !from) {
-                g_clear_object(&from);
+            const auto due = Clock::now() + std::chrono::microseconds(delayMicroseconds);
+            std::vector<unsigned char> bytes(buffer, buffer + size);
+            if (i > 0) { // the camera's answer to a client
+                if (!swallowing)
+                    state.pending.push_back({due, state.listening, state.clients[i - 1].address, bytes});
                 continue;
             }
-            std::lock_guard<std::mutex> lock(m_mutex);
-            const auto due = Clock::now() + m_delay;
-            if (i == 0) {
-                auto client = state.clients.begin();
-                while (client != state.clients.end() && !sameAddress(client->address, from))
-                    ++client;
-                if (client == state.clients.end()) {
-                    GSocket* upstream = boundSocket(m_listenAddress, 0, nullptr);
-                    if (!upstream) {
-                        g_object_unref(from);
-                        continue;
-                    }
-                    state.clients.push_back({G_SOCKET_ADDRESS(g_object_ref(from)), upstream});
-                    client = state.clients.end() - 1;
-                }
-                if (m_swallowing || m_toDrop > 0) {
-                    m_toDrop = m_swallowing ? m_toDrop : m_toDrop - 1;
-                } else {
-                    ++m_counts[commandName(buffer, size)];
-                    state.pending.push_back({due, client->upstream,
-                                             G_SOCKET_ADDRESS(g_object_ref(state.camera)),
-                                             std::string(buffer, static_cast<size_t>(size))});
-                }
-            } else if (!m_swallowing) {
-                state.pending.push_back({due, state.listening,
-                                         G_SOCKET_ADDRESS(g_object_ref(state.clients[i - 1].address)),
-                                         std::string(buffer, static_cast<size_t>(size))});
+            auto client = state.clients.begin();
+            while (client != state.clients.end() && (client->address.sin_port != from.sin_port ||
+                                                     client->address.sin_addr.s_addr != from.sin_addr.s_addr))
+                ++client;
+            if (client == state.clients.end())
+                client = state.clients.insert(client, {from, boundSocket(m_listenAddress, 0)});
+            if (swallowing || (commandsToDrop > 0 && commandsToDrop--))
+                continue;
+            const std::string command = commandName(buffer, size);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                ++m_counts.byType[command];
+                ++m_counts.total;
+                if (size >= 12 && (command == "READMEM" || command == "READREG"))
+                    m_addressesRead.insert(uint32_t(buffer[8]) << 24 | uint32_t(buffer[9]) << 16 |
+                                           uint32_t(buffer[10]) << 8 | buffer[11]);
             }
-            g_object_unref(from);
+            state.pending.push_back({due, client->upstream, state.camera, bytes});
         }
-
         while (!state.pending.empty() &&
                state.pending.front().due <= Clock::now() + std::chrono::microseconds(200)) {
-            State::Packet packet = std::move(state.pending.front());
-            state.pending.pop_front();
+            const State::Packet& packet = state.pending.front();
             std::this_thread::sleep_until(packet.due);
-            g_socket_send_to(packet.via, packet.to, packet.bytes.data(), packet.bytes.size(), nullptr,
-                             nullptr);
-            g_object_unref(packet.to);
+            sendto(packet.via, packet.bytes.data(), packet.bytes.size(), 0,
+                   reinterpret_cast<const sockaddr*>(&packet.to), sizeof packet.to);
+            state.pending.pop_front();
         }
     }
 }

@@ -2,7 +2,9 @@
 
 #include "LineTriggerWidget.h"
 
+#include <QComboBox>
 #include <QMetaObject>
+#include <QRadioButton>
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
-// Operator actions on the page, as the widgets deliver them, for campaigns and random runs.
+// Operator actions on the page, as the widgets deliver them, for scenarios, campaigns and random runs.
 struct PageAction
 {
     const char* name;
@@ -33,75 +35,43 @@ inline void fullRefresh(LineTriggerWidget& page)
     QMetaObject::invokeMethod(&page, "updateTimer");
 }
 
+inline PageAction choose(const char* name, QComboBox* LineTriggerWidget::*box, const char* text)
+{
+    return {name, [box, text](LineTriggerWidget& page) {
+                (page.*box)->setCurrentText(text);
+            }};
+}
+
+inline PageAction press(const char* name, QRadioButton* LineTriggerWidget::*button)
+{
+    return {name, [button](LineTriggerWidget& page) {
+                (page.*button)->click();
+            }};
+}
+
 inline const std::vector<PageAction>& pageActions()
 {
+    using Page = LineTriggerWidget;
+    // clang-format off
     static const std::vector<PageAction> actions{
-        {"encoder mode",
-         [](LineTriggerWidget& p) {
-             p.rb_triggerModeEncoderSignal->click();
-         }},
-        {"internal mode",
-         [](LineTriggerWidget& p) {
-             p.rb_triggerModeinternal->click();
-         }},
-        {"channels 2",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderChannels->setCurrentText("2");
-         }},
-        {"channels 1",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderChannels->setCurrentText("1");
-         }},
-        {"single-ended",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderSignalType->setCurrentText("Single-Ended (LVCMOS)");
-         }},
-        {"differential",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderSignalType->setCurrentText("Differential (RS422)");
-         }},
-        {"source A Line3",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderSourceA->setCurrentText("Line3 - IO Pin 3");
-         }},
-        {"source A Line4",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderSourceA->setCurrentText("Line4 - IO Pin 8");
-         }},
-        {"source A Line1",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderSourceA->setCurrentText("Line1 - IO Pin 1,6");
-         }},
-        {"source A Off",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderSourceA->setCurrentText("Off");
-         }},
-        {"source B Line2",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderSourceB->setCurrentText("Line2 - IO Pin 2,7");
-         }},
-        {"source B Off",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderSourceB->setCurrentText("Off");
-         }},
-        {"counter-clockwise",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderDirection->setCurrentIndex(1);
-         }},
-        {"clockwise",
-         [](LineTriggerWidget& p) {
-             p.cb_EncoderDirection->setCurrentIndex(0);
-         }},
-        {"full refresh",
-         [](LineTriggerWidget& p) {
-             fullRefresh(p);
-         }},
-        {"hide and show",
-         [](LineTriggerWidget& p) {
-             p.hide();
-             p.show();
-         }},
+        press("encoder mode", &Page::rb_triggerModeEncoderSignal),
+        press("internal mode", &Page::rb_triggerModeinternal),
+        choose("channels 2", &Page::cb_EncoderChannels, "2"),
+        choose("channels 1", &Page::cb_EncoderChannels, "1"),
+        choose("single-ended", &Page::cb_EncoderSignalType, "Single-Ended (LVCMOS)"),
+        choose("differential", &Page::cb_EncoderSignalType, "Differential (RS422)"),
+        choose("source A Line3", &Page::cb_EncoderSourceA, "Line3 - IO Pin 3"),
+        choose("source A Line4", &Page::cb_EncoderSourceA, "Line4 - IO Pin 8"),
+        choose("source A Line1", &Page::cb_EncoderSourceA, "Line1 - IO Pin 1,6"),
+        choose("source A Off", &Page::cb_EncoderSourceA, "Off"),
+        choose("source B Line2", &Page::cb_EncoderSourceB, "Line2 - IO Pin 2,7"),
+        choose("source B Off", &Page::cb_EncoderSourceB, "Off"),
+        choose("counter-clockwise", &Page::cb_EncoderDirection, "Counter-Clockwise"),
+        choose("clockwise", &Page::cb_EncoderDirection, "Clockwise"),
+        {"full refresh", fullRefresh},
+        {"hide and show", [](Page& p) { p.hide(); p.show(); }},
     };
+    // clang-format on
     return actions;
 }
 

@@ -2,6 +2,7 @@
 
 #include "LineTriggerWidget.h"
 #include "SimFixtures.h"
+#include "SvgView.h"
 #include "TestHost.h"
 
 #include <QMetaObject>
@@ -9,6 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+inline QStringList items(const QComboBox* box)
+{
+    QStringList result;
+    for (int i = 0; i < box->count(); ++i)
+        result << box->itemText(i);
+    return result;
+}
 
 // A page on the simulated line-scan camera, with the camera's journal as the record of writes.
 class PageFixture : public ::testing::Test
@@ -27,7 +36,13 @@ protected:
     }
     // One 1000 ms tick, without waiting for it.
     void tick() { QMetaObject::invokeMethod(page.get(), "updateTimer"); }
-    void rebuild(const SimCameraBuilder& builder) { camera = builder.build(); }
+    // A new camera of the builder's make, and a new page on it.
+    void rebuild(const SimCameraBuilder& builder = SimCameraBuilder::lineScanCamera())
+    {
+        camera = builder.build();
+        seen = 0;
+        create();
+    }
 
     // Writes made through the page since the last call.
     std::vector<std::string> newWrites()
@@ -39,6 +54,12 @@ protected:
         return fresh;
     }
     void forgetWrites() { newWrites(); }
+    // The wiring diagram shown, empty when none is.
+    QString diagram() const
+    {
+        auto* view = page->findChild<SvgView*>();
+        return view && page->svgViewHolder->isVisibleTo(page.get()) ? view->fileName() : QString();
+    }
     QStringList newMessages()
     {
         QStringList all = host.messages();

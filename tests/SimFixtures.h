@@ -8,40 +8,21 @@
 #include <string>
 #include <vector>
 
-// Small feature definitions for tests that need a camera of their own shape.
+// Small features for tests that need a camera of their own shape; numbers described as "<name>
+// description", entries as "<entry> text".
 inline SimFeatureDefinition numericFeature(const std::string& name, int type, double min, double max,
                                            double increment, const std::string& initial)
 {
-    SimFeatureDefinition definition;
-    definition.name = name;
-    definition.type = type;
-    definition.min = min;
-    definition.max = max;
-    definition.increment = increment;
-    definition.initial[""] = initial;
-    definition.description = name + " description";
-    return definition;
+    return SimFeatureDefinition::number(name, type, min, max, increment, initial, name + " description");
 }
 
 inline SimFeatureDefinition enumFeature(const std::string& name, const std::vector<std::string>& entries,
                                         const std::string& initial)
 {
-    SimFeatureDefinition definition;
-    definition.name = name;
-    definition.type = Tovrik::FeatureTypeEnumeration;
+    std::vector<SimEntry> described;
     for (const std::string& entry : entries)
-        definition.entries.push_back({entry, entry + " text", true});
-    definition.initial[""] = initial;
-    return definition;
-}
-
-inline SimFeatureDefinition boolFeature(const std::string& name, bool initial)
-{
-    SimFeatureDefinition definition;
-    definition.name = name;
-    definition.type = Tovrik::FeatureTypeBoolean;
-    definition.initial[""] = initial ? "true" : "false";
-    return definition;
+        described.push_back({entry, entry + " text", true});
+    return SimFeatureDefinition::enumeration(name, described, initial, "");
 }
 
 // Only the writes made through feature handles, as "Name=value" or "Name[Selector=Entry]=value".
