@@ -176,7 +176,7 @@ def main():
         target = os.path.join(tree, name)
         os.makedirs(os.path.dirname(target), exist_ok=True)
         if not os.path.exists(target) or open(os.path.join(source, name), "rb").read() != open(target, "rb").read():
-            shutil.copy2(os.path.join(source, name), target)
+            shutil.copyfile(os.path.join(source, name), target)  # a new mtime, so that ninja rebuilds
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     base_log = os.path.join(logs, "unchanged.log")
     open(base_log, "w").close()
