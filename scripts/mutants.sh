@@ -205,7 +205,7 @@ def main():
             failed = ""
             if status:
                 # The first test that failed on its own; others may only have been stopped with it.
-                names = re.findall(r"Test\s+#\d+: (\S+) \.*\s*\*\*\*(?:Failed|Exception|Timeout)", open(log).read())
+                names = re.findall(r"Test\s+#\d+: (\S+) \.*\s*[^*\n]*\*\*\*(?:Failed|Exception|Timeout)", open(log).read())
                 failed = names[0] if names else "see " + log
             rows.append((m, "caught" if status else "MISSED", failed))
         finally:

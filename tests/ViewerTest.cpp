@@ -53,14 +53,15 @@ std::pair<int, QString> runViewer(const QStringList& arguments,
     return {viewer.exitCode(), QString::fromLocal8Bit(viewer.readAllStandardError())};
 }
 
-// A camera whose connection the test changes.
+// A camera another application controls, whose connection the test changes.
 class SwitchedCamera final : public ViewerCamera
 {
 public:
     std::vector<std::shared_ptr<Tovrik::Feature>> features() const override { return camera->features(); }
     QString source() const override { return "camera 7"; }
     QString notifications() const override { return "polled"; }
-    QString connection() const override { return "connected"; }
+    QString connection() const override { return "monitoring only"; }
+    bool inControl() const override { return false; }
     int writeAsAnotherTool(const QString&, const QString&) override { return 0; }
     void change(bool lost, const QString& message) { emit connectionChanged(lost, message); }
 
@@ -140,7 +141,7 @@ TEST(Viewer, DeclinedPagesAreExplainedFromTheHostsSide)
     }
 }
 
-TEST(Viewer, ConnectionChangesAreLoggedOnceAndShownOnTheDeviceTab)
+TEST(Viewer, ConnectionAndControlAreLoggedOnceAndShownOnTheDeviceTab)
 {
     auto camera = std::make_unique<SwitchedCamera>();
     SwitchedCamera* switched = camera.get();
@@ -148,7 +149,8 @@ TEST(Viewer, ConnectionChangesAreLoggedOnceAndShownOnTheDeviceTab)
     switched->change(true, "lost (read timeout), reopening in the background");
     switched->change(false, "connected, in control");
     EXPECT_EQ(window.logPanel()->messages(),
-              (QStringList{"Camera lost: camera 7: lost (read timeout), reopening in the background",
+              (QStringList{"Camera camera 7: monitoring only",
+                           "Camera lost: camera 7: lost (read timeout), reopening in the background",
                            "Camera back: camera 7: connected, in control"}));
     EXPECT_EQ(window.acquisitionControl()->widget(0)->findChild<QLabel*>("connection")->text(),
               "connected, in control");
