@@ -42,7 +42,7 @@ template <typename Read> State stateOf(const Read& value)
 
 State stateOf(GenicamCamera& camera)
 {
-    const State state =
+    State state =
         stateOf([&camera](const std::string& name, const std::string& selector, const std::string& entry) {
             if (!selector.empty())
                 camera.writeSettings({{selector, entry}});
