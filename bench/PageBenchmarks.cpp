@@ -1,4 +1,8 @@
 #include "LineTriggerWidget.h"
+#if LINETRIGGER_WITH_ARAVIS
+#include "GenicamCamera.h"
+#include "GvcpRelay.h"
+#endif
 #include "PlugInHostInterface2.h"
 #include "PluginFeatureObserver.h"
 #include "SimCamera.h"
@@ -7,16 +11,22 @@
 #include "ui_LineTriggerWidget.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QImage>
+#include <QLockFile>
 #include <QPainter>
 #include <QPluginLoader>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTabWidget>
 
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -69,60 +79,71 @@ void BM_ReferenceParseAndRender(benchmark::State& state)
 }
 BENCHMARK(BM_ReferenceParseAndRender)->Unit(benchmark::kMicrosecond);
 
-void BM_ModeSwitchBothWays(benchmark::State& state)
+// An operator action and the one that undoes it, on a page set up for them.
+struct ActionPair
 {
-    ShownPage shown;
-    for (auto _ : state) {
-        shown.page->rb_triggerModeEncoderSignal->click();
-        shown.page->rb_triggerModeinternal->click();
-    }
-}
-BENCHMARK(BM_ModeSwitchBothWays)->Unit(benchmark::kMicrosecond);
+    std::function<void(LineTriggerWidget&)> setup;
+    std::function<void(LineTriggerWidget&)> there;
+    std::function<void(LineTriggerWidget&)> back;
+};
 
-void BM_ChannelsOneTwoOne(benchmark::State& state)
+void chooseText(QComboBox* box, const char* text)
 {
-    ShownPage shown;
-    shown.page->rb_triggerModeEncoderSignal->click();
-    for (auto _ : state) {
-        shown.page->cb_EncoderChannels->setCurrentText(QStringLiteral("2"));
-        shown.page->cb_EncoderChannels->setCurrentText(QStringLiteral("1"));
-    }
+    box->setCurrentText(QString::fromUtf8(text));
 }
-BENCHMARK(BM_ChannelsOneTwoOne)->Unit(benchmark::kMicrosecond);
 
-void BM_SignalTypeBothWays(benchmark::State& state)
-{
-    ShownPage shown;
-    shown.page->rb_triggerModeEncoderSignal->click();
-    for (auto _ : state) {
-        shown.page->cb_EncoderSignalType->setCurrentText(QStringLiteral("Single-Ended (LVCMOS)"));
-        shown.page->cb_EncoderSignalType->setCurrentText(QStringLiteral("Differential (RS422)"));
-    }
-}
-BENCHMARK(BM_SignalTypeBothWays)->Unit(benchmark::kMicrosecond);
+const ActionPair modeSwitch{[](LineTriggerWidget&) {},
+                            [](LineTriggerWidget& p) { p.rb_triggerModeEncoderSignal->click(); },
+                            [](LineTriggerWidget& p) {
+                                p.rb_triggerModeinternal->click();
+                            }};
+const ActionPair channels{[](LineTriggerWidget& p) { p.rb_triggerModeEncoderSignal->click(); },
+                          [](LineTriggerWidget& p) { chooseText(p.cb_EncoderChannels, "2"); },
+                          [](LineTriggerWidget& p) {
+                              chooseText(p.cb_EncoderChannels, "1");
+                          }};
+const ActionPair signalType{
+    [](LineTriggerWidget& p) { p.rb_triggerModeEncoderSignal->click(); },
+    [](LineTriggerWidget& p) { chooseText(p.cb_EncoderSignalType, "Single-Ended (LVCMOS)"); },
+    [](LineTriggerWidget& p) {
+        chooseText(p.cb_EncoderSignalType, "Differential (RS422)");
+    }};
+const ActionPair sourceA{[](LineTriggerWidget& p) {
+                             p.rb_triggerModeEncoderSignal->click();
+                             chooseText(p.cb_EncoderSignalType, "Single-Ended (LVCMOS)");
+                         },
+                         [](LineTriggerWidget& p) { chooseText(p.cb_EncoderSourceA, "Line3 - IO Pin 3"); },
+                         [](LineTriggerWidget& p) {
+                             chooseText(p.cb_EncoderSourceA, "Line4 - IO Pin 8");
+                         }};
+const ActionPair direction{[](LineTriggerWidget& p) { p.rb_triggerModeEncoderSignal->click(); },
+                           [](LineTriggerWidget& p) { p.cb_EncoderDirection->setCurrentIndex(1); },
+                           [](LineTriggerWidget& p) {
+                               p.cb_EncoderDirection->setCurrentIndex(0);
+                           }};
 
-void BM_SourceALine3Line4(benchmark::State& state)
+// Argument 1: the page's window is painted synchronously after each action, as the operator
+// waits for it; argument 0: the handler alone.
+void BM_Action(benchmark::State& state, const ActionPair* pair)
 {
     ShownPage shown;
-    shown.page->rb_triggerModeEncoderSignal->click();
-    shown.page->cb_EncoderSignalType->setCurrentText(QStringLiteral("Single-Ended (LVCMOS)"));
+    pair->setup(*shown.page);
+    QCoreApplication::processEvents();
+    const bool repaint = state.range(0) != 0;
     for (auto _ : state) {
-        shown.page->cb_EncoderSourceA->setCurrentText(QStringLiteral("Line3 - IO Pin 3"));
-        shown.page->cb_EncoderSourceA->setCurrentText(QStringLiteral("Line4 - IO Pin 8"));
+        pair->there(*shown.page);
+        if (repaint)
+            shown.page->window()->repaint();
+        pair->back(*shown.page);
+        if (repaint)
+            shown.page->window()->repaint();
     }
 }
-BENCHMARK(BM_SourceALine3Line4)->Unit(benchmark::kMicrosecond);
-
-void BM_DirectionBothWays(benchmark::State& state)
-{
-    ShownPage shown;
-    shown.page->rb_triggerModeEncoderSignal->click();
-    for (auto _ : state) {
-        shown.page->cb_EncoderDirection->setCurrentIndex(1);
-        shown.page->cb_EncoderDirection->setCurrentIndex(0);
-    }
-}
-BENCHMARK(BM_DirectionBothWays)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Action, ModeSwitch, &modeSwitch)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Action, Channels, &channels)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Action, SignalType, &signalType)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Action, SourceA, &sourceA)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Action, Direction, &direction)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_TickAllObservedChanged(benchmark::State& state)
 {
@@ -310,6 +331,118 @@ BENCHMARK(BM_PlainQueuedSignalThroughput)->Unit(benchmark::kMicrosecond)->UseRea
 
 } // namespace
 
+#if LINETRIGGER_WITH_ARAVIS
+// Runs last, so that the fake camera's process and Aravis's polling disturb no other benchmark.
+// Aravis's fake GigE Vision camera behind a relay that holds every packet 1 ms each way: a camera
+// a few switches away. Started once; stopped from main.
+struct NetworkRig
+{
+    NetworkRig()
+    {
+        const QString tool = QStandardPaths::findExecutable(QStringLiteral("arv-fake-gv-camera-0.8"));
+        if (tool.isEmpty() || !lock.tryLock(120000)) {
+            problem = "arv-fake-gv-camera-0.8 is not installed, or another run holds 127.0.0.1:3956";
+            return;
+        }
+        fake.start(tool, {"-i", "127.0.0.1", "-s", "40123-0042", "-g",
+                          QString::fromStdString(GenicamCamera::descriptionFile())});
+        relay.delayMicroseconds = 1000;
+        if (!fake.waitForStarted(5000) || !relay.start(&problem))
+            return;
+        for (int attempt = 0; attempt < 20 && !camera; ++attempt)
+            camera = GenicamCamera::open("127.0.0.2", &problem);
+        if (camera)
+            camera->writeSettings(GenicamCamera::powerUpSettings());
+    }
+    ~NetworkRig()
+    {
+        camera.reset();
+        relay.stop();
+        fake.terminate();
+        fake.waitForFinished(5000);
+    }
+    // The action's floor: its writes and each register it had to read, one round trip each.
+    static double floorMicroseconds(const GvcpRelay::Counts& counts)
+    {
+        return 2000.0 * double(counts.of("WRITEREG") + counts.of("WRITEMEM") + counts.addressesRead);
+    }
+
+    QLockFile lock{QDir::temp().filePath(QStringLiteral("linetrigger-fake-gv-camera.lock"))};
+    QProcess fake;
+    GvcpRelay relay{"127.0.0.2", "127.0.0.1"};
+    std::shared_ptr<GenicamCamera> camera;
+    std::string problem;
+};
+
+std::unique_ptr<NetworkRig>& networkRig()
+{
+    static std::unique_ptr<NetworkRig> rig;
+    if (!rig)
+        rig = std::make_unique<NetworkRig>();
+    return rig;
+}
+
+void settle(std::chrono::milliseconds duration)
+{
+    const auto end = std::chrono::steady_clock::now() + duration;
+    while (std::chrono::steady_clock::now() < end)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Each action's wall time against its floor, on the camera behind the slow relay. The poll that
+// follows an action runs between actions, outside the timing.
+void BM_ActionOverTheNetwork(benchmark::State& state, const ActionPair* pair)
+{
+    NetworkRig& rig = *networkRig();
+    if (!rig.camera) {
+        state.SkipWithError(rig.problem.c_str());
+        return;
+    }
+    BenchHost host;
+    LineTriggerWidget page(rig.camera->features(), host, nullptr);
+    page.show();
+    pair->setup(page);
+    double floor = 0.0;
+    uint64_t commands = 0;
+    for (auto _ : state) {
+        for (const auto* action : {&pair->there, &pair->back}) {
+            state.PauseTiming();
+            settle(std::chrono::milliseconds(400));
+            rig.relay.takeCounts();
+            state.ResumeTiming();
+            (*action)(page);
+            state.PauseTiming();
+            const GvcpRelay::Counts counts = rig.relay.takeCounts();
+            floor += NetworkRig::floorMicroseconds(counts);
+            commands += counts.total;
+            state.ResumeTiming();
+        }
+    }
+    state.counters["floor_us"] = floor / double(state.iterations());
+    state.counters["commands"] = double(commands) / double(state.iterations());
+}
+BENCHMARK_CAPTURE(BM_ActionOverTheNetwork, ModeSwitch, &modeSwitch)
+    ->Iterations(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ActionOverTheNetwork, Channels, &channels)
+    ->Iterations(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ActionOverTheNetwork, SignalType, &signalType)
+    ->Iterations(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ActionOverTheNetwork, SourceA, &sourceA)
+    ->Iterations(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ActionOverTheNetwork, Direction, &direction)
+    ->Iterations(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+#endif
+
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -318,6 +451,9 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+#if LINETRIGGER_WITH_ARAVIS
+    networkRig().reset(); // the fake camera goes before the application
+#endif
     return 0;
 }
 

@@ -8,21 +8,29 @@ data = json.load(open(sys.argv[1]))
 medians = [b for b in data["benchmarks"] if b.get("aggregate_name") == "median"]
 chosen = medians if medians else data["benchmarks"]
 times = {b.get("run_name", b["name"]).replace("/real_time", ""): b["real_time"] for b in chosen}
+counters = {b.get("run_name", b["name"]).replace("/real_time", ""): b for b in chosen}
 rates = {b.get("run_name", b["name"]).replace("/real_time", ""): b.get("items_per_second", 0) for b in chosen}
 reference = times["BM_ReferenceParseAndRender"]
-rows = [
-    ("mode switch, both ways (2 actions)", "BM_ModeSwitchBothWays", reference * 2),
-    ("channels 1 -> 2 -> 1 (2 actions)", "BM_ChannelsOneTwoOne", reference * 2),
-    ("signal type, both ways (2 actions)", "BM_SignalTypeBothWays", reference * 2),
-    ("source A Line3 <-> Line4 (2 actions)", "BM_SourceALine3Line4", reference * 2),
-    ("direction, both ways (2 actions)", "BM_DirectionBothWays", reference * 2),
-    ("tick with all nine observed changed", "BM_TickAllObservedChanged", reference),
+actions = [
+    ("mode switch", "ModeSwitch"),
+    ("channel count 1 -> 2 -> 1", "Channels"),
+    ("signal type", "SignalType"),
+    ("source A line", "SourceA"),
+    ("direction", "Direction"),
 ]
 print(f"R (parse + render one diagram at 650 px) = {reference:.0f} us")
+print("| action (each pair timed both ways) | with the repaint it causes | handler alone | over the network, against its floor |")
+print("|---|---|---|---|")
+for label, name in actions:
+    painted = times[f"BM_Action/{name}/1"] / (2 * reference)
+    handler = times[f"BM_Action/{name}/0"] / (2 * reference)
+    network = counters.get(f"BM_ActionOverTheNetwork/{name}/iterations:5")
+    over = f"{network['real_time'] / network['floor_us']:.2f} x floor" if network and "floor_us" in network else "not run"
+    print(f"| {label} | {painted:.2f} R | {handler:.2f} R | {over} |")
+print()
 print("| measurement | time (us) | ratio |")
 print("|---|---|---|")
-for label, name, base in rows:
-    print(f"| {label} | {times[name]:.0f} | {times[name] / base:.2f} R per action |")
+print(f"| tick with all nine observed changed | {times['BM_TickAllObservedChanged']:.0f} | {times['BM_TickAllObservedChanged'] / reference:.2f} R |")
 startup = times["BM_PluginLoadInitializeAndShow"] / times["BM_BareFormShown"]
 print(f"| plug-in load + initialize + first show | {times['BM_PluginLoadInitializeAndShow']:.0f} | {startup:.2f} x bare form |")
 styled = times["BM_BareFormWithStyleSheetShown"] / times["BM_BareFormShown"]
