@@ -117,6 +117,16 @@ std::shared_ptr<const GenicamFeatureInfo> GenicamFeature::info(int* status) cons
     return described;
 }
 
+std::shared_ptr<const GenicamFeatureInfo> GenicamFeature::fixed(bool GenicamFeatureInfo::*what,
+                                                                int type) const
+{
+    int status = 0;
+    auto described = info(&status);
+    const bool known = described && (*described).*what && described->available == GenicamFeatureInfo::Yes &&
+                       described->type == type;
+    return known ? described : nullptr;
+}
+
 template <typename Output, typename Operation>
 int GenicamFeature::ask(Output* output, Operation operation) const
 {
@@ -311,16 +321,13 @@ int GenicamFeature::getRange(double* min, double* max)
 {
     if (!min || !max)
         return Status::InvalidParameter;
-    int status = 0;
-    const auto described = info(&status);
-    if (described && described->rangeFixed && described->available == GenicamFeatureInfo::Yes &&
-        described->type == Tovrik::FeatureTypeFloat) {
+    if (const auto described = fixed(&GenicamFeatureInfo::rangeFixed, Tovrik::FeatureTypeFloat)) {
         *min = described->min;
         *max = described->max;
         return 0;
     }
     std::pair<double, double> range;
-    status = ask(&range, [](const GenicamNode& node, std::pair<double, double>& out) {
+    const int status = ask(&range, [](const GenicamNode& node, std::pair<double, double>& out) {
         return node.getRange(&out.first, &out.second);
     });
     if (status == 0)
@@ -332,16 +339,13 @@ int GenicamFeature::getRange(int64_t* min, int64_t* max)
 {
     if (!min || !max)
         return Status::InvalidParameter;
-    int status = 0;
-    const auto described = info(&status);
-    if (described && described->rangeFixed && described->available == GenicamFeatureInfo::Yes &&
-        described->type == Tovrik::FeatureTypeInteger) {
+    if (const auto described = fixed(&GenicamFeatureInfo::rangeFixed, Tovrik::FeatureTypeInteger)) {
         *min = described->intMin;
         *max = described->intMax;
         return 0;
     }
     std::pair<int64_t, int64_t> range;
-    status = ask(&range, [](const GenicamNode& node, std::pair<int64_t, int64_t>& out) {
+    const int status = ask(&range, [](const GenicamNode& node, std::pair<int64_t, int64_t>& out) {
         return node.getRange(&out.first, &out.second);
     });
     if (status == 0)
@@ -353,10 +357,7 @@ int GenicamFeature::getIncrement(double* increment)
 {
     if (!increment)
         return Status::InvalidParameter;
-    int status = 0;
-    const auto described = info(&status);
-    if (described && described->incrementFixed && described->available == GenicamFeatureInfo::Yes &&
-        described->type == Tovrik::FeatureTypeFloat) {
+    if (const auto described = fixed(&GenicamFeatureInfo::incrementFixed, Tovrik::FeatureTypeFloat)) {
         *increment = described->increment;
         return 0;
     }
@@ -367,10 +368,7 @@ int GenicamFeature::getIncrement(int64_t* increment)
 {
     if (!increment)
         return Status::InvalidParameter;
-    int status = 0;
-    const auto described = info(&status);
-    if (described && described->incrementFixed && described->available == GenicamFeatureInfo::Yes &&
-        described->type == Tovrik::FeatureTypeInteger) {
+    if (const auto described = fixed(&GenicamFeatureInfo::incrementFixed, Tovrik::FeatureTypeInteger)) {
         *increment = described->intIncrement;
         return 0;
     }

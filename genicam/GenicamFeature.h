@@ -43,6 +43,9 @@ public:
 private:
     // The record of this feature, or null with status set.
     std::shared_ptr<const GenicamFeatureInfo> info(int* status) const;
+    // The record when it fixes the range (or increment) of a feature of this type: no trip to the
+    // camera then. Null otherwise.
+    std::shared_ptr<const GenicamFeatureInfo> fixed(bool GenicamFeatureInfo::*what, int type) const;
     // Runs a node operation on the worker; Output is copied out only on success.
     template <typename Output, typename Operation> int ask(Output* output, Operation operation) const;
     template <typename Value> int read(Value* value) const;
