@@ -317,17 +317,19 @@ int GenicamFeature::setValue(int64_t value)
     return write(value, std::to_string(value));
 }
 
-int GenicamFeature::getRange(double* min, double* max)
+template <typename Value>
+int GenicamFeature::range(Value* min, Value* max, Value GenicamFeatureInfo::*low,
+                          Value GenicamFeatureInfo::*high, int type) const
 {
     if (!min || !max)
         return Status::InvalidParameter;
-    if (const auto described = fixed(&GenicamFeatureInfo::rangeFixed, Tovrik::FeatureTypeFloat)) {
-        *min = described->min;
-        *max = described->max;
+    if (const auto described = fixed(&GenicamFeatureInfo::rangeFixed, type)) {
+        *min = (*described).*low;
+        *max = (*described).*high;
         return 0;
     }
-    std::pair<double, double> range;
-    const int status = ask(&range, [](const GenicamNode& node, std::pair<double, double>& out) {
+    std::pair<Value, Value> range;
+    const int status = ask(&range, [](const GenicamNode& node, std::pair<Value, Value>& out) {
         return node.getRange(&out.first, &out.second);
     });
     if (status == 0)
@@ -335,22 +337,15 @@ int GenicamFeature::getRange(double* min, double* max)
     return status;
 }
 
+int GenicamFeature::getRange(double* min, double* max)
+{
+    return range(min, max, &GenicamFeatureInfo::min, &GenicamFeatureInfo::max, Tovrik::FeatureTypeFloat);
+}
+
 int GenicamFeature::getRange(int64_t* min, int64_t* max)
 {
-    if (!min || !max)
-        return Status::InvalidParameter;
-    if (const auto described = fixed(&GenicamFeatureInfo::rangeFixed, Tovrik::FeatureTypeInteger)) {
-        *min = described->intMin;
-        *max = described->intMax;
-        return 0;
-    }
-    std::pair<int64_t, int64_t> range;
-    const int status = ask(&range, [](const GenicamNode& node, std::pair<int64_t, int64_t>& out) {
-        return node.getRange(&out.first, &out.second);
-    });
-    if (status == 0)
-        std::tie(*min, *max) = range;
-    return status;
+    return range(min, max, &GenicamFeatureInfo::intMin, &GenicamFeatureInfo::intMax,
+                 Tovrik::FeatureTypeInteger);
 }
 
 int GenicamFeature::getIncrement(double* increment)

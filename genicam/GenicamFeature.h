@@ -49,6 +49,9 @@ private:
     // Runs a node operation on the worker; Output is copied out only on success.
     template <typename Output, typename Operation> int ask(Output* output, Operation operation) const;
     template <typename Value> int read(Value* value) const;
+    template <typename Value>
+    int range(Value* min, Value* max, Value GenicamFeatureInfo::*low, Value GenicamFeatureInfo::*high,
+              int type) const;
     template <typename Value> int write(const Value& value, const std::string& text);
 
     const std::weak_ptr<GenicamWorker> m_worker;
