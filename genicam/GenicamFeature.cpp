@@ -127,6 +127,16 @@ std::shared_ptr<const GenicamFeatureInfo> GenicamFeature::fixed(bool GenicamFeat
     return known ? described : nullptr;
 }
 
+std::shared_ptr<const GenicamFeatureInfo> GenicamFeature::enumeration(int* status) const
+{
+    auto described = info(status);
+    if (described && described->type != Tovrik::FeatureTypeEnumeration) {
+        *status = Status::FunctionNotAvailable;
+        return nullptr;
+    }
+    return described;
+}
+
 template <typename Output, typename Operation>
 int GenicamFeature::ask(Output* output, Operation operation) const
 {
@@ -286,11 +296,9 @@ int GenicamFeature::getValue(int64_t* value)
 int GenicamFeature::getEntries(std::vector<std::string>& entries, int /*flag*/)
 {
     int status = 0;
-    const auto described = info(&status);
+    const auto described = enumeration(&status);
     if (!described)
         return status;
-    if (described->type != Tovrik::FeatureTypeEnumeration)
-        return Status::FunctionNotAvailable;
     entries = described->entries;
     return 0;
 }
@@ -410,11 +418,9 @@ int GenicamFeature::isEntryAvailable(const std::string& entry, bool* available)
     if (!available)
         return Status::InvalidParameter;
     int status = 0;
-    const auto described = info(&status);
+    const auto described = enumeration(&status);
     if (!described)
         return status;
-    if (described->type != Tovrik::FeatureTypeEnumeration)
-        return Status::FunctionNotAvailable;
     const auto found = std::find(described->entries.begin(), described->entries.end(), entry);
     if (found == described->entries.end())
         return Status::NotFound;

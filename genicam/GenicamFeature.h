@@ -43,6 +43,8 @@ public:
 private:
     // The record of this feature, or null with status set.
     std::shared_ptr<const GenicamFeatureInfo> info(int* status) const;
+    // The record of this enumeration, or null with status set.
+    std::shared_ptr<const GenicamFeatureInfo> enumeration(int* status) const;
     // The record when it fixes the range (or increment) of a feature of this type: no trip to the
     // camera then. Null otherwise.
     std::shared_ptr<const GenicamFeatureInfo> fixed(bool GenicamFeatureInfo::*what, int type) const;
