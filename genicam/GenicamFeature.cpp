@@ -160,35 +160,24 @@ template <typename Value> int GenicamFeature::read(Value* value) const
 {
     if (!value)
         return Status::InvalidParameter;
-    const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
-    if (!worker)
-        return Status::NotOpened;
-    auto result = std::make_shared<Value>();
     const std::weak_ptr<GenicamWorker> weak = m_worker;
-    const int status = worker->run(
-        [weak, name = m_name, result](ArvDevice* device) {
-            const GenicamNode node(device, name);
-            if (!node.exists())
-                return static_cast<int>(Status::NotFound);
-            std::string known;
-            const auto self = weak.lock();
-            const int expected = typeOf(result.get());
-            if (self && self->recall(name, &known) && (expected == 0 || node.type() == expected) &&
-                fromText(known, result.get()))
-                return 0;
-            const int status = getFrom(node, result.get());
-            if (self && status == 0)
-                self->remember(name, toText(*result));
-            return status;
-        },
-        GenicamWorker::Kind::Read, m_name);
-    if (status == 0)
-        *value = std::move(*result);
-    return status;
+    return ask(value, [weak, name = m_name](const GenicamNode& node, Value& out) {
+        std::string known;
+        const auto self = weak.lock();
+        const int expected = typeOf(&out);
+        if (self && self->recall(name, &known) && (expected == 0 || node.type() == expected) &&
+            fromText(known, &out))
+            return 0;
+        const int status = getFrom(node, &out);
+        if (self && status == 0)
+            self->remember(name, toText(out));
+        return status;
+    });
 }
 
-template <typename Value> int GenicamFeature::write(const Value& value, const std::string& text)
+template <typename Value> int GenicamFeature::write(const Value& value)
 {
+    const std::string text = toText(value);
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
     if (!worker)
         return Status::NotOpened;
@@ -307,22 +296,22 @@ int GenicamFeature::setValue(const char* value)
 {
     if (!value)
         return Status::InvalidParameter;
-    return write(std::string(value), value);
+    return write(std::string(value));
 }
 
 int GenicamFeature::setValue(bool value)
 {
-    return write(value, value ? "true" : "false");
+    return write(value);
 }
 
 int GenicamFeature::setValue(double value)
 {
-    return write(value, ValueText::fromNumber(value));
+    return write(value);
 }
 
 int GenicamFeature::setValue(int64_t value)
 {
-    return write(value, std::to_string(value));
+    return write(value);
 }
 
 template <typename Value>

@@ -54,7 +54,7 @@ private:
     template <typename Value>
     int range(Value* min, Value* max, Value GenicamFeatureInfo::*low, Value GenicamFeatureInfo::*high,
               int type) const;
-    template <typename Value> int write(const Value& value, const std::string& text);
+    template <typename Value> int write(const Value& value);
 
     const std::weak_ptr<GenicamWorker> m_worker;
     const std::string m_name;

@@ -232,8 +232,7 @@ void GenicamWorker::loop()
                 job = Job::RetakeControl;
             } else if (woken >= m_lastCall + quietTime) {
                 if (m_round.empty() && woken >= m_nextPoll) {
-                    for (const auto& observed : m_observers)
-                        m_round.push_back(observed.first);
+                    m_round = observedNames();
                     m_nextPoll = woken + m_pollInterval;
                     ++m_polls;
                 }
@@ -426,8 +425,7 @@ void GenicamWorker::reopen()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_snapshots.clear();
-        for (const auto& observed : m_observers)
-            names.push_back(observed.first);
+        names = observedNames();
     }
     deliver(names);
 }
@@ -458,8 +456,7 @@ void GenicamWorker::retakeControl(bool failureLosesLink)
     std::vector<std::string> names;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        for (const auto& observed : m_observers)
-            names.push_back(observed.first);
+        names = observedNames();
     }
     deliver(names);
 }
@@ -650,9 +647,7 @@ void GenicamWorker::pollRound()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_round.clear();
-        for (const auto& observed : m_observers)
-            m_round.push_back(observed.first);
+        m_round = observedNames();
         ++m_polls;
     }
     for (;;) {
@@ -684,6 +679,15 @@ void GenicamWorker::deliver(const std::vector<std::string>& names)
     // Outside the lock: an observer may call back into the features.
     for (Delivery& delivery : deliveries)
         delivery.first->featureUpdated(delivery.second);
+}
+
+std::vector<std::string> GenicamWorker::observedNames() const
+{
+    std::vector<std::string> names;
+    names.reserve(m_observers.size());
+    for (const auto& observed : m_observers)
+        names.push_back(observed.first);
+    return names;
 }
 
 void GenicamWorker::setHandles(const std::map<std::string, std::shared_ptr<Tovrik::Feature>>& handles)

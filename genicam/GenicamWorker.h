@@ -108,6 +108,8 @@ private:
     void pollStep();
     void pollRound();
     void deliver(const std::vector<std::string>& names);
+    // m_mutex held.
+    std::vector<std::string> observedNames() const;
     std::string snapshotOf(const std::string& name);
     void adopt(ArvDevice* device);
     void lose(const std::string& reason);
