@@ -36,10 +36,31 @@ int available(ArvGcFeatureNode* node, bool* result)
     return 0;
 }
 
-// The property element of the given type among node's children, or null.
-ArvGcPropertyNode* property(ArvGcNode* node, int propertyType)
+ArvGcNode* linked(ArvGcNode* node, int propertyType)
 {
-    for (ArvDomNode* child = arv_dom_node_get_first_child(ARV_DOM_NODE(node)); child;
+    ArvGcPropertyNode* link = GenicamNode::property(ARV_DOM_NODE(node), propertyType);
+    return link ? arv_gc_property_node_get_linked_node(link) : nullptr;
+}
+
+bool linksTo(ArvGcFeatureNode* node, int propertyType)
+{
+    return GenicamNode::property(ARV_DOM_NODE(node), propertyType) != nullptr;
+}
+
+// Registers cache what is written unless their description says NoCache.
+bool cachable(ArvGcNode* registerNode)
+{
+    ArvGcPropertyNode* cachable =
+        GenicamNode::property(ARV_DOM_NODE(registerNode), ARV_GC_PROPERTY_NODE_TYPE_CACHABLE);
+    return !cachable || arv_gc_property_node_get_cachable(cachable, ARV_GC_CACHABLE_WRITE_THROUGH) !=
+                            ARV_GC_CACHABLE_NO_CACHE;
+}
+
+} // namespace
+
+ArvGcPropertyNode* GenicamNode::property(ArvDomNode* node, int propertyType)
+{
+    for (ArvDomNode* child = arv_dom_node_get_first_child(node); child;
          child = arv_dom_node_get_next_sibling(child)) {
         if (ARV_IS_GC_PROPERTY_NODE(child) &&
             arv_gc_property_node_get_node_type(ARV_GC_PROPERTY_NODE(child)) == propertyType)
@@ -47,27 +68,6 @@ ArvGcPropertyNode* property(ArvGcNode* node, int propertyType)
     }
     return nullptr;
 }
-
-ArvGcNode* linked(ArvGcNode* node, int propertyType)
-{
-    ArvGcPropertyNode* link = property(node, propertyType);
-    return link ? arv_gc_property_node_get_linked_node(link) : nullptr;
-}
-
-bool linksTo(ArvGcFeatureNode* node, int propertyType)
-{
-    return property(ARV_GC_NODE(node), propertyType) != nullptr;
-}
-
-// Registers cache what is written unless their description says NoCache.
-bool cachable(ArvGcNode* registerNode)
-{
-    ArvGcPropertyNode* cachable = property(registerNode, ARV_GC_PROPERTY_NODE_TYPE_CACHABLE);
-    return !cachable || arv_gc_property_node_get_cachable(cachable, ARV_GC_CACHABLE_WRITE_THROUGH) !=
-                            ARV_GC_CACHABLE_NO_CACHE;
-}
-
-} // namespace
 
 GenicamNode::GenicamNode(ArvDevice* device, const std::string& name) : m_device(device), m_name(name)
 {
@@ -128,7 +128,7 @@ std::vector<ArvGcFeatureNode*> GenicamNode::entryNodes() const
     return entries;
 }
 
-int GenicamNode::checkReadable(int expectedType) const
+int GenicamNode::checkAvailable(int expectedType) const
 {
     if (!m_node)
         return Tovrik::Status::NotFound;
@@ -137,8 +137,13 @@ int GenicamNode::checkReadable(int expectedType) const
     bool isAvailable = false;
     if (const int status = available(m_node, &isAvailable))
         return status;
-    if (!isAvailable)
-        return Tovrik::Status::NotAvailable;
+    return isAvailable ? 0 : Tovrik::Status::NotAvailable;
+}
+
+int GenicamNode::checkReadable(int expectedType) const
+{
+    if (const int status = checkAvailable(expectedType))
+        return status;
     if (arv_gc_feature_node_get_actual_access_mode(m_node) == ARV_GC_ACCESS_MODE_WO)
         return Tovrik::Status::NoAccess;
     return 0;
@@ -147,15 +152,8 @@ int GenicamNode::checkReadable(int expectedType) const
 int GenicamNode::checkWritable(int expectedType) const
 {
     // Aravis checks ranges and read-only registers but not locks; the SDK refuses all three.
-    if (!m_node)
-        return Tovrik::Status::NotFound;
-    if (expectedType != 0 && type() != expectedType)
-        return Tovrik::Status::InvalidParameter;
-    bool isAvailable = false;
-    if (const int status = available(m_node, &isAvailable))
+    if (const int status = checkAvailable(expectedType))
         return status;
-    if (!isAvailable)
-        return Tovrik::Status::NotAvailable;
     bool writable = false;
     if (const int status = isWritable(&writable))
         return status;
@@ -490,5 +488,5 @@ ArvGcNode* GenicamNode::linkedNode(int propertyType) const
 
 bool GenicamNode::hasProperty(int propertyType) const
 {
-    return m_node && property(ARV_GC_NODE(m_node), propertyType) != nullptr;
+    return m_node && property(ARV_DOM_NODE(m_node), propertyType) != nullptr;
 }

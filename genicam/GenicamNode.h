@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
-typedef struct _ArvDevice ArvDevice;               // NOLINT(bugprone-reserved-identifier): GLib type
-typedef struct _ArvGcFeatureNode ArvGcFeatureNode; // NOLINT(bugprone-reserved-identifier): GLib type
-typedef struct _ArvGcNode ArvGcNode;               // NOLINT(bugprone-reserved-identifier): GLib type
+typedef struct _ArvDevice ArvDevice;                 // NOLINT(bugprone-reserved-identifier): GLib type
+typedef struct _ArvGcFeatureNode ArvGcFeatureNode;   // NOLINT(bugprone-reserved-identifier): GLib type
+typedef struct _ArvGcNode ArvGcNode;                 // NOLINT(bugprone-reserved-identifier): GLib type
+typedef struct _ArvDomNode ArvDomNode;               // NOLINT(bugprone-reserved-identifier): GLib type
+typedef struct _ArvGcPropertyNode ArvGcPropertyNode; // NOLINT(bugprone-reserved-identifier): GLib type
 
 // One GenICam feature of an open Aravis device, with the SDK's operations on it. Every call
 // talks to the device: use it only on the thread that owns the device. Operations return 0 or
@@ -49,11 +51,16 @@ public:
     // of availability, writability, entry availability and range that info leaves open.
     std::string snapshot(const GenicamFeatureInfo& info) const;
 
+    // The property element of the given type among a description node's children, or null.
+    static ArvGcPropertyNode* property(ArvDomNode* node, int propertyType);
+
 private:
     ArvGcNode* linkedNode(int propertyType) const;
     bool hasProperty(int propertyType) const;
     // Entry nodes in document order, unimplemented ones left out.
     std::vector<ArvGcFeatureNode*> entryNodes() const;
+    // The feature exists, has the expected type (0: any) and is available.
+    int checkAvailable(int expectedType) const;
     int checkReadable(int expectedType) const;
     int checkWritable(int expectedType) const;
     // One typed read or write: the checks, the Aravis call with its error, the status.

@@ -30,17 +30,6 @@ void setCaching(ArvDevice* device, bool on)
                                                     : ARV_REGISTER_CACHE_POLICY_DISABLE);
 }
 
-ArvGcPropertyNode* propertyOf(ArvDomNode* node, ArvGcPropertyNodeType type)
-{
-    for (ArvDomNode* child = arv_dom_node_get_first_child(node); child;
-         child = arv_dom_node_get_next_sibling(child)) {
-        if (ARV_IS_GC_PROPERTY_NODE(child) &&
-            arv_gc_property_node_get_node_type(ARV_GC_PROPERTY_NODE(child)) == type)
-            return ARV_GC_PROPERTY_NODE(child);
-    }
-    return nullptr;
-}
-
 void collect(ArvDomNode* node, std::vector<ArvDomNode*>* registers, std::set<ArvDomNode*>* selectorRegisters)
 {
     for (ArvDomNode* child = arv_dom_node_get_first_child(node); child;
@@ -48,13 +37,13 @@ void collect(ArvDomNode* node, std::vector<ArvDomNode*>* registers, std::set<Arv
         if (ARV_IS_GC_REGISTER_NODE(child))
             registers->push_back(child);
         if (ARV_IS_GC_SELECTOR(child) && arv_gc_selector_is_selector(ARV_GC_SELECTOR(child))) {
-            ArvGcPropertyNode* value = propertyOf(child, ARV_GC_PROPERTY_NODE_TYPE_P_VALUE);
+            ArvGcPropertyNode* value = GenicamNode::property(child, ARV_GC_PROPERTY_NODE_TYPE_P_VALUE);
             ArvGcNode* linked = value ? arv_gc_property_node_get_linked_node(value) : nullptr;
             // Only a register at a fixed address: Aravis keeps one cached flag per register node,
             // whatever address an index points it to.
             if (linked && ARV_IS_GC_REGISTER_NODE(linked) &&
-                !propertyOf(ARV_DOM_NODE(linked), ARV_GC_PROPERTY_NODE_TYPE_P_INDEX) &&
-                !propertyOf(ARV_DOM_NODE(linked), ARV_GC_PROPERTY_NODE_TYPE_P_ADDRESS))
+                !GenicamNode::property(ARV_DOM_NODE(linked), ARV_GC_PROPERTY_NODE_TYPE_P_INDEX) &&
+                !GenicamNode::property(ARV_DOM_NODE(linked), ARV_GC_PROPERTY_NODE_TYPE_P_ADDRESS))
                 selectorRegisters->insert(ARV_DOM_NODE(linked));
         }
         collect(child, registers, selectorRegisters);
@@ -74,7 +63,7 @@ void cacheSelectorsOnly(ArvDevice* device)
     for (ArvDomNode* node : registers) {
         if (selectorRegisters.count(node) != 0)
             continue;
-        if (ArvGcPropertyNode* cachable = propertyOf(node, ARV_GC_PROPERTY_NODE_TYPE_CACHABLE)) {
+        if (ArvGcPropertyNode* cachable = GenicamNode::property(node, ARV_GC_PROPERTY_NODE_TYPE_CACHABLE)) {
             arv_gc_property_node_set_string(cachable, "NoCache", nullptr);
             continue;
         }
