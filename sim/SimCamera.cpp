@@ -219,10 +219,8 @@ void SimCamera::setEntryAvailable(const std::string& name, const std::string& en
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         if (State* state = find(name)) {
-            for (SimEntry& entry : state->definition.entries) {
-                if (entry.name == entryName)
-                    entry.available = available;
-            }
+            if (SimEntry* entry = state->definition.entry(entryName))
+                entry->available = available;
         }
         notifications = collectChanges();
     }
@@ -492,13 +490,10 @@ int SimCamera::parse(const State& state, const std::string& valueText, Value* va
     case Tovrik::FeatureTypeFloat:
         return ValueText::parseNumber(valueText, &value->number) ? Status::Success : Status::InvalidValue;
     case Tovrik::FeatureTypeEnumeration:
-        for (const SimEntry& entry : definition.entries) {
-            if (entry.name == valueText) {
-                value->text = valueText;
-                return 0;
-            }
-        }
-        return Status::InvalidValue;
+        if (!definition.entry(valueText))
+            return Status::InvalidValue;
+        value->text = valueText;
+        return 0;
     default:
         value->text = valueText;
         return 0;
@@ -524,12 +519,10 @@ int SimCamera::check(const State& state, const Value& value) const
         if (!std::isfinite(value.number) || value.number < min || value.number > max)
             return Status::InvalidValue;
         return 0;
-    case Tovrik::FeatureTypeEnumeration:
-        for (const SimEntry& entry : state.definition.entries) {
-            if (entry.name == value.text)
-                return entry.available ? 0 : Status::InvalidValue;
-        }
-        return Status::InvalidValue;
+    case Tovrik::FeatureTypeEnumeration: {
+        const SimEntry* entry = state.definition.entry(value.text);
+        return entry && entry->available ? 0 : Status::InvalidValue;
+    }
     default:
         return 0;
     }

@@ -186,10 +186,8 @@ SimCameraBuilder& SimCameraBuilder::setEntryAvailable(const std::string& name, c
                                                       bool available)
 {
     if (SimFeatureDefinition* definition = find(name)) {
-        for (SimEntry& candidate : definition->entries) {
-            if (candidate.name == entry)
-                candidate.available = available;
-        }
+        if (SimEntry* found = definition->entry(entry))
+            found->available = available;
     }
     return *this;
 }

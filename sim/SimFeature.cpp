@@ -261,11 +261,9 @@ int SimFeature::isEntryAvailable(const std::string& entry, bool* available)
     SIM_ENTER(IsEntryAvailable);
     if (!available)
         return Status::InvalidParameter;
-    for (const SimEntry& candidate : state.definition.entries) {
-        if (candidate.name == entry) {
-            *available = candidate.available;
-            return 0;
-        }
-    }
-    return Status::NotFound;
+    const SimEntry* found = state.definition.entry(entry);
+    if (!found)
+        return Status::NotFound;
+    *available = found->available;
+    return 0;
 }

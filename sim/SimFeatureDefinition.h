@@ -30,6 +30,20 @@ struct SimFeatureDefinition
     // Initial values as text by selector entry; the key "" applies to every entry.
     std::map<std::string, std::string> initial;
 
+    // The entry of that name, or null.
+    const SimEntry* entry(const std::string& entryName) const
+    {
+        for (const SimEntry& candidate : entries) {
+            if (candidate.name == entryName)
+                return &candidate;
+        }
+        return nullptr;
+    }
+    SimEntry* entry(const std::string& entryName)
+    {
+        return const_cast<SimEntry*>(static_cast<const SimFeatureDefinition&>(*this).entry(entryName));
+    }
+
     // A feature of any type but enumeration; the range and the increment matter to numbers only.
     static SimFeatureDefinition number(std::string name, int type, double min, double max, double increment,
                                        std::string initial, std::string description)

@@ -63,13 +63,18 @@ QString kindOf(const QJsonValue& value)
     }
 }
 
+QString numberText(double value)
+{
+    return QString::fromStdString(ValueText::fromNumber(value));
+}
+
 // The value as it appears in the file, for messages.
 QString shown(const QJsonValue& value)
 {
     if (value.isString())
         return '"' + value.toString() + '"';
     if (value.isDouble())
-        return QString::fromStdString(ValueText::fromNumber(value.toDouble()));
+        return numberText(value.toDouble());
     if (value.isBool())
         return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
     return kindOf(value);
@@ -120,20 +125,6 @@ QString entryNames(const SimFeatureDefinition& definition)
     for (const SimEntry& entry : definition.entries)
         names << QString::fromStdString(entry.name);
     return names.join(", ");
-}
-
-const SimEntry* entry(const SimFeatureDefinition& definition, const std::string& name)
-{
-    for (const SimEntry& candidate : definition.entries) {
-        if (candidate.name == name)
-            return &candidate;
-    }
-    return nullptr;
-}
-
-QString numberText(double value)
-{
-    return QString::fromStdString(ValueText::fromNumber(value));
 }
 
 } // namespace
@@ -264,7 +255,7 @@ void SimVariantReader::readFeature(const QString& name, const QJsonValue& value)
         definition.writable = flag(description["writable"], name, "\"writable\"");
     if (description.contains("unavailableEntries")) {
         for (const QString& entryName : texts(description["unavailableEntries"], "\"unavailableEntries\"")) {
-            if (!entry(definition, entryName.toStdString()))
+            if (!definition.entry(entryName.toStdString()))
                 fail(name,
                      QStringLiteral("\"unavailableEntries\" names %1, which is none of its entries (%2)")
                          .arg(entryName, entryNames(definition)));
@@ -322,7 +313,7 @@ void SimVariantReader::checkCamera() const
             fail(name, QStringLiteral("min %1 is above max %2")
                            .arg(numberText(definition.min), numberText(definition.max)));
         for (const auto& initial : definition.initial) {
-            if (!initial.first.empty() && (!selector || !entry(*selector, initial.first)))
+            if (!initial.first.empty() && (!selector || !selector->entry(initial.first)))
                 fail(name, QStringLiteral("a value is given for %1, which is no entry of its selector")
                                .arg(QString::fromStdString(initial.first)));
             checkValue(definition, initial.second);
@@ -359,7 +350,7 @@ void SimVariantReader::checkValue(const SimFeatureDefinition& definition, const 
         return;
     }
     case Tovrik::FeatureTypeEnumeration: {
-        const SimEntry* chosen = entry(definition, value);
+        const SimEntry* chosen = definition.entry(value);
         if (!chosen)
             fail(name, QStringLiteral("value \"%1\" is none of its entries (%2)")
                            .arg(shownValue, entryNames(definition)));
