@@ -22,12 +22,3 @@ TEST(PluginFeatureObserver, EmitsTheNameForEveryCallbackAndNothingForNoFeature)
     EXPECT_EQ(spy.at(1).at(0).toString(), "Mode");
     EXPECT_EQ(spy.at(2).at(0).toString(), QString());
 }
-
-TEST(PluginFeatureObserver, MetacastAnswersTheObserverInterfaceWithItsOwnPart)
-{
-    auto observer = std::make_shared<PluginFeatureObserver>();
-    Tovrik::FeatureObserverInterface* part = observer.get();
-    EXPECT_EQ(observer->qt_metacast("IFeatureObserver"), static_cast<void*>(part));
-    EXPECT_EQ(observer->qt_metacast("PluginFeatureObserver"), static_cast<void*>(observer.get()));
-    EXPECT_EQ(qobject_cast<Tovrik::FeatureObserverInterface*>(observer.get()), part);
-}

@@ -34,5 +34,4 @@ TEST(FormTest, GroupsAndTextsTheCodeAndTheOperatorsRelyOn)
     EXPECT_EQ(form.label_3->text(),
               "For slave camera, it is not permissable to confiugre the line trigger settings.");
     EXPECT_EQ(form.rb_triggerModeEncoderSignal->text(), "Generate line trigger from external encoder signal");
-    EXPECT_EQ(form.cb_EncoderDirection->itemText(1), "Counter-Clockwise");
 }

@@ -6,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
 
 // Aravis's in-process fake camera running the TL-4K description, just powered up.
 class GenicamFakeTest : public ::testing::Test
@@ -32,14 +30,6 @@ protected:
     {
         uint32_t value = 0xdeadbeef;
         EXPECT_EQ(camera->readRegister(address, &value), 0) << std::hex << address;
-        return value;
-    }
-    // A big-endian IEEE double over two registers.
-    double doubleReg(uint64_t address) const
-    {
-        const uint64_t bits = (uint64_t{reg(address)} << 32) | reg(address + 4);
-        double value = 0.0;
-        std::memcpy(&value, &bits, sizeof value);
         return value;
     }
     void set(const std::string& feature, const std::string& value)

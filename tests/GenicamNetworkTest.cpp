@@ -15,11 +15,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <mutex>

@@ -58,20 +58,6 @@ TEST_F(PageTest, FirstShowTakesTheCamerasStateAndRestoresItsTriggerSelection)
     EXPECT_EQ(camera->observerCount("TriggerMode"), 0u);
 }
 
-TEST_F(PageTest, CameraInEncoderModeIsShownInEncoderModeWithTheLineRateLocked)
-{
-    camera->write("TriggerMode", "On");
-    camera->write("TriggerSource", "Encoder0");
-    camera->write("EncoderSourceA", "Line3");
-    showPage();
-    EXPECT_TRUE(page->rb_triggerModeEncoderSignal->isChecked());
-    EXPECT_TRUE(page->externalModeEncoderContainer->isEnabled());
-    EXPECT_FALSE(page->internalModeContainer->isEnabled());
-    EXPECT_EQ(page->cb_EncoderSignalType->currentText(), "Single-Ended (LVCMOS)");
-    EXPECT_TRUE(page->svgViewHolder->isVisible());
-    EXPECT_FALSE(page->sb_LineRate->isEnabled()); // the camera made it read-only
-}
-
 TEST_F(PageTest, SlaveCameraShowsOnlyTheNotice)
 {
     SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();

@@ -1,10 +1,10 @@
+#include "PageDriver.h"
 #include "SimFixtures.h"
 #include "TestHost.h"
 #include "ViewerExtensionInterface.h"
 
 #include <QJsonObject>
 #include <QLabel>
-#include <QLibrary>
 #include <QPluginLoader>
 #include <QPointer>
 #include <QTabWidget>
@@ -65,23 +65,6 @@ TEST_F(PluginTest, MetadataNamesTheExtensionOfAReleaseBuildWithoutUserData)
     EXPECT_FALSE(metaData.contains("MetaData"));
 }
 
-TEST_F(PluginTest, SingleInstanceAnswersItsInterfaceAndIsRecreatedAfterDeletion)
-{
-    QObject* instance = loader.instance();
-    EXPECT_EQ(instance->qt_metacast("com.brennholtlabs.Plugin.ViewerExtensionInterface/1.0"),
-              static_cast<void*>(instance));
-    using InstanceFunction = QObject* (*)();
-    auto instanceFunction =
-        reinterpret_cast<InstanceFunction>(QLibrary(loader.fileName()).resolve("qt_plugin_instance"));
-    ASSERT_NE(instanceFunction, nullptr);
-    EXPECT_EQ(instanceFunction(), instance);
-    delete instance;
-    extension = nullptr;
-    QObject* second = instanceFunction();
-    ASSERT_NE(second, nullptr);
-    EXPECT_NE(qobject_cast<ViewerExtensionInterface*>(second), nullptr);
-}
-
 TEST_F(PluginTest, OldHostIsRefusedWithOneLogEntry)
 {
     host.version = 1;
@@ -133,10 +116,8 @@ TEST_F(PluginTest, SerialNumberFamilyDecidesSupportSilently)
 TEST_F(PluginTest, PageIsDroppedWithoutObservedFeaturesAndKeptUnshownWithoutTabs)
 {
     SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
-    for (const char* name :
-         {"ExposureTime", "AcquisitionLineRate", "TriggerMode", "TriggerSelector", "EncoderDividerFloat",
-          "EncoderSourceA", "EncoderSourceB", "MasterSlaveMode", "LineInverter"})
-        builder.remove(name);
+    for (const QString& name : observedFeatureNames())
+        builder.remove(name.toStdString());
     EXPECT_FALSE(installOn(builder));
     EXPECT_EQ(pagesUnder(&window), 0);                      // built for the check, deleted again
     EXPECT_EQ(host.widgetRequests, QStringList{QString()}); // never asked for the tab widget

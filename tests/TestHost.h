@@ -4,7 +4,6 @@
 #include "PlugInHostLogRecord.h"
 
 #include <QMap>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>

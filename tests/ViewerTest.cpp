@@ -4,10 +4,6 @@
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
 #include "SimViewerCamera.h"
-#if LINETRIGGER_WITH_ARAVIS
-#include "GenicamCamera.h"
-#include "GenicamViewerCamera.h"
-#endif
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -27,12 +23,9 @@ namespace {
 
 const QString pluginDirectory = QStringLiteral(LINETRIGGER_PLUGIN_DIR);
 
-std::shared_ptr<SimCamera> threadCamera(const std::string& serial = "40123-0042")
+std::shared_ptr<SimCamera> threadCamera()
 {
-    return SimCameraBuilder::lineScanCamera()
-        .setInitial("DeviceSerialNumber", serial)
-        .setNotifyMode(SimNotifyMode::Thread)
-        .build();
+    return SimCameraBuilder::lineScanCamera().setNotifyMode(SimNotifyMode::Thread).build();
 }
 
 QString logText(const MainWindow& window)
@@ -78,8 +71,6 @@ TEST(Viewer, RunsThePageBesideTheDeviceTabAndLogsRefusedWrites)
     ASSERT_TRUE(window.loadExtension(pluginDirectory));
     QTabWidget* tabs = window.acquisitionControl();
     ASSERT_EQ(tabs->count(), 2);
-    EXPECT_EQ(tabs->tabText(0), "Device");
-    EXPECT_EQ(tabs->tabText(1), "Line Trigger");
     EXPECT_EQ(tabs->widget(0)->findChild<QLabel*>("connection")->text(), "connected (simulated)");
     EXPECT_TRUE(window.statusBar()->currentMessage().contains("installed"));
 
@@ -104,11 +95,6 @@ TEST(Viewer, RunsThePageBesideTheDeviceTabAndLogsRefusedWrites)
 
 TEST(Viewer, DeclinedPagesAreExplainedFromTheHostsSide)
 {
-    {
-        MainWindow window(threadCamera(), 2, "test camera");
-        EXPECT_FALSE(window.loadExtension("/nonexistent/plugins"));
-        EXPECT_TRUE(window.statusBar()->currentMessage().contains("does not exist"));
-    }
     {
         QTemporaryDir directory;
         QFile::copy(QStringLiteral(TOVRIK_LIBRARY_PATH), directory.filePath("libTovrik.so"));
@@ -167,10 +153,6 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
         {{"--camera", variants + "empty.json"}, variants + "empty.json: the file is empty"},
         {{"--host-version", "-5"}, "--host-version takes a whole number from 0 to 4294967295, not \"-5\""},
         {{"--camera", "/nonexistent.json"}, "Cannot read /nonexistent.json"},
-#if LINETRIGGER_WITH_ARAVIS
-        {{"--camera", "aravis:127.0.0.254"},
-         "Cannot open aravis:127.0.0.254: no GigE Vision camera answers at 127.0.0.254"},
-#endif
     };
     for (const auto& input : inputs) {
         const auto result = runViewer(input.first);
@@ -216,35 +198,15 @@ TEST(Viewer, InstalledViewerFindsItsPlugInAndThePackageNamesItsDependencies)
 }
 
 #if LINETRIGGER_WITH_ARAVIS
-TEST(Viewer, GenicamFakeCameraRunsThePageAndShowsWhatWasOpened)
+TEST(Viewer, GenicamFakeCameraRunsThePageAsUsersStartIt)
 {
-    std::string error;
-    auto camera = GenicamCamera::openFake("40123-0042", &error);
-    ASSERT_TRUE(camera) << error;
-    MainWindow window(std::make_unique<GenicamViewerCamera>(camera), 2);
-    window.show();
-    ASSERT_TRUE(window.loadExtension(pluginDirectory));
-    EXPECT_EQ(window.cameraPanel(), nullptr); // that panel is the simulated camera's
-    QStringList deviceTab;
-    for (QLabel* label : window.acquisitionControl()->widget(0)->findChildren<QLabel*>())
-        deviceTab << label->text();
-    for (const char* shown : {"Tovrik Imaging", "40123-0042", "connected, in control"})
-        EXPECT_TRUE(deviceTab.contains(shown)) << shown;
-    EXPECT_EQ(deviceTab.filter("Aravis in-process fake camera").size(), 1)
-        << deviceTab.join('|').toStdString();
-    // Another tool makes it a slave: polling finds it, the page shows the notice at its next tick.
-    QWidget* page = window.acquisitionControl()->widget(1);
-    EXPECT_EQ(window.camera().writeAsAnotherTool("MasterSlaveMode", "Slave"), 0);
-    camera->pollNow();
-    QCoreApplication::processEvents();
-    QMetaObject::invokeMethod(page, "updateTimer");
-    EXPECT_TRUE(page->findChild<QWidget*>("gb_LTUnavailable")->isVisible());
-    EXPECT_EQ(window.camera().writeAsAnotherTool("MasterSlaveMode", "Boss"), -120);
-    // The whole viewer on it, as users start it.
     QTemporaryDir directory;
     const auto result =
         runViewer({"--camera", "genicam-fake", "--screenshot", directory.filePath("fake.png")});
     EXPECT_EQ(result.first, 0) << result.second.toStdString();
+    EXPECT_TRUE(result.second.contains("Opened Aravis in-process fake camera"))
+        << result.second.toStdString();
+    EXPECT_TRUE(result.second.contains("page \"Line Trigger\" installed")) << result.second.toStdString();
     EXPECT_FALSE(QImage(directory.filePath("fake.png")).isNull());
 }
 #endif
