@@ -362,9 +362,18 @@ std::vector<std::string> GenicamCamera::listCameras()
 std::vector<GenicamSetting> GenicamCamera::powerUpSettings()
 {
     return {
-        {"AcquisitionLineRate", "10000"}, {"ExposureTime", "50"},      {"TriggerSelector", "FrameStart"},
-        {"TriggerSource", "Software"},    {"TriggerDivider", "1"},     {"TriggerSelector", "LineStart"},
-        {"TriggerDivider", "1"},          {"EncoderSourceA", "Line1"}, {"EncoderDividerFloat", "1"},
+        {"Width", "4096"},
+        {"Height", "1024"},
+        {"PixelFormat", "Mono8"},
+        {"AcquisitionLineRate", "10000"},
+        {"ExposureTime", "50"},
+        {"TriggerSelector", "FrameStart"},
+        {"TriggerSource", "Software"},
+        {"TriggerDivider", "1"},
+        {"TriggerSelector", "LineStart"},
+        {"TriggerDivider", "1"},
+        {"EncoderSourceA", "Line1"},
+        {"EncoderDividerFloat", "1"},
     };
 }
 

@@ -1,6 +1,8 @@
 #include "SimCamera.h"
 
+#include "SimAcquisition.h"
 #include "SimFeature.h"
+#include "SimTriggerSettings.h"
 #include "TovrikFeature.h"
 #include "TovrikFeatureObserverInterface.h"
 #include "TovrikStatus.h"
@@ -23,10 +25,17 @@ std::shared_ptr<SimCamera> SimCamera::create(const std::vector<SimFeatureDefinit
 {
     std::shared_ptr<SimCamera> camera(new SimCamera(definitions, mode));
     camera->attachHandles();
+    // Commands asked for through the line-source interface run as another party's writes.
+    camera->m_acquisition->setCommandRunner(
+        [weak = std::weak_ptr<SimCamera>(camera)](const std::string& command) {
+            const std::shared_ptr<SimCamera> strong = weak.lock();
+            return strong ? strong->write(command, "1") : static_cast<int>(Status::NotOpened);
+        });
     return camera;
 }
 
-SimCamera::SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNotifyMode mode) : m_mode(mode)
+SimCamera::SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNotifyMode mode)
+    : m_acquisition(std::make_unique<SimAcquisition>()), m_mode(mode)
 {
     for (const SimFeatureDefinition& definition : definitions) {
         State state;
@@ -67,6 +76,7 @@ SimCamera::SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNo
 
 SimCamera::~SimCamera()
 {
+    m_acquisition->setRealTime(false);
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
         m_stop = true;
@@ -154,8 +164,11 @@ std::string SimCamera::value(const std::string& name, const std::string& selecto
     const State* state = find(name);
     if (!state)
         return std::string();
-    const auto it = state->values.find(selectorEntry.empty() ? selectorKey(*state) : selectorEntry);
-    return it == state->values.end() ? std::string() : text(*state, it->second);
+    const std::string key = selectorEntry.empty() ? selectorKey(*state) : selectorEntry;
+    const auto it = state->values.find(key);
+    if (it == state->values.end())
+        return std::string();
+    return state->definition.live ? m_acquisition->liveValue(name, key) : text(*state, it->second);
 }
 
 bool SimCamera::isWritable(const std::string& name) const
@@ -431,6 +444,11 @@ std::string SimCamera::contextFor(const State& state, const std::string& key) co
 
 const SimCamera::Value& SimCamera::current(const State& state) const
 {
+    if (state.definition.live) {
+        state.live = Value();
+        parse(state, m_acquisition->liveValue(state.definition.name, selectorKey(state)), &state.live);
+        return state.live;
+    }
     const auto it = state.values.find(selectorKey(state));
     if (it != state.values.end())
         return it->second;
@@ -455,7 +473,11 @@ bool SimCamera::effectiveWritable(const State& state) const
 {
     if (!state.definition.writable || !state.definition.available)
         return false;
-    if (state.definition.name == "AcquisitionLineRate") {
+    const std::string& name = state.definition.name;
+    // The image's shape is fixed while the camera acquires.
+    if ((name == "Width" || name == "Height" || name == "PixelFormat") && m_acquisition->isAcquiring())
+        return false;
+    if (name == "AcquisitionLineRate") {
         // The line rate is moot while lines are triggered from outside.
         if (const State* mode = find("TriggerMode")) {
             const auto lineStart = mode->values.find("LineStart");
@@ -535,19 +557,38 @@ int SimCamera::store(size_t index, const Value& value, const std::string& key, b
     m_journal.push_back(
         {++m_sequence, state.definition.name, text(state, value), contextFor(state, key), 0, external});
     applyCoupling();
+    if (state.definition.type == Tovrik::FeatureTypeCommand)
+        execute(state.definition.name);
     return 0;
 }
 
 void SimCamera::applyCoupling()
 {
-    State* exposure = find("ExposureTime");
-    if (!exposure)
-        return;
-    double min = 0.0;
-    double max = 0.0;
-    effectiveRange(*exposure, &min, &max);
-    for (auto& value : exposure->values)
-        value.second.number = std::clamp(value.second.number, min, std::max(min, max));
+    if (State* exposure = find("ExposureTime")) {
+        double min = 0.0;
+        double max = 0.0;
+        effectiveRange(*exposure, &min, &max);
+        for (auto& value : exposure->values)
+            value.second.number = std::clamp(value.second.number, min, std::max(min, max));
+    }
+    State* payload = find("PayloadSize");
+    const State* width = find("Width");
+    const State* height = find("Height");
+    if (payload && width && height) {
+        for (auto& value : payload->values)
+            value.second.integer = current(*width).integer * current(*height).integer; // Mono8
+    }
+    m_acquisition->configure(SimTriggerSettings::read(*this));
+}
+
+void SimCamera::execute(const std::string& command)
+{
+    if (command == "AcquisitionStart")
+        m_acquisition->begin();
+    else if (command == "AcquisitionStop")
+        m_acquisition->end();
+    else if (command == "EncoderReset")
+        m_acquisition->resetEncoder();
 }
 
 std::string SimCamera::snapshotOf(const State& state) const
@@ -555,7 +596,8 @@ std::string SimCamera::snapshotOf(const State& state) const
     double min = 0.0;
     double max = 0.0;
     effectiveRange(state, &min, &max);
-    std::string snapshot = text(state, current(state));
+    // A live value changes as the camera acquires; only its other properties are compared.
+    std::string snapshot = state.definition.live ? std::string() : text(state, current(state));
     snapshot += effectiveWritable(state) ? "|w" : "|r";
     snapshot += state.definition.available ? "a|" : "u|";
     snapshot += ValueText::fromNumber(min) + "|" + ValueText::fromNumber(max) + "|" +

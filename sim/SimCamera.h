@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+class SimAcquisition;
 namespace Tovrik {
 class Feature;
 class FeatureObserverInterface;
@@ -82,6 +83,9 @@ public:
     // refuses.
     void setWriteFailureListener(std::function<void(const SimJournalEntry&)> listener);
 
+    // The camera's acquisition: its bench, its clock and its stream of lines.
+    SimAcquisition& acquisition() const { return *m_acquisition; }
+
 private:
     friend class SimFeature;
 
@@ -101,6 +105,7 @@ private:
         std::vector<std::shared_ptr<Tovrik::FeatureObserverInterface>> observers;
         std::shared_ptr<SimFeature> handle;
         std::string snapshot;
+        mutable Value live; // the last value read of a live feature
     };
     struct Fault
     {
@@ -133,11 +138,16 @@ private:
     int parse(const State& state, const std::string& valueText, Value* value) const;
     int check(const State& state, const Value& value) const;
     int store(size_t index, const Value& value, const std::string& key, bool external);
+    // Derived values and what the acquisition acts on, after any change.
     void applyCoupling();
+    void execute(const std::string& command);
     std::string snapshotOf(const State& state) const;
     std::vector<Notification> collectChanges(const State* written = nullptr);
     void deliver(std::vector<Notification> notifications);
     void notificationLoop();
+
+    // Locks only after m_mutex.
+    std::unique_ptr<SimAcquisition> m_acquisition;
 
     // Guards every member below except the notification queue.
     mutable std::recursive_mutex m_mutex;

@@ -1,5 +1,6 @@
 #include "SimCameraBuilder.h"
 
+#include "SimAcquisition.h"
 #include "SimCamera.h"
 #include "SimVariantReader.h"
 #include "TovrikFeature.h"
@@ -47,6 +48,20 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
         {{"Master", "The camera runs on its own and may drive other cameras.", true},
          {"Slave", "The camera follows a master camera; its trigger is set by the master.", true}},
         "Master", "Selects whether the camera runs as master or follows a master camera."));
+    builder.add(number("Width", FeatureTypeInteger, 16, 4096, 16, "4096",
+                       "Width of the image in pixels: the pixels of each line."));
+    builder.add(number("Height", FeatureTypeInteger, 1, 16384, 1, "1024",
+                       "Height of the image in lines: a frame of a line-scan camera is this many lines."));
+    builder.add(enumeration("PixelFormat", {{"Mono8", "Monochrome, 8 bits per pixel.", true}}, "Mono8",
+                            "Format of the pixels provided by the device."));
+    builder.add(number("PayloadSize", FeatureTypeInteger, 0, 4096.0 * 16384.0, 1, "0",
+                       "Bytes of one frame as the camera sends it."));
+    builder.setWritable("PayloadSize", false);
+    builder.add(
+        number("AcquisitionStart", FeatureTypeCommand, 0, 0, 0, "", "Starts the acquisition of the device."));
+    builder.add(number("AcquisitionStop", FeatureTypeCommand, 0, 0, 0, "",
+                       "Stops the acquisition of the device at the end of the current line; a partly filled "
+                       "frame is sent as it is."));
     builder.add(number("AcquisitionLineRate", FeatureTypeFloat, 100.0, 80000.0, 0.5, "10000",
                        "Line rate in lines per second at which lines are captured when the line trigger is "
                        "generated internally."));
@@ -90,6 +105,13 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
         selected->selector = "TriggerSelector";
         builder.add(*selected);
     }
+    SimFeatureDefinition missed =
+        number("LineTriggerMissedCount", FeatureTypeInteger, 0, 2147483647.0, 1, "0",
+               "Line triggers missed since the acquisition started: they came "
+               "while the previous line was still being exposed or read out.");
+    missed.writable = false;
+    missed.live = true;
+    builder.add(missed);
 
     builder.add(enumeration("EncoderSelector", {{"Encoder0", "Encoder module 0.", true}}, "Encoder0",
                             "Selects which encoder to configure."));
@@ -109,7 +131,23 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
     SimFeatureDefinition divider =
         number("EncoderDividerFloat", FeatureTypeFloat, 1.0, 1024.0, 0.0001, "1",
                "Number of encoder pulses needed to generate one encoder output pulse (fractional divider).");
-    for (SimFeatureDefinition* selected : {&sourceA, &sourceB, &encoderMode, &divider}) {
+    SimFeatureDefinition value = number("EncoderValue", FeatureTypeInteger, -2147483648.0, 2147483647.0, 1,
+                                        "0", "Current value of the encoder's counter.");
+    SimFeatureDefinition status =
+        enumeration("EncoderStatus",
+                    {{"EncoderUp", "The counter last counted up.", true},
+                     {"EncoderDown", "The counter last counted down.", true},
+                     {"EncoderIdle", "The encoder is not active: it has no source.", true},
+                     {"EncoderStatic", "The counter has not changed for half a second.", true}},
+                    "EncoderIdle", "Returns the motion status of the encoder.");
+    for (SimFeatureDefinition* measured : {&value, &status}) {
+        measured->writable = false;
+        measured->live = true;
+    }
+    SimFeatureDefinition reset = number("EncoderReset", FeatureTypeCommand, 0, 0, 0, "",
+                                        "Resets the encoder's counter and the reference of its output to 0.");
+    for (SimFeatureDefinition* selected :
+         {&sourceA, &sourceB, &encoderMode, &divider, &value, &status, &reset}) {
         selected->selector = "EncoderSelector";
         builder.add(*selected);
     }
@@ -127,6 +165,13 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
                "Controls the inversion of the signal of the selected input or output line.");
     inverter.selector = "LineSelector";
     builder.add(inverter);
+    SimFeatureDefinition lineStatus =
+        number("LineStatus", FeatureTypeBoolean, 0, 0, 0, "false",
+               "Returns the current status of the selected input or output line, after its inverter.");
+    lineStatus.selector = "LineSelector";
+    lineStatus.writable = false;
+    lineStatus.live = true;
+    builder.add(lineStatus);
     return builder;
 }
 
@@ -192,6 +237,12 @@ SimCameraBuilder& SimCameraBuilder::setEntryAvailable(const std::string& name, c
     return *this;
 }
 
+SimCameraBuilder& SimCameraBuilder::setBench(const SimBench& bench)
+{
+    m_bench = bench;
+    return *this;
+}
+
 SimCameraBuilder& SimCameraBuilder::setNotifyMode(SimNotifyMode mode)
 {
     m_notifyMode = mode;
@@ -214,5 +265,7 @@ bool SimCameraBuilder::applyJson(const QByteArray& json, QString* error)
 
 std::shared_ptr<SimCamera> SimCameraBuilder::build() const
 {
-    return SimCamera::create(m_definitions, m_notifyMode);
+    std::shared_ptr<SimCamera> camera = SimCamera::create(m_definitions, m_notifyMode);
+    camera->acquisition().setBench(m_bench);
+    return camera;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SimApi.h"
+#include "SimBench.h"
 #include "SimFeatureDefinition.h"
 #include "SimOperation.h"
 
@@ -29,6 +30,9 @@ public:
     SimCameraBuilder& setWritable(const std::string& name, bool writable);
     SimCameraBuilder& setEntryAvailable(const std::string& name, const std::string& entry, bool available);
     SimCameraBuilder& setNotifyMode(SimNotifyMode mode);
+    // The machine in front of the camera; the default is the one SimBench describes.
+    SimCameraBuilder& setBench(const SimBench& bench);
+    const SimBench& bench() const { return m_bench; }
 
     SimFeatureDefinition* find(const std::string& name);
     const std::vector<SimFeatureDefinition>& definitions() const { return m_definitions; }
@@ -41,4 +45,5 @@ public:
 private:
     std::vector<SimFeatureDefinition> m_definitions;
     SimNotifyMode m_notifyMode = SimNotifyMode::Synchronous;
+    SimBench m_bench;
 };

@@ -102,6 +102,9 @@ int SimFeature::getValue(std::string& value)
     SIM_ENTER(GetValue);
     if (!state.definition.available)
         return Status::NotAvailable;
+    // A command has no value to read, as on GenICam cameras.
+    if (state.definition.type == Tovrik::FeatureTypeCommand)
+        return Status::NotImplemented;
     value = camera.text(state, camera.current(state));
     return 0;
 }

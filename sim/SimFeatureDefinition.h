@@ -27,6 +27,9 @@ struct SimFeatureDefinition
     std::vector<SimEntry> entries;
     bool writable = true;
     bool available = true;
+    // The camera measures the value as it acquires (EncoderValue, LineStatus, ...): read-only, and
+    // its changes are not notified.
+    bool live = false;
     // Initial values as text by selector entry; the key "" applies to every entry.
     std::map<std::string, std::string> initial;
 

@@ -161,7 +161,9 @@ bool SimVariantReader::read(const QByteArray& json, QString* error)
 
 void SimVariantReader::readRoot(const QJsonObject& root)
 {
-    checkKeys(root, {"serialNumber", "modelName", "omit", "notify", "features"}, QString());
+    checkKeys(root, {"serialNumber", "modelName", "omit", "notify", "features", "bench"}, QString());
+    if (root.contains("bench"))
+        readBench(root["bench"]);
     if (root.contains("serialNumber"))
         m_builder.setInitial("DeviceSerialNumber",
                              text(root["serialNumber"], "\"serialNumber\"").toStdString());
@@ -190,6 +192,55 @@ void SimVariantReader::readRoot(const QJsonObject& root)
         for (auto it = byName.begin(); it != byName.end(); ++it)
             readFeature(it.key(), it.value());
     }
+}
+
+void SimVariantReader::readBench(const QJsonValue& value)
+{
+    const auto object = [](const QJsonValue& item, const QString& what) {
+        if (!item.isObject())
+            fail(QStringLiteral("bench: %1 must be an object, not %2").arg(what, kindOf(item)));
+        return item.toObject();
+    };
+    const auto real = [](const QJsonObject& in, const char* key, double* target) {
+        if (!in.contains(key))
+            return;
+        if (!in[key].isDouble())
+            fail(QStringLiteral("bench: \"%1\" must be a number, not %2").arg(key, shown(in[key])));
+        *target = in[key].toDouble();
+    };
+    const auto choice = [](const QJsonObject& in, const char* key, const QStringList& choices) {
+        const QString chosen = text(in[key], QStringLiteral("bench: \"%1\"").arg(key));
+        if (!choices.contains(chosen))
+            fail(QStringLiteral("bench: \"%1\" must be one of %2, not \"%3\"")
+                     .arg(key, choices.join(", "), chosen));
+        return chosen;
+    };
+    SimBench bench = m_builder.bench();
+    const QJsonObject root = object(value, QStringLiteral("\"bench\""));
+    checkKeys(root, {"beltSpeed", "pixelSize", "encoder"}, QStringLiteral("bench: "));
+    real(root, "beltSpeed", &bench.beltSpeed);
+    real(root, "pixelSize", &bench.pixelSize);
+    if (root.contains("encoder")) {
+        const QJsonObject encoder = object(root["encoder"], QStringLiteral("\"encoder\""));
+        checkKeys(encoder, {"pulsesPerRevolution", "wheelCircumference", "output", "A", "B"},
+                  QStringLiteral("bench: encoder: "));
+        real(encoder, "pulsesPerRevolution", &bench.pulsesPerRevolution);
+        real(encoder, "wheelCircumference", &bench.wheelCircumference);
+        if (encoder.contains("output"))
+            bench.output =
+                choice(encoder, "output", {"differential", "single-ended"}) == QLatin1String("differential")
+                    ? SimEncoderOutput::Differential
+                    : SimEncoderOutput::SingleEnded;
+        const QStringList lines{"Line1", "Line2", "Line3", "Line4", "none"};
+        if (encoder.contains("A"))
+            bench.lineA = SimBench::lineNumber(choice(encoder, "A", lines).toStdString());
+        if (encoder.contains("B"))
+            bench.lineB = SimBench::lineNumber(choice(encoder, "B", lines).toStdString());
+    }
+    const std::string problem = bench.problem();
+    if (!problem.empty())
+        fail(QStringLiteral("bench: ") + QString::fromStdString(problem));
+    m_builder.setBench(bench);
 }
 
 void SimVariantReader::readFeature(const QString& name, const QJsonValue& value)

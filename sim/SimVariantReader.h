@@ -20,6 +20,7 @@ public:
 
 private:
     void readRoot(const QJsonObject& root);
+    void readBench(const QJsonValue& value);
     void readFeature(const QString& name, const QJsonValue& description);
     void readValue(SimFeatureDefinition& definition, const QJsonValue& value);
     void checkCamera() const;

@@ -30,7 +30,7 @@ TEST(SimVariant, EveryProblemIsRefusedWithOneLineSayingWhat)
         {"empty.json", "the file is empty"},
         {"malformed.json", "line 3, column 4: malformed JSON (unterminated object)"},
         {"unknown-key.json",
-         "unknown key \"feature\" (known: serialNumber, modelName, omit, notify, features)"},
+         "unknown key \"feature\" (known: serialNumber, modelName, omit, notify, features, bench)"},
         {"serial-number-number.json", "\"serialNumber\" must be a text, not a number"},
         {"omit-text.json", "\"omit\" must be a list of texts, not a text"},
         {"features-array.json", "\"features\" must be an object by feature name, not a list"},
@@ -47,6 +47,11 @@ TEST(SimVariant, EveryProblemIsRefusedWithOneLineSayingWhat)
          "feature TriggerSource: value \"Software\" is none of its entries (Line1, Line2)"},
         {"selector-omitted.json",
          "feature TriggerMode: its selector TriggerSelector is no enumeration feature of the camera"},
+        {"bench-speed-text.json", "bench: \"beltSpeed\" must be a number, not \"fast\""},
+        {"bench-unknown-key.json", "bench: encoder: unknown key \"ppr\" (known: pulsesPerRevolution, "
+                                   "wheelCircumference, output, A, B)"},
+        {"bench-output-ttl.json", "bench: \"output\" must be one of differential, single-ended, not \"TTL\""},
+        {"bench-same-line.json", "bench: channels A and B cannot both be wired to Line2"},
     };
     const QDir folder(QStringLiteral(LINETRIGGER_SOURCE_DIR "/tests/variants"));
     for (const Refusal& refusal : refusals) {

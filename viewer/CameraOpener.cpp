@@ -1,5 +1,6 @@
 #include "CameraOpener.h"
 
+#include "SimAcquisition.h"
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
 #include "SimViewerCamera.h"
@@ -37,7 +38,9 @@ std::unique_ptr<ViewerCamera> openSimulated(const QString& variantFile, const Ca
     }
     builder.setNotifyMode(options.synchronousNotifications ? SimNotifyMode::Synchronous
                                                            : SimNotifyMode::Thread);
-    return std::make_unique<SimViewerCamera>(builder.build(), source);
+    std::shared_ptr<SimCamera> camera = builder.build();
+    camera->acquisition().setRealTime(true);
+    return std::make_unique<SimViewerCamera>(camera, source);
 }
 
 std::unique_ptr<ViewerCamera> openGenicam(const QString& choice, QString* error)

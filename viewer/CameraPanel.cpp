@@ -30,6 +30,8 @@ QString typeName(int type)
         return QStringLiteral("String");
     case Tovrik::FeatureTypeEnumeration:
         return QStringLiteral("Enumeration");
+    case Tovrik::FeatureTypeCommand:
+        return QStringLiteral("Command");
     default:
         return QStringLiteral("Other");
     }

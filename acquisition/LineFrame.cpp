@@ -1,0 +1,12 @@
+#include "LineFrame.h"
+
+void LineFrame::reset(int newWidth, int newHeight)
+{
+    id = 0;
+    width = newWidth;
+    height = newHeight;
+    lines = 0;
+    pixels.resize(static_cast<size_t>(newWidth) * static_cast<size_t>(newHeight));
+    timestampsNs.clear();
+    positionsMm.clear();
+}

@@ -1,0 +1,76 @@
+#include "SimBench.h"
+
+#include "ValueText.h"
+
+#include <cmath>
+
+namespace {
+
+int64_t phase(int64_t quarter)
+{
+    return ((quarter % 4) + 4) % 4;
+}
+
+} // namespace
+
+bool SimBench::channelA(int64_t quarter)
+{
+    return phase(quarter) < 2;
+}
+
+bool SimBench::channelB(int64_t quarter)
+{
+    const int64_t p = phase(quarter);
+    return p == 1 || p == 2;
+}
+
+bool SimBench::lineSignal(int line, int64_t quarter) const
+{
+    if (line < 1 || line > 4 || isDifferentialLine(line) != (output == SimEncoderOutput::Differential))
+        return false;
+    return (lineA == line && channelA(quarter)) || (lineB == line && channelB(quarter));
+}
+
+std::string SimBench::problem() const
+{
+    const auto shown = [](double value) {
+        return ValueText::fromNumber(value);
+    };
+    if (!(pixelSize > 0.0 && pixelSize <= 10.0))
+        return "the pixel size must lie above 0 and at most 10 mm, not " + shown(pixelSize);
+    if (!(pulsesPerRevolution >= 1.0 && pulsesPerRevolution <= 1.0e6) ||
+        pulsesPerRevolution != std::trunc(pulsesPerRevolution))
+        return "the encoder's pulses per revolution must be a whole number from 1 to 1000000, not " +
+               shown(pulsesPerRevolution);
+    if (!(wheelCircumference >= 1.0 && wheelCircumference <= 10000.0))
+        return "the encoder's wheel circumference must lie from 1 to 10000 mm, not " +
+               shown(wheelCircumference);
+    if (lineA < 0 || lineA > 4 || lineB < 0 || lineB > 4)
+        return "the encoder's channels are wired to Line1 to Line4 or none";
+    if (lineA != 0 && lineA == lineB)
+        return "channels A and B cannot both be wired to " + lineName(lineA);
+    if (!std::isfinite(beltSpeed) || std::fabs(beltSpeed) > maxBeltSpeed())
+        return "the belt speed must lie within +-" + shown(std::floor(maxBeltSpeed())) +
+               " mm/s, where the encoder pulses at the camera inputs' limit of 2 MHz, not " +
+               shown(beltSpeed);
+    return std::string();
+}
+
+double SimBench::maxBeltSpeed() const
+{
+    return maxPulseRate * wheelCircumference / pulsesPerRevolution;
+}
+
+std::string SimBench::lineName(int line)
+{
+    return line >= 1 && line <= 4 ? "Line" + std::to_string(line) : std::string("none");
+}
+
+int SimBench::lineNumber(const std::string& name)
+{
+    if (name == "none")
+        return 0;
+    if (name.size() == 5 && name.compare(0, 4, "Line") == 0 && name[4] >= '1' && name[4] <= '4')
+        return name[4] - '0';
+    return -1;
+}

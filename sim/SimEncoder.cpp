@@ -1,0 +1,80 @@
+#include "SimEncoder.h"
+
+#include <cmath>
+
+namespace {
+
+// Position of a quadrature state in the forward sequence (A,B) = 10, 11, 01, 00.
+int grayIndex(bool a, bool b)
+{
+    static const int index[2][2] = {{3, 2}, {0, 1}};
+    return index[a][b];
+}
+
+} // namespace
+
+void SimEncoder::configure(bool hasA, bool hasB, TriggerMath::Counting counting, double divider, bool a,
+                           bool b)
+{
+    m_hasA = hasA;
+    m_hasB = hasA && hasB;
+    m_counting = counting;
+    m_divider = divider > 0.0 ? divider : 1.0;
+    m_a = a;
+    m_b = b;
+    m_quarters = 0;
+    m_countBase = m_count;
+    m_max = m_count;
+    m_origin = m_count;
+    m_emitted = 0;
+}
+
+int SimEncoder::update(bool a, bool b)
+{
+    if (!m_hasA)
+        return 0;
+    const bool aChanged = a != m_a;
+    const bool aRose = aChanged && a;
+    const bool bChanged = m_hasB && b != m_b;
+    const int from = grayIndex(m_a, m_b);
+    m_a = a;
+    m_b = b;
+    if (!m_hasB) {
+        // One channel: no direction to tell, every pulse counts up.
+        if (aRose || (aChanged && m_counting == TriggerMath::Counting::HighResolution))
+            count(m_count + 1);
+    } else if (aChanged != bChanged) {
+        const int step = (grayIndex(a, b) - from + 4) % 4; // 1 forward, 3 backward
+        m_quarters += step == 1 ? 1 : -1;
+        count(m_countBase +
+              (m_counting == TriggerMath::Counting::HighResolution ? m_quarters : floorDiv(m_quarters, 4)));
+    }
+    if (m_count <= m_max)
+        return 0;
+    m_max = m_count;
+    // From the whole count each time: a fractional divider does not drift.
+    const auto total = static_cast<int64_t>(std::floor(static_cast<double>(m_max - m_origin) / m_divider));
+    const auto pulses = static_cast<int>(total - m_emitted);
+    m_emitted = total;
+    return pulses;
+}
+
+void SimEncoder::reset()
+{
+    m_count = 0;
+    m_direction = 0;
+    configure(m_hasA, m_hasB, m_counting, m_divider, m_a, m_b);
+}
+
+void SimEncoder::count(int64_t newCount)
+{
+    if (newCount != m_count)
+        m_direction = newCount > m_count ? 1 : -1;
+    m_count = newCount;
+}
+
+int64_t SimEncoder::floorDiv(int64_t value, int64_t divisor)
+{
+    const int64_t quotient = value / divisor;
+    return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
+}
