@@ -23,7 +23,7 @@ void SimEncoder::configure(bool hasA, bool hasB, TriggerMath::Counting counting,
     m_a = a;
     m_b = b;
     m_quarters = 0;
-    m_countBase = m_count;
+    m_anchor = 0;
     m_max = m_count;
     m_origin = m_count;
     m_emitted = 0;
@@ -44,10 +44,15 @@ int SimEncoder::update(bool a, bool b)
         if (aRose || (aChanged && m_counting == TriggerMath::Counting::HighResolution))
             count(m_count + 1);
     } else if (aChanged != bChanged) {
-        const int step = (grayIndex(a, b) - from + 4) % 4; // 1 forward, 3 backward
-        m_quarters += step == 1 ? 1 : -1;
-        count(m_countBase +
-              (m_counting == TriggerMath::Counting::HighResolution ? m_quarters : floorDiv(m_quarters, 4)));
+        const int step = (grayIndex(a, b) - from + 4) % 4 == 1 ? 1 : -1; // forward or backward
+        m_quarters += step;
+        if (m_counting == TriggerMath::Counting::HighResolution) {
+            count(m_count + step);
+        } else if (m_quarters == m_anchor + 4 * step) {
+            // A whole cycle away from where it last counted: jitter within a cycle counts nothing.
+            m_anchor = m_quarters;
+            count(m_count + step);
+        }
     }
     if (m_count <= m_max)
         return 0;
@@ -71,10 +76,4 @@ void SimEncoder::count(int64_t newCount)
     if (newCount != m_count)
         m_direction = newCount > m_count ? 1 : -1;
     m_count = newCount;
-}
-
-int64_t SimEncoder::floorDiv(int64_t value, int64_t divisor)
-{
-    const int64_t quotient = value / divisor;
-    return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
 }

@@ -26,7 +26,6 @@ public:
 
 private:
     void count(int64_t newCount);
-    static int64_t floorDiv(int64_t value, int64_t divisor);
 
     bool m_hasA = false;
     bool m_hasB = false;
@@ -34,8 +33,8 @@ private:
     double m_divider = 1.0;
     bool m_a = false;
     bool m_b = false;
-    int64_t m_quarters = 0;  // quadrature steps since configure, signed
-    int64_t m_countBase = 0; // the count at configure
+    int64_t m_quarters = 0; // quadrature steps since configure, signed
+    int64_t m_anchor = 0;   // m_quarters where FourPhase last counted
     int64_t m_count = 0;
     int64_t m_max = 0;
     int64_t m_origin = 0;  // the count output pulses are counted from

@@ -1,0 +1,68 @@
+#include "LineFrame.h"
+#include "SimAcquisition.h"
+#include "SimCamera.h"
+#include "SimCameraBuilder.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int width = 4096;
+constexpr int height = 1024;
+
+// The simulated camera at its top line rate, 4096 pixels, a consumer taking every frame: the cost
+// of one line, the camera's trigger logic, its chart and the hand-over of frames included.
+void BM_SimulatedLines(benchmark::State& state)
+{
+    const bool encoder = state.range(0) != 0;
+    std::shared_ptr<SimCamera> camera = SimCameraBuilder::lineScanCamera().build();
+    SimAcquisition& acquisition = camera->acquisition();
+    camera->write("ExposureTime", "10");
+    camera->write("AcquisitionLineRate", "80000");
+    if (encoder) {
+        // 80000 lines/s from the encoder: 10 lines a mm at 8 m/s.
+        camera->write("TriggerMode", "On", "LineStart");
+        camera->write("TriggerSource", "Encoder0", "LineStart");
+        camera->write("EncoderSourceB", "Line2");
+        acquisition.setBeltSpeed(8000.0);
+    }
+    uint64_t checksum = 0;
+    acquisition.setFrameListener([&acquisition, &checksum] {
+        while (std::shared_ptr<const LineFrame> frame = acquisition.takeFrame())
+            checksum += frame->pixels[width / 2];
+    });
+    camera->write("AcquisitionStart", "1");
+    acquisition.advance(std::chrono::milliseconds(100)); // the chart's rows drawn once
+    const uint64_t before = acquisition.statistics().lines;
+    for (auto _ : state)
+        acquisition.advance(std::chrono::milliseconds(10));
+    const uint64_t lines = acquisition.statistics().lines - before;
+    state.SetItemsProcessed(static_cast<int64_t>(lines));
+    state.counters["dropped"] = static_cast<double>(acquisition.statistics().droppedFrames);
+    benchmark::DoNotOptimize(checksum);
+}
+BENCHMARK(BM_SimulatedLines)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The reference: a line's bytes copied plainly into a frame-sized buffer used again and again, as
+// the camera's frames are; 800 lines an iteration as 10 ms at the top line rate.
+void BM_PlainCopyOfLines(benchmark::State& state)
+{
+    std::vector<uint8_t> source(width, 128);
+    std::vector<uint8_t> frame(static_cast<size_t>(width) * height);
+    size_t line = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 800; ++i) {
+            std::memcpy(frame.data() + line * width, source.data(), width);
+            line = (line + 1) % height;
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 800);
+}
+BENCHMARK(BM_PlainCopyOfLines)->Unit(benchmark::kMicrosecond);
+
+} // namespace
