@@ -40,3 +40,11 @@ print(f"| styled form installed as a tab like the page | {installed:.0f} | {inst
 print(f"| plug-in start-up against the styled form installed as a tab | | {times['BM_PluginLoadInitializeAndShow'] / installed:.2f} x |")
 throughput = rates["BM_ObserverThroughput"] / rates["BM_PlainQueuedSignalThroughput"]
 print(f"| observer throughput | {rates['BM_ObserverThroughput'] / 1e6:.2f} M/s | {throughput:.2f} x plain queued signal |")
+if "BM_PlainCopyOfLines" in times:
+    copy = times["BM_PlainCopyOfLines"]
+    print()
+    print("| simulated camera, 4096 pixels at 80 kHz | per line | against a plain copy of its bytes |")
+    print("|---|---|---|")
+    for label, name in (("internal line rate", "BM_SimulatedLines/0"), ("from the encoder, 8 m/s", "BM_SimulatedLines/1")):
+        print(f"| {label} | {times[name] / 800 * 1000:.0f} ns | {times[name] / copy:.2f} x |")
+    print(f"| reference: plain copy | {copy / 800 * 1000:.0f} ns | 1 |")

@@ -118,7 +118,7 @@ MUTANTS = [
     ("acq-one-channel-edges", "sim/SimEncoder.cpp", "one channel counts both edges in FourPhase",
      "        if (aRose || (aChanged && m_counting == TriggerMath::Counting::HighResolution))", "        if (aChanged)"),
     ("acq-no-maximum", "sim/SimEncoder.cpp", "lines while travel backwards is made up",
-     "    if (m_count <= m_max)\n        return 0;\n    m_max = m_count;", "    m_max = std::max(m_max, m_count);"),
+     "    if (m_count <= m_max)\n        return 0;\n    m_max = m_count;", "    m_max = m_count;"),
     ("acq-divider-drift", "sim/SimEncoder.cpp", "divider in single precision",
      "std::floor(static_cast<double>(m_max - m_origin) / m_divider)",
      "std::floor(static_cast<float>(m_max - m_origin) / static_cast<float>(m_divider))"),

@@ -145,21 +145,35 @@ TEST_F(SimAcquisitionTest, TravelBackwardsIsMadeUpBeforeLinesResume)
     EXPECT_EQ(count(), 0);
 }
 
-// A fractional divider over millions of counts: every output pulse where the exact quotient says.
+// A fractional divider over millions of counts: every line at the count the exact quotient says,
+// so at the position that count is at.
 TEST_F(SimAcquisitionTest, FractionalDividerDoesNotDrift)
 {
     const float divider = 1.3038f; // as the page writes it, through single precision
-    write({{"EncoderSourceB", "Line2", "Encoder0"}});
+    camera->write("AcquisitionStop", "1");
+    write({{"EncoderSourceB", "Line2", "Encoder0"}, {"Width", "16", nullptr}, {"ExposureTime", "10", nullptr}});
     ASSERT_EQ(camera->feature("EncoderDividerFloat")->setValue(static_cast<double>(divider)), 0);
-    settle();
-    move(300000.0, 20000.0); // 3 million counts
-    const int64_t counts = count();
-    ASSERT_EQ(counts, 3000000);
-    // divider = mantissa / 2^23 exactly, so floor(counts / divider) in integers.
+    std::vector<double> positions;
+    acquisition().setFrameListener([this, &positions] {
+        while (std::shared_ptr<const LineFrame> frame = acquisition().takeFrame())
+            positions.insert(positions.end(), frame->positionsMm.begin(), frame->positionsMm.end());
+    });
+    camera->write("AcquisitionStart", "1");
+    settle(1.0, 7800.0);
+    move(300000.0, 7800.0); // 3 million counts, 60000 lines/s
+    acquisition().stopAcquisition();
+    ASSERT_EQ(count(), 3000000);
+    EXPECT_EQ(missed(), 0);
+    // divider = mantissa / 2^(24 - exponent) exactly: line k comes at count ceil(k * divider), which
+    // is at count / 10 mm.
     int exponent = 0;
     const auto mantissa = static_cast<int64_t>(std::ldexp(std::frexp(divider, &exponent), 24));
-    const int64_t pulses = (counts << (24 - exponent)) / mantissa;
-    EXPECT_EQ(lines() + missed(), pulses);
+    const int shift = 24 - exponent;
+    ASSERT_EQ(static_cast<int64_t>(positions.size()), (count() << shift) / mantissa);
+    for (size_t k = 1; k <= positions.size(); ++k) {
+        const int64_t atCount = (static_cast<int64_t>(k) * mantissa + (int64_t{1} << shift) - 1) >> shift;
+        ASSERT_NEAR(positions[k - 1], atCount / 10.0, 1e-6) << "line " << k;
+    }
 }
 
 // A trigger within a line's exposure is missed and counted; exposure fits: none is.
