@@ -14,7 +14,7 @@ mapfile -t sources < <(git ls-files '*.cpp' '*.h')
 echo "clang-format: ${#sources[@]} files"
 clang-format --dry-run -Werror "${sources[@]}"
 
-layers='sdk|framework|linetrigger|plugin|sim|genicam|viewer|tests|bench'
+layers='sdk|acquisition|framework|linetrigger|plugin|sim|genicam|viewer|tests|bench'
 echo "clang-tidy: our own translation units in $build_dir/compile_commands.json"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT

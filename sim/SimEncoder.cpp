@@ -44,7 +44,7 @@ int SimEncoder::update(bool a, bool b)
         if (aRose || (aChanged && m_counting == TriggerMath::Counting::HighResolution))
             count(m_count + 1);
     } else if (aChanged != bChanged) {
-        const int step = (grayIndex(a, b) - from + 4) % 4 == 1 ? 1 : -1; // forward or backward
+        const int64_t step = (grayIndex(a, b) - from + 4) % 4 == 1 ? 1 : -1; // forward or backward
         m_quarters += step;
         if (m_counting == TriggerMath::Counting::HighResolution) {
             count(m_count + step);

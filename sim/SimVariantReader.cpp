@@ -209,7 +209,7 @@ void SimVariantReader::readBench(const QJsonValue& value)
         *target = in[key].toDouble();
     };
     const auto choice = [](const QJsonObject& in, const char* key, const QStringList& choices) {
-        const QString chosen = text(in[key], QStringLiteral("bench: \"%1\"").arg(key));
+        QString chosen = text(in[key], QStringLiteral("bench: \"%1\"").arg(key));
         if (!choices.contains(chosen))
             fail(QStringLiteral("bench: \"%1\" must be one of %2, not \"%3\"")
                      .arg(key, choices.join(", "), chosen));

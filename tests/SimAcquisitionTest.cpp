@@ -151,7 +151,8 @@ TEST_F(SimAcquisitionTest, FractionalDividerDoesNotDrift)
 {
     const float divider = 1.3038f; // as the page writes it, through single precision
     camera->write("AcquisitionStop", "1");
-    write({{"EncoderSourceB", "Line2", "Encoder0"}, {"Width", "16", nullptr}, {"ExposureTime", "10", nullptr}});
+    write(
+        {{"EncoderSourceB", "Line2", "Encoder0"}, {"Width", "16", nullptr}, {"ExposureTime", "10", nullptr}});
     ASSERT_EQ(camera->feature("EncoderDividerFloat")->setValue(static_cast<double>(divider)), 0);
     std::vector<double> positions;
     acquisition().setFrameListener([this, &positions] {
