@@ -1,5 +1,6 @@
 #include "SimCamera.h"
 
+#include "FeatureObserverRegistry.h"
 #include "SimAcquisition.h"
 #include "SimFeature.h"
 #include "SimTriggerSettings.h"
@@ -14,6 +15,12 @@
 namespace {
 
 namespace Status = Tovrik::Status;
+
+FeatureObserverRegistry::Delivery delivery(SimNotifyMode mode)
+{
+    return mode == SimNotifyMode::Thread ? FeatureObserverRegistry::Delivery::OwnThread
+                                         : FeatureObserverRegistry::Delivery::OnCaller;
+}
 
 // The exposure has to fit into one line period, less the sensor's readout margin.
 constexpr double exposureReadoutMarginUs = 1.0;
@@ -35,7 +42,8 @@ std::shared_ptr<SimCamera> SimCamera::create(const std::vector<SimFeatureDefinit
 }
 
 SimCamera::SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNotifyMode mode)
-    : m_acquisition(std::make_unique<SimAcquisition>()), m_mode(mode)
+    : m_acquisition(std::make_unique<SimAcquisition>()),
+      m_observers(std::make_unique<FeatureObserverRegistry>(delivery(mode)))
 {
     for (const SimFeatureDefinition& definition : definitions) {
         State state;
@@ -70,23 +78,12 @@ SimCamera::SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNo
     }
     applyCoupling();
     for (State& state : m_states)
-        state.snapshot = snapshotOf(state);
-    m_thread = std::thread(&SimCamera::notificationLoop, this);
+        m_observers->changed(state.definition.name, snapshotOf(state));
 }
 
 SimCamera::~SimCamera()
 {
     m_acquisition->setRealTime(false);
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        m_stop = true;
-        m_queue.clear();
-    }
-    m_queueCondition.notify_all();
-    if (m_thread.get_id() == std::this_thread::get_id())
-        m_thread.detach();
-    else if (m_thread.joinable())
-        m_thread.join();
 }
 
 void SimCamera::attachHandles()
@@ -141,7 +138,7 @@ bool SimCamera::hasFeature(const std::string& name) const
 
 int SimCamera::write(const std::string& name, const std::string& valueText, const std::string& selectorEntry)
 {
-    std::vector<Notification> notifications;
+    std::vector<std::string> changed;
     int status = 0;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
@@ -152,9 +149,9 @@ int SimCamera::write(const std::string& name, const std::string& valueText, cons
         if (state->values.find(key) == state->values.end())
             return Status::InvalidParameter;
         status = checkAndStore(static_cast<size_t>(state - m_states.data()), key, 0, valueText, nullptr, true,
-                               &notifications);
+                               &changed);
     }
-    deliver(std::move(notifications));
+    notify(changed);
     return status;
 }
 
@@ -204,45 +201,45 @@ std::vector<std::string> SimCamera::selectorEntries(const std::string& name) con
 
 void SimCamera::setAvailable(const std::string& name, bool available)
 {
-    std::vector<Notification> notifications;
+    std::vector<std::string> changed;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         if (State* state = find(name))
             state->definition.available = available;
-        notifications = collectChanges();
+        changed = collectChanges();
     }
-    deliver(std::move(notifications));
+    notify(changed);
 }
 
 void SimCamera::setWritable(const std::string& name, bool writable)
 {
-    std::vector<Notification> notifications;
+    std::vector<std::string> changed;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         if (State* state = find(name))
             state->definition.writable = writable;
-        notifications = collectChanges();
+        changed = collectChanges();
     }
-    deliver(std::move(notifications));
+    notify(changed);
 }
 
 void SimCamera::setEntryAvailable(const std::string& name, const std::string& entryName, bool available)
 {
-    std::vector<Notification> notifications;
+    std::vector<std::string> changed;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         if (State* state = find(name)) {
             if (SimEntry* entry = state->definition.entry(entryName))
                 entry->available = available;
         }
-        notifications = collectChanges();
+        changed = collectChanges();
     }
-    deliver(std::move(notifications));
+    notify(changed);
 }
 
 void SimCamera::setRange(const std::string& name, double min, double max, double increment)
 {
-    std::vector<Notification> notifications;
+    std::vector<std::string> changed;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         if (State* state = find(name)) {
@@ -251,9 +248,9 @@ void SimCamera::setRange(const std::string& name, double min, double max, double
             state->definition.increment = increment;
         }
         applyCoupling();
-        notifications = collectChanges();
+        changed = collectChanges();
     }
-    deliver(std::move(notifications));
+    notify(changed);
 }
 
 void SimCamera::setReportedName(const std::string& name, const std::string& reportedName)
@@ -311,20 +308,18 @@ void SimCamera::clearFaults()
 
 void SimCamera::setNotifyMode(SimNotifyMode mode)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    m_mode = mode;
+    m_observers->setDelivery(delivery(mode));
 }
 
 SimNotifyMode SimCamera::notifyMode() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    return m_mode;
+    return m_observers->delivery() == FeatureObserverRegistry::Delivery::OwnThread ? SimNotifyMode::Thread
+                                                                                  : SimNotifyMode::Synchronous;
 }
 
 void SimCamera::waitForNotifications()
 {
-    std::unique_lock<std::mutex> lock(m_queueMutex);
-    m_queueCondition.wait(lock, [this] { return m_stop || (m_queue.empty() && !m_delivering); });
+    m_observers->waitForDeliveries();
 }
 
 void SimCamera::setKeepObserversAfterUnregister(bool keep)
@@ -335,49 +330,41 @@ void SimCamera::setKeepObserversAfterUnregister(bool keep)
 
 size_t SimCamera::observerCount(const std::string& name) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    const State* state = find(name);
-    return state ? state->observers.size() : 0;
+    return m_observers->count(name);
 }
 
 uint64_t SimCamera::notificationCount() const
 {
-    std::lock_guard<std::mutex> lock(m_queueMutex);
-    return m_notifications;
+    return m_observers->deliveries();
 }
 
 int SimCamera::sdkWrite(size_t index, int form, const std::string& valueText, const Value* typed)
 {
-    std::vector<Notification> notifications;
+    std::vector<std::string> changed;
     int status = 0;
     SimJournalEntry refused;
-    std::function<void(const SimJournalEntry&)> listener;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         status = fault(index, SimOperation::SetValue);
         if (status == 0 && typed && form != m_states[index].definition.type)
             status = Status::InvalidParameter;
-        status = checkAndStore(index, selectorKey(m_states[index]), status, valueText, typed, false,
-                               &notifications);
-        if (status != 0 && !m_journal.empty()) {
+        status = checkAndStore(index, selectorKey(m_states[index]), status, valueText, typed, false, &changed);
+        if (status != 0 && !m_journal.empty())
             refused = m_journal.back();
-            listener = m_writeFailureListener;
-        }
     }
-    deliver(std::move(notifications));
-    if (listener)
-        listener(refused);
+    notify(changed);
+    if (status != 0)
+        m_writeFailureListener(refused);
     return status;
 }
 
 void SimCamera::setWriteFailureListener(std::function<void(const SimJournalEntry&)> listener)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    m_writeFailureListener = std::move(listener);
+    m_writeFailureListener.set(std::move(listener));
 }
 
 int SimCamera::checkAndStore(size_t index, const std::string& key, int status, const std::string& valueText,
-                             const Value* typed, bool external, std::vector<Notification>* notifications)
+                             const Value* typed, bool external, std::vector<std::string>* changed)
 {
     State& state = m_states[index];
     Value value;
@@ -396,7 +383,7 @@ int SimCamera::checkAndStore(size_t index, const std::string& key, int status, c
         return status;
     }
     store(index, value, key, external);
-    *notifications = collectChanges(&state);
+    *changed = collectChanges(&state);
     return 0;
 }
 
@@ -607,9 +594,8 @@ std::string SimCamera::snapshotOf(const State& state) const
     return snapshot;
 }
 
-std::vector<SimCamera::Notification> SimCamera::collectChanges(const State* written)
+std::vector<std::string> SimCamera::collectChanges(const State* written)
 {
-    // The written feature is reported first, then whatever changed with it, in definition order.
     std::vector<const State*> order;
     if (written)
         order.push_back(written);
@@ -617,59 +603,16 @@ std::vector<SimCamera::Notification> SimCamera::collectChanges(const State* writ
         if (&state != written)
             order.push_back(&state);
     }
-    std::vector<Notification> notifications;
-    for (const State* candidate : order) {
-        State& state = const_cast<State&>(*candidate);
-        std::string snapshot = snapshotOf(state);
-        if (snapshot == state.snapshot)
-            continue;
-        state.snapshot = std::move(snapshot);
-        for (const auto& observer : state.observers)
-            notifications.emplace_back(observer, state.handle);
+    std::vector<std::string> changed;
+    for (const State* state : order) {
+        if (m_observers->changed(state->definition.name, snapshotOf(*state)))
+            changed.push_back(state->definition.name);
     }
-    return notifications;
+    return changed;
 }
 
-void SimCamera::deliver(std::vector<Notification> notifications)
+void SimCamera::notify(const std::vector<std::string>& changed)
 {
-    if (notifications.empty())
-        return;
-    if (notifyMode() == SimNotifyMode::Synchronous) {
-        for (Notification& notification : notifications) {
-            std::shared_ptr<Tovrik::Feature> feature = notification.second;
-            notification.first->featureUpdated(feature);
-            std::lock_guard<std::mutex> lock(m_queueMutex);
-            ++m_notifications;
-        }
-        return;
-    }
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        for (Notification& notification : notifications)
-            m_queue.push_back(std::move(notification));
-    }
-    m_queueCondition.notify_all();
-}
-
-void SimCamera::notificationLoop()
-{
-    std::unique_lock<std::mutex> lock(m_queueMutex);
-    for (;;) {
-        m_queueCondition.wait(lock, [this] { return m_stop || !m_queue.empty(); });
-        if (m_stop)
-            return;
-        Notification notification = std::move(m_queue.front());
-        m_queue.pop_front();
-        m_delivering = true;
-        lock.unlock();
-        std::shared_ptr<Tovrik::Feature> feature = notification.second;
-        notification.first->featureUpdated(feature);
-        // Drop the observer here, outside the lock: it may be the last reference.
-        notification = Notification();
-        feature.reset();
-        lock.lock();
-        ++m_notifications;
-        m_delivering = false;
-        m_queueCondition.notify_all();
-    }
+    if (!changed.empty())
+        m_observers->notify(changed);
 }

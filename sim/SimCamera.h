@@ -5,18 +5,18 @@
 #include "SimJournalEntry.h"
 #include "SimOperation.h"
 
-#include <condition_variable>
+#include "Listener.h"
+
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
+class FeatureObserverRegistry;
 class SimAcquisition;
 namespace Tovrik {
 class Feature;
@@ -102,9 +102,7 @@ private:
         std::string reportedName;
         bool listed = true;
         std::map<std::string, Value> values; // by selector entry, "" when not selected
-        std::vector<std::shared_ptr<Tovrik::FeatureObserverInterface>> observers;
         std::shared_ptr<SimFeature> handle;
-        std::string snapshot;
         mutable Value live; // the last value read of a live feature
     };
     struct Fault
@@ -112,8 +110,6 @@ private:
         int status = 0;
         int remaining = -1;
     };
-    using Notification =
-        std::pair<std::shared_ptr<Tovrik::FeatureObserverInterface>, std::shared_ptr<Tovrik::Feature>>;
 
     SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNotifyMode mode);
     void attachHandles();
@@ -122,7 +118,7 @@ private:
     // One write's checks, journal entry and store, shared by both kinds of writer; status carries a
     // refusal made before (a fault, a wrong form). Expects m_mutex to be held.
     int checkAndStore(size_t index, const std::string& key, int status, const std::string& valueText,
-                      const Value* typed, bool external, std::vector<Notification>* notifications);
+                      const Value* typed, bool external, std::vector<std::string>* changed);
 
     // All private helpers expect m_mutex to be held.
     int fault(size_t index, SimOperation operation);
@@ -142,29 +138,21 @@ private:
     void applyCoupling();
     void execute(const std::string& command);
     std::string snapshotOf(const State& state) const;
-    std::vector<Notification> collectChanges(const State* written = nullptr);
-    void deliver(std::vector<Notification> notifications);
-    void notificationLoop();
+    // The features whose snapshot changed: the written one first, then in definition order.
+    std::vector<std::string> collectChanges(const State* written = nullptr);
+    // Tells the observers of the features changed; m_mutex must not be held.
+    void notify(const std::vector<std::string>& changed);
 
-    // Locks only after m_mutex.
+    // Lock only after m_mutex.
     std::unique_ptr<SimAcquisition> m_acquisition;
+    std::unique_ptr<FeatureObserverRegistry> m_observers;
+    Listener<const SimJournalEntry&> m_writeFailureListener;
 
-    // Guards every member below except the notification queue.
+    // Guards every member below.
     mutable std::recursive_mutex m_mutex;
     std::vector<State> m_states;
     std::vector<SimJournalEntry> m_journal;
     int m_sequence = 0;
     std::map<std::pair<std::string, SimOperation>, Fault> m_faults;
-    SimNotifyMode m_mode;
     bool m_keepObservers = false;
-    std::function<void(const SimJournalEntry&)> m_writeFailureListener;
-
-    // Guards the queue, the busy flag and the stop flag.
-    mutable std::mutex m_queueMutex;
-    std::condition_variable m_queueCondition;
-    std::deque<Notification> m_queue;
-    bool m_delivering = false;
-    bool m_stop = false;
-    uint64_t m_notifications = 0;
-    std::thread m_thread;
 };

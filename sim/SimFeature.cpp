@@ -1,5 +1,6 @@
 #include "SimFeature.h"
 
+#include "FeatureObserverRegistry.h"
 #include "SimCamera.h"
 #include "TovrikFeatureObserverInterface.h"
 #include "TovrikStatus.h"
@@ -80,8 +81,7 @@ int SimFeature::registerObserver(std::shared_ptr<Tovrik::FeatureObserverInterfac
     SIM_ENTER(RegisterObserver);
     if (!observer)
         return Status::InvalidParameter;
-    if (std::find(state.observers.begin(), state.observers.end(), observer) == state.observers.end())
-        state.observers.push_back(std::move(observer));
+    camera.m_observers->add(state.definition.name, state.handle, std::move(observer));
     return 0;
 }
 
@@ -90,11 +90,7 @@ int SimFeature::unregisterObserver(std::shared_ptr<Tovrik::FeatureObserverInterf
     SIM_ENTER(UnregisterObserver);
     if (camera.m_keepObservers)
         return 0;
-    const auto it = std::find(state.observers.begin(), state.observers.end(), observer);
-    if (it == state.observers.end())
-        return Status::NotFound;
-    state.observers.erase(it);
-    return 0;
+    return camera.m_observers->remove(state.definition.name, observer) ? 0 : static_cast<int>(Status::NotFound);
 }
 
 int SimFeature::getValue(std::string& value)
