@@ -2,6 +2,8 @@
 
 #include "GenicamCamera.h"
 
+#include "GenicamCache.h"
+#include "GenicamContext.h"
 #include "GenicamFeature.h"
 #include "GenicamNode.h"
 #include "GenicamStatus.h"
@@ -218,9 +220,9 @@ std::shared_ptr<GenicamCamera> GenicamCamera::openFake(const std::string& serial
 void GenicamCamera::collectFeatures()
 {
     auto names = std::make_shared<std::vector<std::string>>();
-    m_worker->run([names](ArvDevice* device) {
+    m_worker->run([names](GenicamContext& context) {
         std::set<std::string> seen;
-        walkCategory(arv_device_get_genicam(device), "Root", &seen, names.get());
+        walkCategory(arv_device_get_genicam(context.device()), "Root", &seen, names.get());
         return 0;
     });
     std::map<std::string, std::shared_ptr<Tovrik::Feature>> handles;
@@ -255,20 +257,22 @@ std::string GenicamCamera::summary() const
 int GenicamCamera::writeSettings(const std::vector<GenicamSetting>& settings, std::string* error)
 {
     auto failure = std::make_shared<std::string>();
-    const int status = m_worker->run([settings, failure](ArvDevice* device) {
+    const int status = m_worker->runWrite([settings, failure](GenicamContext& context) {
+        // Another party's writes: straight to the camera, past the cache.
+        GenicamCache::setCaching(context.device(), false);
+        int status = 0;
         for (const GenicamSetting& setting : settings) {
-            const GenicamNode node(device, setting.feature);
-            const int status = node.setValue(setting.value.c_str());
+            status = GenicamNode(context, setting.feature).setValue(setting.value.c_str());
             if (status != 0) {
                 *failure = setting.feature + " = " + setting.value + ": status " + std::to_string(status);
-                return status;
+                break;
             }
         }
-        return 0;
+        GenicamCache::setCaching(context.device(), true);
+        return status;
     });
-    m_worker->requestPoll();
     if (error)
-        *error = *failure;
+        *error = status != 0 && failure->empty() ? "status " + std::to_string(status) : *failure;
     return status;
 }
 
@@ -276,17 +280,17 @@ std::string GenicamCamera::value(const std::string& feature) const
 {
     auto text = std::make_shared<std::string>();
     const int status = m_worker->run(
-        [feature, text](ArvDevice* device) { return GenicamNode(device, feature).getValue(*text); });
+        [feature, text](GenicamContext& context) { return GenicamNode(context, feature).getValue(*text); });
     return status == 0 ? *text : "#" + std::to_string(status);
 }
 
 int GenicamCamera::readRegister(uint64_t address, uint32_t* value) const
 {
     auto read = std::make_shared<uint32_t>(0);
-    const int status = m_worker->run([address, read](ArvDevice* device) {
+    const int status = m_worker->run([address, read](GenicamContext& context) {
         GError* error = nullptr;
-        arv_device_read_register(device, address, read.get(), &error);
-        return GenicamStatus::take(&error);
+        arv_device_read_register(context.device(), address, read.get(), &error);
+        return context.take(&error);
     });
     if (status == 0 && value)
         *value = *read;
@@ -295,13 +299,11 @@ int GenicamCamera::readRegister(uint64_t address, uint32_t* value) const
 
 int GenicamCamera::writeRegister(uint64_t address, uint32_t value)
 {
-    const int status = m_worker->run([address, value](ArvDevice* device) {
+    return m_worker->runWrite([address, value](GenicamContext& context) {
         GError* error = nullptr;
-        arv_device_write_register(device, address, value, &error);
-        return GenicamStatus::take(&error);
+        arv_device_write_register(context.device(), address, value, &error);
+        return context.take(&error);
     });
-    m_worker->requestPoll();
-    return status;
 }
 
 GenicamCamera::Link GenicamCamera::link() const
@@ -314,14 +316,19 @@ std::string GenicamCamera::linkReason() const
     return m_worker->linkReason();
 }
 
-void GenicamCamera::setLinkListener(GenicamWorker::LinkListener listener)
+void GenicamCamera::setLinkListener(std::function<void(Link link, const std::string& reason)> listener)
 {
     m_worker->setLinkListener(std::move(listener));
 }
 
-void GenicamCamera::setWriteListener(GenicamWorker::WriteListener listener)
+void GenicamCamera::setWriteListener(std::function<void(const GenicamWorker::WriteFailure& failure)> listener)
 {
     m_worker->setWriteListener(std::move(listener));
+}
+
+void GenicamCamera::setNoticeListener(std::function<void(const std::string& notice)> listener)
+{
+    m_worker->setNoticeListener(std::move(listener));
 }
 
 void GenicamCamera::setCallBound(std::chrono::milliseconds bound)

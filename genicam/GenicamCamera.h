@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,7 +41,8 @@ public:
     std::string summary() const;
 
     // Another party's access, straight to the device (not through the feature handles): writes
-    // the settings in order and stops at the first failure, returning its status and text.
+    // the settings in order and stops at the first failure, returning its status and text. Refused
+    // at once (ResourceInUse) without control of the camera.
     int writeSettings(const std::vector<GenicamSetting>& settings, std::string* error = nullptr);
     // The value as text, or "#" and the status when it cannot be read.
     std::string value(const std::string& feature) const;
@@ -51,10 +53,13 @@ public:
     using Link = GenicamWorker::Link;
     Link link() const;
     std::string linkReason() const;
-    // Called on the worker thread when the link changes (lost, back, control held elsewhere).
-    void setLinkListener(GenicamWorker::LinkListener listener);
+    // Called on the worker thread when the link changes (lost, back, control held elsewhere or
+    // taken). Clearing a listener waits for a call in progress.
+    void setLinkListener(std::function<void(Link link, const std::string& reason)> listener);
     // Called on the writing thread for every write through a feature handle that fails.
-    void setWriteListener(GenicamWorker::WriteListener listener);
+    void setWriteListener(std::function<void(const GenicamWorker::WriteFailure& failure)> listener);
+    // Called when closing takes long, on the closing thread.
+    void setNoticeListener(std::function<void(const std::string& notice)> listener);
     // How long a feature operation waits for the worker at most.
     void setCallBound(std::chrono::milliseconds bound);
 

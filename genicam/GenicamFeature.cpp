@@ -1,5 +1,7 @@
 #include "GenicamFeature.h"
 
+#include "GenicamCache.h"
+#include "GenicamContext.h"
 #include "GenicamNode.h"
 #include "GenicamWorker.h"
 #include "TovrikStatus.h"
@@ -146,9 +148,9 @@ int GenicamFeature::ask(Output* output, Operation operation) const
     // The call may outlive this frame: it owns the name and its result.
     auto result = std::make_shared<Output>();
     const int status = worker->run(
-        [name = m_name, result, operation](ArvDevice* device) {
-            const GenicamNode node(device, name);
-            return node.exists() ? operation(node, *result) : static_cast<int>(Status::NotFound);
+        [name = m_name, result, operation](GenicamContext& context) {
+            const GenicamNode node(context, name);
+            return node.exists() ? operation(context, node, *result) : static_cast<int>(Status::NotFound);
         },
         GenicamWorker::Kind::Read, m_name);
     if (status == 0)
@@ -160,17 +162,15 @@ template <typename Value> int GenicamFeature::read(Value* value) const
 {
     if (!value)
         return Status::InvalidParameter;
-    const std::weak_ptr<GenicamWorker> weak = m_worker;
-    return ask(value, [weak, name = m_name](const GenicamNode& node, Value& out) {
+    return ask(value, [name = m_name](GenicamContext& context, const GenicamNode& node, Value& out) {
         std::string known;
-        const auto self = weak.lock();
         const int expected = typeOf(&out);
-        if (self && self->recall(name, &known) && (expected == 0 || node.type() == expected) &&
+        if (context.cache().recall(name, &known) && (expected == 0 || node.type() == expected) &&
             fromText(known, &out))
             return 0;
         const int status = getFrom(node, &out);
-        if (self && status == 0)
-            self->remember(name, toText(out));
+        if (status == 0)
+            context.cache().remember(name, toText(out));
         return status;
     });
 }
@@ -182,28 +182,20 @@ template <typename Value> int GenicamFeature::write(const Value& value)
     if (!worker)
         return Status::NotOpened;
     auto selection = std::make_shared<std::string>();
-    int status = Status::ResourceInUse;
-    // Another application holds control: refused here, the camera would refuse or not answer.
-    if (worker->link() != GenicamWorker::Link::Monitoring) {
-        const std::weak_ptr<GenicamWorker> weak = m_worker;
-        status = worker->run(
-            [weak, name = m_name, value, text, selection](ArvDevice* device) {
-                const auto self = weak.lock();
-                const GenicamNode node(device, name);
-                if (!self || !node.exists())
-                    return static_cast<int>(self ? Status::NotFound : Status::NotOpened);
-                const int written = setOn(node, value);
-                int infoStatus = 0;
-                const auto described = self->info(name, &infoStatus);
-                if (written == 0 && described && described->writeThrough)
-                    self->remember(name, canonical(described->type, text));
-                else if (written != 0)
-                    *selection = self->selectionOf(device, name);
-                return written;
-            },
-            GenicamWorker::Kind::Write, m_name);
-        worker->requestPoll();
-    }
+    const int status = worker->runWrite(
+        [name = m_name, value, text, selection](GenicamContext& context) {
+            const GenicamNode node(context, name);
+            if (!node.exists())
+                return static_cast<int>(Status::NotFound);
+            const int written = setOn(node, value);
+            const auto described = context.cache().describe(context, name);
+            if (written == 0 && described && described->writeThrough)
+                context.cache().remember(name, canonical(described->type, text));
+            else if (written != 0)
+                *selection = context.cache().selectionOf(context, name);
+            return written;
+        },
+        m_name);
     if (status != 0)
         worker->reportWriteFailure({m_name, *selection, text, status});
     return status;
@@ -326,9 +318,10 @@ int GenicamFeature::range(Value* min, Value* max, Value GenicamFeatureInfo::*low
         return 0;
     }
     std::pair<Value, Value> range;
-    const int status = ask(&range, [](const GenicamNode& node, std::pair<Value, Value>& out) {
-        return node.getRange(&out.first, &out.second);
-    });
+    const int status =
+        ask(&range, [](GenicamContext&, const GenicamNode& node, std::pair<Value, Value>& out) {
+            return node.getRange(&out.first, &out.second);
+        });
     if (status == 0)
         std::tie(*min, *max) = range;
     return status;
@@ -353,7 +346,8 @@ int GenicamFeature::getIncrement(double* increment)
         *increment = described->increment;
         return 0;
     }
-    return ask(increment, [](const GenicamNode& node, double& out) { return node.getIncrement(&out); });
+    return ask(increment,
+               [](GenicamContext&, const GenicamNode& node, double& out) { return node.getIncrement(&out); });
 }
 
 int GenicamFeature::getIncrement(int64_t* increment)
@@ -364,7 +358,9 @@ int GenicamFeature::getIncrement(int64_t* increment)
         *increment = described->intIncrement;
         return 0;
     }
-    return ask(increment, [](const GenicamNode& node, int64_t& out) { return node.getIncrement(&out); });
+    return ask(increment, [](GenicamContext&, const GenicamNode& node, int64_t& out) {
+        return node.getIncrement(&out);
+    });
 }
 
 int GenicamFeature::isWritable(bool* writable)
@@ -384,7 +380,8 @@ int GenicamFeature::isWritable(bool* writable)
         *writable = described->writable == GenicamFeatureInfo::Yes;
         return 0;
     }
-    return ask(writable, [](const GenicamNode& node, bool& out) { return node.isWritable(&out); });
+    return ask(writable,
+               [](GenicamContext&, const GenicamNode& node, bool& out) { return node.isWritable(&out); });
 }
 
 int GenicamFeature::isAvailable(bool* available)
@@ -397,9 +394,9 @@ int GenicamFeature::isAvailable(bool* available)
         *available = described->available == GenicamFeatureInfo::Yes;
         return 0;
     }
-    return described
-               ? ask(available, [](const GenicamNode& node, bool& out) { return node.isAvailable(&out); })
-               : status;
+    return described ? ask(available, [](GenicamContext&, const GenicamNode& node,
+                                         bool& out) { return node.isAvailable(&out); })
+                     : status;
 }
 
 int GenicamFeature::isEntryAvailable(const std::string& entry, bool* available)
@@ -418,6 +415,7 @@ int GenicamFeature::isEntryAvailable(const std::string& entry, bool* available)
         *available = fixed == GenicamFeatureInfo::Yes;
         return 0;
     }
-    return ask(available,
-               [entry](const GenicamNode& node, bool& out) { return node.isEntryAvailable(entry, &out); });
+    return ask(available, [entry](GenicamContext&, const GenicamNode& node, bool& out) {
+        return node.isEntryAvailable(entry, &out);
+    });
 }

@@ -2,7 +2,7 @@
 
 #include "GenicamNode.h"
 
-#include "GenicamStatus.h"
+#include "GenicamContext.h"
 #include "TovrikFeature.h"
 #include "TovrikStatus.h"
 #include "ValueText.h"
@@ -20,20 +20,6 @@ std::string helpText(ArvGcFeatureNode* node)
 {
     const std::string tooltip = text(arv_gc_feature_node_get_tooltip(node));
     return tooltip.empty() ? text(arv_gc_feature_node_get_description(node)) : tooltip;
-}
-
-// Availability as GenICam defines it for the SDK: implemented and available.
-int available(ArvGcFeatureNode* node, bool* result)
-{
-    GError* error = nullptr;
-    const bool implemented = arv_gc_feature_node_is_implemented(node, &error);
-    if (const int status = GenicamStatus::take(&error))
-        return status;
-    const bool isAvailable = implemented && arv_gc_feature_node_is_available(node, &error);
-    if (const int status = GenicamStatus::take(&error))
-        return status;
-    *result = isAvailable;
-    return 0;
 }
 
 ArvGcNode* linked(ArvGcNode* node, int propertyType)
@@ -69,11 +55,24 @@ ArvGcPropertyNode* GenicamNode::property(ArvDomNode* node, int propertyType)
     return nullptr;
 }
 
-GenicamNode::GenicamNode(ArvDevice* device, const std::string& name) : m_device(device), m_name(name)
+GenicamNode::GenicamNode(GenicamContext& context, const std::string& name) : m_context(&context), m_name(name)
 {
-    ArvGcNode* node = device ? arv_device_get_feature(device, name.c_str()) : nullptr;
+    ArvGcNode* node = context.device() ? arv_device_get_feature(context.device(), name.c_str()) : nullptr;
     if (node && ARV_IS_GC_FEATURE_NODE(node) && !ARV_IS_GC_CATEGORY(node))
         m_node = ARV_GC_FEATURE_NODE(node);
+}
+
+int GenicamNode::available(ArvGcFeatureNode* node, bool* result) const
+{
+    GError* error = nullptr;
+    const bool implemented = arv_gc_feature_node_is_implemented(node, &error);
+    if (const int status = m_context->take(&error))
+        return status;
+    const bool isAvailable = implemented && arv_gc_feature_node_is_available(node, &error);
+    if (const int status = m_context->take(&error))
+        return status;
+    *result = isAvailable;
+    return 0;
 }
 
 int GenicamNode::type() const
@@ -122,7 +121,7 @@ std::vector<ArvGcFeatureNode*> GenicamNode::entryNodes() const
         ArvGcFeatureNode* entry = ARV_GC_FEATURE_NODE(child);
         GError* error = nullptr;
         const bool implemented = arv_gc_feature_node_is_implemented(entry, &error);
-        if (GenicamStatus::take(&error) == 0 && implemented)
+        if (m_context->take(&error) == 0 && implemented)
             entries.push_back(entry);
     }
     return entries;
@@ -168,7 +167,7 @@ template <typename T, typename Read> int GenicamNode::read(T* value, int expecte
         return status;
     GError* error = nullptr;
     const T result = readValue(&error);
-    if (const int status = GenicamStatus::take(&error))
+    if (const int status = m_context->take(&error))
         return status;
     *value = result;
     return 0;
@@ -180,7 +179,7 @@ template <typename Write> int GenicamNode::write(int expectedType, Write writeVa
         return status;
     GError* error = nullptr;
     writeValue(&error);
-    return GenicamStatus::take(&error);
+    return m_context->take(&error);
 }
 
 int GenicamNode::getValue(std::string& value) const
@@ -206,7 +205,7 @@ int GenicamNode::getValue(std::string& value) const
         result = text(arv_gc_feature_node_get_value_as_string(m_node, &error));
         break;
     }
-    if (const int status = GenicamStatus::take(&error))
+    if (const int status = m_context->take(&error))
         return status;
     value = result;
     return 0;
@@ -284,7 +283,7 @@ int GenicamNode::setValue(const char* value) const
         arv_gc_feature_node_set_value_from_string(m_node, value, &error);
         break;
     }
-    return GenicamStatus::take(&error);
+    return m_context->take(&error);
 }
 
 int GenicamNode::setValue(bool value) const
@@ -313,7 +312,7 @@ int GenicamNode::getRange(double* min, double* max) const
     GError* error = nullptr;
     const double low = arv_gc_float_get_min(ARV_GC_FLOAT(m_node), &error);
     const double high = error ? 0.0 : arv_gc_float_get_max(ARV_GC_FLOAT(m_node), &error);
-    if (const int status = GenicamStatus::take(&error))
+    if (const int status = m_context->take(&error))
         return status;
     *min = low;
     *max = high;
@@ -329,7 +328,7 @@ int GenicamNode::getRange(int64_t* min, int64_t* max) const
     GError* error = nullptr;
     const int64_t low = arv_gc_integer_get_min(ARV_GC_INTEGER(m_node), &error);
     const int64_t high = error ? 0 : arv_gc_integer_get_max(ARV_GC_INTEGER(m_node), &error);
-    if (const int status = GenicamStatus::take(&error))
+    if (const int status = m_context->take(&error))
         return status;
     *min = low;
     *max = high;
@@ -363,7 +362,7 @@ int GenicamNode::isWritable(bool* writable) const
         return status;
     GError* error = nullptr;
     const bool locked = isAvailable && arv_gc_feature_node_is_locked(m_node, &error);
-    if (const int status = GenicamStatus::take(&error))
+    if (const int status = m_context->take(&error))
         return status;
     const ArvGcAccessMode mode = arv_gc_feature_node_get_actual_access_mode(m_node);
     *writable = isAvailable && !locked && (mode == ARV_GC_ACCESS_MODE_RW || mode == ARV_GC_ACCESS_MODE_WO);

@@ -6,19 +6,20 @@
 #include <string>
 #include <vector>
 
-typedef struct _ArvDevice ArvDevice;                 // NOLINT(bugprone-reserved-identifier): GLib type
+class GenicamContext;
+
 typedef struct _ArvGcFeatureNode ArvGcFeatureNode;   // NOLINT(bugprone-reserved-identifier): GLib type
 typedef struct _ArvGcNode ArvGcNode;                 // NOLINT(bugprone-reserved-identifier): GLib type
 typedef struct _ArvDomNode ArvDomNode;               // NOLINT(bugprone-reserved-identifier): GLib type
 typedef struct _ArvGcPropertyNode ArvGcPropertyNode; // NOLINT(bugprone-reserved-identifier): GLib type
 
 // One GenICam feature of an open Aravis device, with the SDK's operations on it. Every call
-// talks to the device: use it only on the thread that owns the device. Operations return 0 or
-// an SDK status, never throw.
+// talks to the device: use it only within a call on the worker thread, whose context records how
+// the camera answered. Operations return 0 or an SDK status, never throw.
 class GenicamNode
 {
 public:
-    GenicamNode(ArvDevice* device, const std::string& name);
+    GenicamNode(GenicamContext& context, const std::string& name);
 
     // False when the device's description has no feature of that name.
     bool exists() const { return m_node != nullptr; }
@@ -67,7 +68,10 @@ private:
     template <typename T, typename Read> int read(T* value, int expectedType, Read readValue) const;
     template <typename Write> int write(int expectedType, Write writeValue) const;
 
-    ArvDevice* m_device = nullptr;
+    // Availability as GenICam defines it for the SDK: implemented and available.
+    int available(ArvGcFeatureNode* node, bool* result) const;
+
+    GenicamContext* m_context;
     ArvGcFeatureNode* m_node = nullptr;
     std::string m_name;
 };

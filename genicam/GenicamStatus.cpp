@@ -4,17 +4,9 @@
 
 #include "TovrikStatus.h"
 
-#include <utility>
-
 namespace GenicamStatus {
 
 namespace {
-
-std::string& lastLinkFailure()
-{
-    thread_local std::string failure;
-    return failure;
-}
 
 int fromGenicamError(int code)
 {
@@ -90,25 +82,22 @@ int fromError(const GError* error)
     return Tovrik::Status::IOError;
 }
 
+bool isLinkFailure(const GError* error)
+{
+    return error && error->domain == ARV_DEVICE_ERROR &&
+           (error->code == ARV_DEVICE_ERROR_TIMEOUT || error->code == ARV_DEVICE_ERROR_TRANSFER_ERROR ||
+            error->code == ARV_DEVICE_ERROR_NOT_CONNECTED);
+}
+
 int take(GError** error, std::string* message)
 {
     if (!error || !*error)
         return 0;
     const int status = fromError(*error);
-    const std::string text = (*error)->message ? (*error)->message : "";
-    if ((*error)->domain == ARV_DEVICE_ERROR &&
-        ((*error)->code == ARV_DEVICE_ERROR_TIMEOUT || (*error)->code == ARV_DEVICE_ERROR_TRANSFER_ERROR ||
-         (*error)->code == ARV_DEVICE_ERROR_NOT_CONNECTED))
-        lastLinkFailure() = text;
     if (message)
-        *message = text;
+        *message = (*error)->message ? (*error)->message : "";
     g_clear_error(error);
     return status;
-}
-
-std::string takeLinkFailure()
-{
-    return std::exchange(lastLinkFailure(), std::string());
 }
 
 } // namespace GenicamStatus

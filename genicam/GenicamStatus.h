@@ -10,12 +10,12 @@ namespace GenicamStatus {
 // The status for an Aravis error; 0 for none.
 int fromError(const GError* error);
 
-// Takes the error's status and message and frees it; 0 for none. An error that means the link to
-// the camera failed (a timeout, a transfer error, a lost connection) is also remembered for
-// takeLinkFailure on the same thread.
-int take(GError** error, std::string* message = nullptr);
+// Whether the error means the link to the camera failed: a timeout, a transfer error, a lost
+// connection.
+bool isLinkFailure(const GError* error);
 
-// The message of the last link failure taken on this thread since the last call; empty if none.
-std::string takeLinkFailure();
+// Takes the error's status and message and frees it; 0 for none. For errors outside a call on
+// the worker (opening, closing), where the link is not at stake.
+int take(GError** error, std::string* message = nullptr);
 
 } // namespace GenicamStatus

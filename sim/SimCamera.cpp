@@ -313,8 +313,9 @@ void SimCamera::setNotifyMode(SimNotifyMode mode)
 
 SimNotifyMode SimCamera::notifyMode() const
 {
-    return m_observers->delivery() == FeatureObserverRegistry::Delivery::OwnThread ? SimNotifyMode::Thread
-                                                                                  : SimNotifyMode::Synchronous;
+    return m_observers->delivery() == FeatureObserverRegistry::Delivery::OwnThread
+               ? SimNotifyMode::Thread
+               : SimNotifyMode::Synchronous;
 }
 
 void SimCamera::waitForNotifications()
@@ -348,7 +349,8 @@ int SimCamera::sdkWrite(size_t index, int form, const std::string& valueText, co
         status = fault(index, SimOperation::SetValue);
         if (status == 0 && typed && form != m_states[index].definition.type)
             status = Status::InvalidParameter;
-        status = checkAndStore(index, selectorKey(m_states[index]), status, valueText, typed, false, &changed);
+        status =
+            checkAndStore(index, selectorKey(m_states[index]), status, valueText, typed, false, &changed);
         if (status != 0 && !m_journal.empty())
             refused = m_journal.back();
     }

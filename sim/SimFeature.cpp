@@ -90,7 +90,8 @@ int SimFeature::unregisterObserver(std::shared_ptr<Tovrik::FeatureObserverInterf
     SIM_ENTER(UnregisterObserver);
     if (camera.m_keepObservers)
         return 0;
-    return camera.m_observers->remove(state.definition.name, observer) ? 0 : static_cast<int>(Status::NotFound);
+    return camera.m_observers->remove(state.definition.name, observer) ? 0
+                                                                       : static_cast<int>(Status::NotFound);
 }
 
 int SimFeature::getValue(std::string& value)

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "GenicamFeatureInfo.h"
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+typedef struct _ArvDevice ArvDevice; // NOLINT(bugprone-reserved-identifier): GLib type
+class GenicamContext;
+
+// What the worker knows about the camera without asking it again, by one rule: a thing is kept as
+// long as it cannot have changed. What the description fixes about a feature (and which feature
+// selects it) holds for the connection; a value read or written holds within one burst of calls
+// (no write in between for reads, no pause longer than the quiet time); a selector's register,
+// once read in a burst, is answered from Aravis's register cache, which holds nothing else. A new
+// connection starts from nothing.
+class GenicamCache
+{
+public:
+    using Clock = std::chrono::steady_clock;
+    // Calls closer together than this are one burst: one operator action.
+    static constexpr std::chrono::milliseconds quietTime{150};
+
+    // Worker thread: a newly opened device; everything known before is forgotten.
+    void adopt(ArvDevice* device);
+    // The camera is gone: nothing known holds any more.
+    void forget();
+    // The features of the camera, among which the selectors are looked for.
+    void setFeatureNames(std::vector<std::string> names);
+
+    // Worker thread, around every call.
+    void beginCall(GenicamContext& context);
+    void endCall(GenicamContext& context);
+    // Worker thread: within the burst, a value read, or written to a write-through register.
+    void remember(const std::string& feature, const std::string& value);
+    bool recall(const std::string& feature, std::string* value) const;
+
+    // Any thread: the record of a feature when it is known already, else null.
+    std::shared_ptr<const GenicamFeatureInfo> known(const std::string& name) const;
+    // Worker thread: the record of a feature, read from the description the first time.
+    std::shared_ptr<const GenicamFeatureInfo> describe(GenicamContext& context, const std::string& name);
+    // Worker thread: "Selector=Entry" for a selected feature, empty otherwise.
+    std::string selectionOf(GenicamContext& context, const std::string& name);
+
+    // Aravis's register cache on or off; polls and other parties' access look at the camera itself.
+    static void setCaching(ArvDevice* device, bool on);
+
+private:
+    void freshenSelectors(GenicamContext& context);
+
+    // Worker thread only.
+    std::map<std::string, std::string> m_values;
+    std::set<std::string> m_freshSelectors;
+    Clock::time_point m_lastDone;
+
+    // Guards the records, which other threads read.
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_names;
+    std::map<std::string, std::shared_ptr<const GenicamFeatureInfo>> m_records;
+    std::map<std::string, std::string> m_selectors; // selected feature -> its selector
+};

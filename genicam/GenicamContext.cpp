@@ -1,0 +1,29 @@
+#include "GenicamContext.h"
+
+#include "GenicamStatus.h"
+
+#include <glib.h>
+
+#include <utility>
+
+GenicamContext::GenicamContext(ArvDevice* device, GenicamCache& cache, Kind kind, std::string feature)
+    : m_device(device), m_cache(cache), m_kind(kind), m_feature(std::move(feature))
+{}
+
+int GenicamContext::take(GError** error, std::string* message)
+{
+    if (!error || !*error) {
+        ++m_answers;
+        return 0;
+    }
+    const int status = GenicamStatus::fromError(*error);
+    const std::string text = (*error)->message ? (*error)->message : "";
+    if (GenicamStatus::isLinkFailure(*error))
+        m_linkFailure = text;
+    else
+        ++m_answers; // the camera answered, with a refusal
+    if (message)
+        *message = text;
+    g_clear_error(error);
+    return status;
+}

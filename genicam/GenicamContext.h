@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+typedef struct _ArvDevice ArvDevice; // NOLINT(bugprone-reserved-identifier): GLib type
+typedef struct _GError GError;       // NOLINT(bugprone-reserved-identifier): GLib type
+class GenicamCache;
+
+// What one call on the worker thread works with: the open device, the worker's memory of this
+// connection, what kind of call it is, and a record of how the camera answered, which the worker
+// hands to the link afterwards.
+class GenicamContext
+{
+public:
+    // Reads and writes name their feature, for the cache.
+    enum class Kind { Other, Read, Write };
+
+    GenicamContext(ArvDevice* device, GenicamCache& cache, Kind kind = Kind::Other,
+                   std::string feature = std::string());
+
+    ArvDevice* device() const { return m_device; }
+    GenicamCache& cache() const { return m_cache; }
+    Kind kind() const { return m_kind; }
+    const std::string& feature() const { return m_feature; }
+
+    // The SDK status for what an Aravis call reported (0 for no error); frees the error. Every
+    // call made through here counts as an exchange with the camera, and a failure of the link (a
+    // timeout, a transfer error, a lost connection) is recorded.
+    int take(GError** error, std::string* message = nullptr);
+    // Whether an exchange got through, and the last failure of the link, empty if none.
+    bool answered() const { return m_answers > 0; }
+    const std::string& linkFailure() const { return m_linkFailure; }
+
+private:
+    ArvDevice* m_device;
+    GenicamCache& m_cache;
+    Kind m_kind;
+    std::string m_feature;
+    int m_answers = 0;
+    std::string m_linkFailure;
+};

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+// The link to a GenICam camera and the policy for it, apart from Aravis and sockets: events come
+// in (calls answered or failed on the link, control lost, granted or refused, reopening), and the
+// link says what it is (connected, monitoring and why, lost) and what the worker does next, and
+// when: ask the camera whether it is still there, ask for control, or open it again. The back-off
+// and retry policy lives here and nowhere else. Not thread-safe: the worker owns it.
+class GenicamLink
+{
+public:
+    using Clock = std::chrono::steady_clock;
+    using Time = Clock::time_point;
+    enum class State { Connected, Monitoring, Lost, Stopped };
+    enum class Action { None, Probe, TakeControl, Reopen };
+    struct Next
+    {
+        Action action = Action::None;
+        Time at{};
+    };
+
+    // A camera that answered nothing for this long, when a call then fails on the link, is lost:
+    // a poor network loses packets, not seconds.
+    static constexpr std::chrono::milliseconds lossEvidence{3000};
+    // Nothing talked to the camera for this long: ask it whether it is there.
+    static constexpr std::chrono::milliseconds probeAfter{1000};
+    // A viewer without control asks for it this often, so that it takes control when the camera
+    // has none: the other application left, or its connection timed out.
+    static constexpr std::chrono::milliseconds controlRetry{3000};
+    // Pauses between attempts to open a lost camera again, doubling up to the longest.
+    static constexpr std::chrono::milliseconds firstReopenPause{500};
+    static constexpr std::chrono::milliseconds longestReopenPause{4000};
+    // Refusals after which control we held counts as taken by another application.
+    static constexpr int refusalsToGiveUp = 3;
+
+    // reopens: whether a lost camera is opened again (not for the in-process fake).
+    GenicamLink(bool reopens, Time now);
+
+    void opened(bool controller, Time now);
+    void openFailed(Time now);
+    // The camera answered a call that certainly reached it (a probe, not a cached read).
+    void answered(Time now);
+    // A call failed on the link; true when that makes the camera lost (the device is to be closed).
+    bool failed(const std::string& why, Time now);
+    // The heartbeat found control gone.
+    void controlLost(Time now);
+    void controlGranted(Time now);
+    void controlRefused(Time now);
+    void stop();
+
+    State state() const { return m_state; }
+    const std::string& reason() const { return m_reason; }
+    // Whether calls may reach the camera, and whether writes may.
+    bool reachable() const { return m_state == State::Connected || m_state == State::Monitoring; }
+    bool inControl() const { return m_state == State::Connected; }
+    Next next() const;
+
+private:
+    void enter(State state, std::string reason);
+
+    const bool m_reopens;
+    State m_state = State::Connected;
+    std::string m_reason;
+    Time m_lastAnswer;
+    Time m_nextReopen;
+    std::chrono::milliseconds m_reopenPause = firstReopenPause;
+    Time m_nextControlAttempt;
+    bool m_wantControl = false; // connected, and the heartbeat said control is gone
+    bool m_hadControl = false;
+    int m_refusals = 0;
+};

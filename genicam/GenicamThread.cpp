@@ -1,0 +1,108 @@
+#include "GenicamThread.h"
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Threads whose owners could not join them, joined when the process exits.
+class LeftThreads
+{
+public:
+    static LeftThreads& instance()
+    {
+        static LeftThreads threads;
+        return threads;
+    }
+    void add(std::thread thread, std::function<bool(std::chrono::milliseconds)> wait)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_threads.push_back({std::move(thread), std::move(wait)});
+    }
+    ~LeftThreads()
+    {
+        constexpr std::chrono::milliseconds bound{3000};
+        for (Left& left : m_threads) {
+            if (left.wait(bound) || left.thread.get_id() == std::this_thread::get_id()) {
+                if (left.thread.get_id() != std::this_thread::get_id())
+                    left.thread.join();
+                else
+                    left.thread.detach(); // the exit is on this very thread
+                continue;
+            }
+            std::fprintf(stderr, "A camera connection did not close within %lld s; exiting without it.\n",
+                         static_cast<long long>(bound.count() / 1000));
+            left.thread.detach(); // the process ends now, and the thread with it
+        }
+    }
+
+private:
+    struct Left
+    {
+        std::thread thread;
+        std::function<bool(std::chrono::milliseconds)> wait;
+    };
+    std::mutex m_mutex;
+    std::vector<Left> m_threads;
+};
+
+} // namespace
+
+GenicamThread::GenicamThread(std::function<void()> body) : m_done(std::make_shared<Done>())
+{
+    // The register of left threads exists before any thread that may end up in it.
+    LeftThreads::instance();
+    m_thread = std::thread([body = std::move(body), done = m_done] {
+        body();
+        std::lock_guard<std::mutex> lock(done->mutex);
+        done->done = true;
+        done->condition.notify_all();
+    });
+}
+
+GenicamThread::~GenicamThread()
+{
+    if (!running())
+        return;
+    if (isCurrent())
+        handOver();
+    else
+        join(std::chrono::milliseconds(0));
+}
+
+GenicamThread& GenicamThread::operator=(GenicamThread&& other) noexcept
+{
+    if (this != &other) {
+        if (running())
+            handOver();
+        m_thread = std::move(other.m_thread);
+        m_done = std::move(other.m_done);
+    }
+    return *this;
+}
+
+bool GenicamThread::join(std::chrono::milliseconds bound, const std::function<void()>& notice)
+{
+    if (!running() || isCurrent())
+        return false;
+    bool inTime = false;
+    {
+        std::unique_lock<std::mutex> lock(m_done->mutex);
+        inTime = m_done->condition.wait_for(lock, bound, [this] { return m_done->done; });
+    }
+    if (!inTime && notice)
+        notice();
+    m_thread.join();
+    return inTime;
+}
+
+void GenicamThread::handOver()
+{
+    if (!running())
+        return;
+    LeftThreads::instance().add(std::move(m_thread), [done = m_done](std::chrono::milliseconds bound) {
+        std::unique_lock<std::mutex> lock(done->mutex);
+        return done->condition.wait_for(lock, bound, [&done] { return done->done; });
+    });
+}
