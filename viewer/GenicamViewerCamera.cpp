@@ -2,6 +2,7 @@
 
 #include "GenicamCamera.h"
 
+#include <cstdio>
 #include <utility>
 
 GenicamViewerCamera::GenicamViewerCamera(std::shared_ptr<GenicamCamera> camera, QObject* parent)
@@ -16,10 +17,13 @@ GenicamViewerCamera::GenicamViewerCamera(std::shared_ptr<GenicamCamera> camera, 
         emit writeFailed(QString::fromStdString(failure.feature), QString::fromStdString(failure.selection),
                          QString::fromStdString(failure.value), failure.status);
     });
+    // Closing happens as the viewer ends, when the log's window may be gone: standard error.
+    m_camera->setNoticeListener([](const std::string& notice) { std::fprintf(stderr, "%s\n", notice.c_str()); });
 }
 
 GenicamViewerCamera::~GenicamViewerCamera()
 {
+    // Clearing waits for a call in progress: neither listener runs on this object afterwards.
     m_camera->setLinkListener(nullptr);
     m_camera->setWriteListener(nullptr);
 }
@@ -58,9 +62,11 @@ QString GenicamViewerCamera::describe(GenicamCamera::Link link, const QString& r
 {
     switch (link) {
     case GenicamCamera::Link::Connected:
-        return tr("connected, in control");
+        return reason.isEmpty() ? tr("connected, in control") : tr("connected, in control (%1)").arg(reason);
     case GenicamCamera::Link::Monitoring:
         return tr("monitoring only (%1): writes are refused").arg(reason);
+    case GenicamCamera::Link::Stopped:
+        return tr("closed");
     case GenicamCamera::Link::Lost:
         break;
     }
