@@ -5,6 +5,7 @@
 #include "GenicamCache.h"
 #include "GenicamContext.h"
 #include "GenicamFeature.h"
+#include "GenicamGvcp.h"
 #include "GenicamNode.h"
 #include "GenicamStatus.h"
 #include "GenicamWorker.h"
@@ -54,55 +55,8 @@ std::string kindOf(ArvDevice* device)
     return "GenICam camera";
 }
 
-constexpr guint16 gvcpPort = 3956;
 constexpr std::chrono::milliseconds firstProbe{1000};
 constexpr std::chrono::milliseconds reopenProbe{300};
-
-// Asks whoever listens at address for a GigE Vision discovery answer, unicast, a few times within
-// timeout. On an answer, local is the address this machine reaches the camera from.
-bool answersGigEVision(GInetAddress* address, std::chrono::milliseconds timeout, GInetAddress** local)
-{
-    GSocket* socket =
-        g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_DATAGRAM, G_SOCKET_PROTOCOL_UDP, nullptr);
-    GSocketAddress* remote = g_inet_socket_address_new(address, gvcpPort);
-    bool answered = false;
-    if (socket && g_socket_connect(socket, remote, nullptr, nullptr)) {
-        g_socket_set_blocking(socket, FALSE);
-        // Key 0x42, acknowledge wanted, DISCOVERY_CMD, no payload, request 1.
-        const char discovery[] = {0x42, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01};
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        constexpr int attempts = 3;
-        for (int attempt = 0; attempt < attempts && !answered; ++attempt) {
-            const auto sliceEnd = std::chrono::steady_clock::now() + timeout / attempts;
-            g_socket_send(socket, discovery, sizeof discovery, nullptr, nullptr);
-            for (;;) {
-                const auto left = std::min(sliceEnd, deadline) - std::chrono::steady_clock::now();
-                const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(left).count();
-                if (micros <= 0 || !g_socket_condition_timed_wait(socket, G_IO_IN, micros, nullptr, nullptr))
-                    break;
-                char reply[1024];
-                const gssize size = g_socket_receive(socket, reply, sizeof reply, nullptr, nullptr);
-                // DISCOVERY_ACK is command 0x0003.
-                if (size >= 8 && reply[2] == 0x00 && reply[3] == 0x03) {
-                    answered = true;
-                    break;
-                }
-                if (size < 0) // nobody listens (an ICMP answer): wait out the slice
-                    std::this_thread::sleep_until(std::min(sliceEnd, deadline));
-            }
-        }
-        if (answered && local) {
-            GSocketAddress* own = g_socket_get_local_address(socket, nullptr);
-            if (own)
-                *local = G_INET_ADDRESS(
-                    g_object_ref(g_inet_socket_address_get_address(G_INET_SOCKET_ADDRESS(own))));
-            g_clear_object(&own);
-        }
-    }
-    g_clear_object(&remote);
-    g_clear_object(&socket);
-    return answered;
-}
 
 void walkCategory(ArvGc* genicam, const char* name, std::set<std::string>* seen,
                   std::vector<std::string>* names)
@@ -150,7 +104,7 @@ std::shared_ptr<GenicamCamera> GenicamCamera::open(const std::string& deviceId, 
             // An address is asked directly, never by a discovery broadcast, and briefly: Aravis
             // itself would wait seconds for a camera that is not there.
             GInetAddress* local = nullptr;
-            if (answersGigEVision(address, first ? firstProbe : reopenProbe, &local)) {
+            if (GenicamGvcp::discover(address, first ? firstProbe : reopenProbe, &local)) {
                 std::lock_guard<std::mutex> lock(systemMutex());
                 device = arv_gv_device_new(local, address, &openError);
             } else {

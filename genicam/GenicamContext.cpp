@@ -12,16 +12,12 @@ GenicamContext::GenicamContext(ArvDevice* device, GenicamCache& cache, Kind kind
 
 int GenicamContext::take(GError** error, std::string* message)
 {
-    if (!error || !*error) {
-        ++m_answers;
+    if (!error || !*error)
         return 0;
-    }
     const int status = GenicamStatus::fromError(*error);
     const std::string text = (*error)->message ? (*error)->message : "";
     if (GenicamStatus::isLinkFailure(*error))
         m_linkFailure = text;
-    else
-        ++m_answers; // the camera answered, with a refusal
     if (message)
         *message = text;
     g_clear_error(error);

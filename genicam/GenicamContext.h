@@ -7,8 +7,8 @@ typedef struct _GError GError;       // NOLINT(bugprone-reserved-identifier): GL
 class GenicamCache;
 
 // What one call on the worker thread works with: the open device, the worker's memory of this
-// connection, what kind of call it is, and a record of how the camera answered, which the worker
-// hands to the link afterwards.
+// connection, what kind of call it is, and whether the link to the camera failed in it, which the
+// worker hands to the link afterwards.
 class GenicamContext
 {
 public:
@@ -23,12 +23,10 @@ public:
     Kind kind() const { return m_kind; }
     const std::string& feature() const { return m_feature; }
 
-    // The SDK status for what an Aravis call reported (0 for no error); frees the error. Every
-    // call made through here counts as an exchange with the camera, and a failure of the link (a
-    // timeout, a transfer error, a lost connection) is recorded.
+    // The SDK status for what an Aravis call reported (0 for no error); frees the error. A failure
+    // of the link (a timeout, a transfer error, a lost connection) is recorded.
     int take(GError** error, std::string* message = nullptr);
-    // Whether an exchange got through, and the last failure of the link, empty if none.
-    bool answered() const { return m_answers > 0; }
+    // The last failure of the link in this call, empty if none.
     const std::string& linkFailure() const { return m_linkFailure; }
 
 private:
@@ -36,6 +34,5 @@ private:
     GenicamCache& m_cache;
     Kind m_kind;
     std::string m_feature;
-    int m_answers = 0;
     std::string m_linkFailure;
 };

@@ -16,6 +16,7 @@ GenicamLink::GenicamLink(bool reopens, Time now) : m_reopens(reopens), m_lastAns
 void GenicamLink::opened(bool controller, Time now)
 {
     m_lastAnswer = now;
+    heardAgain();
     m_wantControl = false;
     m_refusals = 0;
     m_nextControlAttempt = now + controlRetry;
@@ -38,18 +39,39 @@ void GenicamLink::openFailed(Time now)
 void GenicamLink::answered(Time now)
 {
     m_lastAnswer = std::max(m_lastAnswer, now);
+    heardAgain();
 }
 
-bool GenicamLink::failed(const std::string& why, Time now)
+void GenicamLink::heardAgain()
+{
+    m_failing = false;
+    m_failedProbes = 0;
+    m_failure.clear();
+}
+
+void GenicamLink::failed(const std::string& why, Time now)
 {
     // Asking for control waits while the camera does not answer.
     m_nextControlAttempt = std::max(m_nextControlAttempt, now + controlRetry);
-    if (!m_reopens || !reachable() || now - m_lastAnswer < lossEvidence)
+    if (!m_reopens || !reachable())
+        return;
+    if (!m_failing)
+        m_failedAt = now;
+    m_failing = true;
+    m_failure = why;
+}
+
+bool GenicamLink::probeFailed(Time now)
+{
+    failed(m_failure.empty() ? "the camera answers nothing" : m_failure, now);
+    if (!m_reopens || !reachable() || ++m_failedProbes < failedProbesForLoss ||
+        now - m_lastAnswer < lossEvidence)
         return false;
     m_reopenPause = firstReopenPause;
     m_nextReopen = now + m_reopenPause;
     m_wantControl = false;
-    enter(State::Lost, why);
+    enter(State::Lost, m_failure);
+    heardAgain();
     return true;
 }
 
@@ -57,13 +79,18 @@ void GenicamLink::controlLost(Time now)
 {
     if (m_state != State::Connected)
         return;
+    // The heartbeat failed: whether the camera is there at all is asked first, and quickly.
     m_wantControl = true;
     m_nextControlAttempt = now;
+    if (!m_failing)
+        m_failedAt = now;
+    m_failing = true;
 }
 
 void GenicamLink::controlGranted(Time now)
 {
     m_lastAnswer = now;
+    heardAgain();
     m_wantControl = false;
     m_refusals = 0;
     m_hadControl = true;
@@ -74,6 +101,7 @@ void GenicamLink::controlGranted(Time now)
 void GenicamLink::controlRefused(Time now)
 {
     m_lastAnswer = now; // a refusal is an answer
+    heardAgain();
     m_wantControl = false;
     m_nextControlAttempt = now + controlRetry;
     if (m_state == State::Connected) {
@@ -89,20 +117,28 @@ void GenicamLink::stop()
     enter(State::Stopped, std::string());
 }
 
-GenicamLink::Next GenicamLink::next() const
+GenicamLink::Next GenicamLink::next(bool withProbes) const
 {
-    const Next probe{Action::Probe, m_lastAnswer + probeAfter};
+    const Next probe = withProbes ? Next{Action::Probe, probeAt()} : Next{};
+    const Next control{Action::TakeControl, m_nextControlAttempt};
     switch (m_state) {
     case State::Stopped:
         return {};
     case State::Lost:
         return {Action::Reopen, m_nextReopen};
     case State::Connected:
-        return m_wantControl ? Next{Action::TakeControl, m_nextControlAttempt} : probe;
+        if (!m_wantControl)
+            return probe;
+        break;
     case State::Monitoring:
         break;
     }
-    return m_nextControlAttempt <= probe.at ? Next{Action::TakeControl, m_nextControlAttempt} : probe;
+    // While the camera may be gone, whether it is there comes first.
+    if (m_failing)
+        return probe;
+    if (m_state == State::Connected || probe.action == Action::None || control.at <= probe.at)
+        return control;
+    return probe;
 }
 
 void GenicamLink::enter(State state, std::string reason)

@@ -21,9 +21,10 @@ public:
         Time at{};
     };
 
-    // A camera that answered nothing for this long, when a call then fails on the link, is lost:
-    // a poor network loses packets, not seconds.
+    // A camera is lost when it answered nothing for this long and the probes that followed a
+    // failure failed this many times in a row: a poor network loses packets, not seconds.
     static constexpr std::chrono::milliseconds lossEvidence{3000};
+    static constexpr int failedProbesForLoss = 2;
     // Nothing talked to the camera for this long: ask it whether it is there.
     static constexpr std::chrono::milliseconds probeAfter{1000};
     // A viewer without control asks for it this often, so that it takes control when the camera
@@ -42,8 +43,10 @@ public:
     void openFailed(Time now);
     // The camera answered a call that certainly reached it (a probe, not a cached read).
     void answered(Time now);
-    // A call failed on the link; true when that makes the camera lost (the device is to be closed).
-    bool failed(const std::string& why, Time now);
+    // A call failed on the link: probes go first until the camera answers again.
+    void failed(const std::string& why, Time now);
+    // A probe got no answer; true when that makes the camera lost (the device is to be closed).
+    bool probeFailed(Time now);
     // The heartbeat found control gone.
     void controlLost(Time now);
     void controlGranted(Time now);
@@ -55,10 +58,19 @@ public:
     // Whether calls may reach the camera, and whether writes may.
     bool reachable() const { return m_state == State::Connected || m_state == State::Monitoring; }
     bool inControl() const { return m_state == State::Connected; }
-    Next next() const;
+    // A call failed on the link since the camera last answered: probes go first until it does, so
+    // that the verdict comes in time.
+    bool failing() const { return m_failing; }
+    // withProbes false: the probes are someone else's (a thread of their own), only the rest.
+    Next next(bool withProbes = true) const;
+    // When the camera is next to be probed: at once after a failure, else a while after it last
+    // answered.
+    Time probeAt() const { return m_failing ? m_failedAt : m_lastAnswer + probeAfter; }
 
 private:
     void enter(State state, std::string reason);
+    // The camera answered: what failed before counts no more.
+    void heardAgain();
 
     const bool m_reopens;
     State m_state = State::Connected;
@@ -69,5 +81,9 @@ private:
     Time m_nextControlAttempt;
     bool m_wantControl = false; // connected, and the heartbeat said control is gone
     bool m_hadControl = false;
+    bool m_failing = false;
+    Time m_failedAt;
+    int m_failedProbes = 0;
+    std::string m_failure; // what the last failed call said
     int m_refusals = 0;
 };

@@ -64,6 +64,9 @@ GenicamNode::GenicamNode(GenicamContext& context, const std::string& name) : m_c
 
 int GenicamNode::available(ArvGcFeatureNode* node, bool* result) const
 {
+    // Every operation starts here: once the link failed in this call, nothing more waits for it.
+    if (!m_context->linkFailure().empty())
+        return Tovrik::Status::Timeout;
     GError* error = nullptr;
     const bool implemented = arv_gc_feature_node_is_implemented(node, &error);
     if (const int status = m_context->take(&error))

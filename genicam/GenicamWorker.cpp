@@ -2,7 +2,9 @@
 
 #include "GenicamWorker.h"
 
+#include "GenicamGvcp.h"
 #include "GenicamNode.h"
+#include "GenicamStatus.h"
 #include "TovrikFeature.h"
 #include "TovrikStatus.h"
 
@@ -17,9 +19,11 @@ namespace Status = Tovrik::Status;
 // How long stop() waits for a thread before saying that it waits.
 constexpr std::chrono::milliseconds stopBound{2000};
 
-// A probe reads the bootstrap register every GigE Vision camera has, the first one.
-constexpr guint64 bootstrapVersion = 0x0000;
-const std::string probeName = " probe"; // no feature's name
+// A probe reads the bootstrap register every GigE Vision camera has, the first one, within a
+// bound far shorter than Aravis's own retries: the verdict on a silent camera comes in time.
+constexpr guint32 bootstrapVersion = 0x0000;
+constexpr std::chrono::milliseconds probeBound{600};
+const std::string pollName = " poll"; // no feature's name
 
 } // namespace
 
@@ -82,9 +86,12 @@ std::shared_ptr<GenicamWorker> GenicamWorker::start(Opener opener, bool reopens,
             return;
         }
         worker->adopt(device);
-        // The state found at opening is where the camera starts, not a change to report.
-        worker->m_published = worker->link();
-        worker->m_publishedReason = worker->linkReason();
+        {
+            // The state found at opening is where the camera starts, not a change to report.
+            std::lock_guard<std::mutex> lock(worker->m_publishMutex);
+            worker->m_published = worker->link();
+            worker->m_publishedReason = worker->linkReason();
+        }
         opened->set_value(std::string());
         worker->loop();
     });
@@ -100,8 +107,11 @@ std::shared_ptr<GenicamWorker> GenicamWorker::start(Opener opener, bool reopens,
         return nullptr;
     }
     const std::string failure = result.get();
-    if (failure.empty())
+    if (failure.empty()) {
+        // Joined by stop() before the worker goes.
+        worker->m_prober = GenicamThread([raw = worker.get()] { raw->probeLoop(); });
         return worker;
+    }
     worker->stop();
     if (error)
         *error = failure;
@@ -168,6 +178,7 @@ void GenicamWorker::stop()
         m_stopping = true;
     }
     m_condition.notify_all();
+    m_prober.join(stopBound);
     if (!isWorkerThread()) {
         m_thread.join(stopBound, [this] {
             m_noticeListener("Closing the camera takes longer than " +
@@ -218,8 +229,7 @@ void GenicamWorker::loop()
         case Job::None:
             break;
         }
-        if (m_losing)
-            lose();
+        lose();
         publish();
     }
     finish();
@@ -229,18 +239,25 @@ GenicamWorker::Job GenicamWorker::nextJob(std::unique_lock<std::mutex>& lock,
                                           std::shared_ptr<Pending>* pending)
 {
     const auto now = Clock::now();
-    const GenicamLink::Next next = m_link.next();
+    // A GigE Vision camera's probes are the prober's.
+    const bool probes = m_probed == nullptr;
+    const GenicamLink::Next next = m_link.next(probes);
     auto wake = next.action == GenicamLink::Action::None ? Clock::time_point::max() : next.at;
     // Polls wait until calls have been quiet for a while: an operator action is never interrupted.
     const auto pollAt = std::max(m_round.empty() ? m_nextPoll : now, m_lastCall + GenicamCache::quietTime);
     if (m_link.reachable())
         wake = std::min(wake, pollAt);
-    m_condition.wait_until(lock, wake, [this] { return m_stopping || !m_calls.empty() || m_controlLost; });
-    if (m_stopping)
+    m_condition.wait_until(lock, wake,
+                           [this] { return m_stopping || m_losing || !m_calls.empty() || m_controlLost; });
+    if (m_stopping || m_losing)
         return Job::None;
     const auto woken = Clock::now();
     if (m_controlLost.exchange(false))
         m_link.controlLost(woken);
+    const GenicamLink::Next action = m_link.next(probes);
+    // While the camera may be gone, probes decide before any call waits for Aravis's retries.
+    if (m_link.failing() && action.action == GenicamLink::Action::Probe)
+        return Job::Probe;
     if (!m_calls.empty()) {
         *pending = m_calls.front();
         m_calls.pop_front();
@@ -249,7 +266,6 @@ GenicamWorker::Job GenicamWorker::nextJob(std::unique_lock<std::mutex>& lock,
         (*pending)->started = true;
         return Job::Call;
     }
-    const GenicamLink::Next action = m_link.next();
     if (action.action != GenicamLink::Action::None && woken >= action.at) {
         switch (action.action) {
         case GenicamLink::Action::Probe:
@@ -280,21 +296,31 @@ int GenicamWorker::runHere(const Call& call, Kind kind, const std::string& featu
     m_cache.beginCall(context);
     const int status = call(context);
     m_cache.endCall(context);
-    heard(context);
+    heard(context, status);
     return status;
 }
 
-void GenicamWorker::heard(const GenicamContext& context)
+void GenicamWorker::heard(const GenicamContext& context, int status)
 {
-    // Only a probe counts as an answer: other calls may have been served from the description or a
-    // cache without reaching the camera. Any call's failure on the link counts.
-    const auto now = Clock::now();
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (context.feature() == probeName && context.answered() && context.linkFailure().empty())
-        m_link.answered(now);
-    // The device is closed once the call that found the camera gone is over.
-    if (!context.linkFailure().empty() && m_link.failed(context.linkFailure(), now))
-        m_losing = true;
+    if (!context.linkFailure().empty()) {
+        failed(context.linkFailure());
+        return;
+    }
+    // A write or a poll that succeeded went to the camera and back; a read may have been answered
+    // from the description or a cache without reaching it.
+    if (status == 0 && (context.kind() == Kind::Write || context.feature() == pollName)) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_link.answered(Clock::now());
+    }
+}
+
+void GenicamWorker::failed(const std::string& why)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_link.failed(why, Clock::now());
+    }
+    m_condition.notify_all(); // the prober probes at once
 }
 
 void GenicamWorker::runPending(const std::shared_ptr<Pending>& pending)
@@ -310,15 +336,50 @@ void GenicamWorker::runPending(const std::shared_ptr<Pending>& pending)
 
 void GenicamWorker::probe()
 {
-    // Whether the camera is still there, when nothing else asked it for a while.
-    runHere(
-        [](GenicamContext& context) {
-            GError* error = nullptr;
-            guint32 version = 0;
-            arv_device_read_register(context.device(), bootstrapVersion, &version, &error);
-            return context.take(&error);
-        },
-        Kind::Other, probeName);
+    // Any camera but a GigE Vision one (those are the prober's): through Aravis.
+    bool answered = false;
+    if (m_device) {
+        GError* error = nullptr;
+        guint32 version = 0;
+        arv_device_read_register(m_device, bootstrapVersion, &version, &error);
+        answered = GenicamStatus::take(&error) == 0;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    probed(answered);
+}
+
+void GenicamWorker::probeLoop()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_stopping) {
+        const bool due = m_probed && m_link.reachable() && Clock::now() >= m_link.probeAt();
+        if (!due) {
+            const auto at = m_probed && m_link.reachable() ? m_link.probeAt() : Clock::time_point::max();
+            m_condition.wait_until(lock, at);
+            continue;
+        }
+        auto* address = G_INET_ADDRESS(g_object_ref(m_probed));
+        lock.unlock();
+        const bool answered = GenicamGvcp::answersRead(address, bootstrapVersion, probeBound);
+        g_object_unref(address);
+        lock.lock();
+        if (m_stopping)
+            break;
+        probed(answered);
+        lock.unlock();
+        publish();
+        lock.lock();
+    }
+}
+
+void GenicamWorker::probed(bool answered)
+{
+    if (answered) {
+        m_link.answered(Clock::now());
+    } else if (m_link.probeFailed(Clock::now())) {
+        m_losing = true; // the worker closes the device once its call is over
+        m_condition.notify_all();
+    }
 }
 
 void GenicamWorker::takeControl()
@@ -339,7 +400,7 @@ void GenicamWorker::takeControl()
         else if (context.linkFailure().empty())
             m_link.controlRefused(now);
         else
-            m_losing = m_link.failed(context.linkFailure(), now);
+            m_link.failed(context.linkFailure(), now);
     }
     if (granted)
         deliverAll(); // everything is writable again
@@ -380,6 +441,13 @@ void GenicamWorker::adopt(ArvDevice* device)
     m_link.opened(controller, Clock::now());
     m_round.clear();
     m_nextPoll = Clock::now();
+    g_clear_object(&m_probed);
+    if (ARV_IS_GV_DEVICE(device)) {
+        GSocketAddress* camera = arv_gv_device_get_device_address(ARV_GV_DEVICE(device));
+        m_probed =
+            G_INET_ADDRESS(g_object_ref(g_inet_socket_address_get_address(G_INET_SOCKET_ADDRESS(camera))));
+    }
+    m_condition.notify_all();
 }
 
 void GenicamWorker::onControlLost(void* /*device*/, void* weakWorker)
@@ -394,17 +462,19 @@ void GenicamWorker::onControlLost(void* /*device*/, void* weakWorker)
 
 void GenicamWorker::lose()
 {
-    m_losing = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!std::exchange(m_losing, false))
+            return;
+        g_clear_object(&m_probed);
+        m_round.clear();
+    }
     ArvDevice* device = std::exchange(m_device, nullptr);
     if (!device)
         return;
     if (m_controlLostHandler != 0)
         g_signal_handler_disconnect(device, std::exchange(m_controlLostHandler, 0));
     m_cache.forget();
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_round.clear();
-    }
     {
         std::lock_guard<std::mutex> lock(m_closer->mutex);
         m_closer->devices.push_back(device);
@@ -421,6 +491,8 @@ void GenicamWorker::publish()
         state = m_link.state();
         reason = m_link.reason();
     }
+    // Held while the listener runs, so that what it hears comes in order.
+    std::lock_guard<std::mutex> lock(m_publishMutex);
     if (state == m_published && reason == m_publishedReason)
         return;
     m_published = state;
@@ -439,6 +511,7 @@ void GenicamWorker::finish()
         }
         m_calls.clear();
         m_link.stop();
+        g_clear_object(&m_probed);
     }
     m_condition.notify_all();
     if (m_device) {
@@ -525,8 +598,8 @@ void GenicamWorker::pollStep()
             *fresh = GenicamNode(context, name).snapshot(*described);
             return 0;
         },
-        Kind::Other, std::string());
-    if (status == 0 && !m_losing && m_observers.changed(name, *fresh))
+        Kind::Other, pollName);
+    if (status == 0 && m_observers.changed(name, *fresh))
         m_observers.notify({name});
 }
 

@@ -70,8 +70,8 @@ public:
 
     Link link() const;
     std::string linkReason() const;
-    // Called on the worker thread when the link changes. Clearing a listener waits for a call
-    // in progress.
+    // Called on a thread of the worker's (its own, or its prober's) when the link changes.
+    // Clearing a listener waits for a call in progress.
     void setLinkListener(std::function<void(Link link, const std::string& reason)> listener);
     // Called on the thread whose write failed.
     void setWriteListener(std::function<void(const WriteFailure& failure)> listener);
@@ -108,11 +108,17 @@ private:
     Job nextJob(std::unique_lock<std::mutex>& lock, std::shared_ptr<Pending>* pending);
     int runHere(const Call& call, Kind kind, const std::string& feature);
     // Hands how the camera answered a call to the link.
-    void heard(const GenicamContext& context);
+    void heard(const GenicamContext& context, int status);
+    void failed(const std::string& why);
     void runPending(const std::shared_ptr<Pending>& pending);
     void pollStep();
     void pollRound();
     void probe();
+    // The prober's thread: a GigE Vision camera is asked whether it is there on a socket of our
+    // own, so the verdict does not wait for a call stuck in Aravis's retries.
+    void probeLoop();
+    // m_mutex held: what a probe's answer means for the link.
+    void probed(bool answered);
     void takeControl();
     void reopen();
     void adopt(ArvDevice* device);
@@ -135,7 +141,9 @@ private:
     // Used by the worker thread only.
     ArvDevice* m_device = nullptr;
     unsigned long m_controlLostHandler = 0;
-    bool m_losing = false;
+
+    // Guards what the link listener heard last.
+    std::mutex m_publishMutex;
     Link m_published = Link::Stopped;
     std::string m_publishedReason;
 
@@ -145,6 +153,8 @@ private:
     std::deque<std::shared_ptr<Pending>> m_calls;
     bool m_stopping = false;
     GenicamLink m_link;
+    bool m_losing = false;                    // the link is lost: the worker closes the device
+    struct _GInetAddress* m_probed = nullptr; // a GigE Vision camera's address, for the prober
     std::chrono::milliseconds m_callBound{1000};
     Clock::time_point m_burstDeadline;
     Clock::time_point m_lastCall; // queued or answered, on the callers' side
@@ -160,4 +170,5 @@ private:
     struct Closer;
     std::shared_ptr<Closer> m_closer;
     GenicamThread m_closerThread;
+    GenicamThread m_prober;
 };

@@ -24,11 +24,9 @@ std::vector<SimEntry> lineEntries(bool withOff)
     return entries;
 }
 
-} // namespace
-
-SimCameraBuilder SimCameraBuilder::lineScanCamera()
+// The device's identity and its master/slave mode.
+void addDevice(SimCameraBuilder& builder)
 {
-    SimCameraBuilder builder;
     using namespace Tovrik;
     builder.add(number("DeviceVendorName", FeatureTypeString, 0, 0, 0, "Tovrik Imaging (simulated)",
                        "Name of the manufacturer of the device."));
@@ -48,6 +46,12 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
         {{"Master", "The camera runs on its own and may drive other cameras.", true},
          {"Slave", "The camera follows a master camera; its trigger is set by the master.", true}},
         "Master", "Selects whether the camera runs as master or follows a master camera."));
+}
+
+// The image's shape and format.
+void addImage(SimCameraBuilder& builder)
+{
+    using namespace Tovrik;
     builder.add(number("Width", FeatureTypeInteger, 16, 4096, 16, "4096",
                        "Width of the image in pixels: the pixels of each line."));
     builder.add(number("Height", FeatureTypeInteger, 1, 16384, 1, "1024",
@@ -57,6 +61,12 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
     builder.add(number("PayloadSize", FeatureTypeInteger, 0, 4096.0 * 16384.0, 1, "0",
                        "Bytes of one frame as the camera sends it."));
     builder.setWritable("PayloadSize", false);
+}
+
+// Acquisition, its line rate and exposure.
+void addAcquisition(SimCameraBuilder& builder)
+{
+    using namespace Tovrik;
     builder.add(
         number("AcquisitionStart", FeatureTypeCommand, 0, 0, 0, "", "Starts the acquisition of the device."));
     builder.add(number("AcquisitionStop", FeatureTypeCommand, 0, 0, 0, "",
@@ -67,7 +77,12 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
                        "generated internally."));
     builder.add(number("ExposureTime", FeatureTypeFloat, 2.0, 1000000.0, 0.1, "50",
                        "Exposure time in microseconds. Limited by the line period."));
+}
 
+// The triggers and the count of those missed.
+void addTriggers(SimCameraBuilder& builder)
+{
+    using namespace Tovrik;
     builder.add(
         enumeration("TriggerSelector",
                     {{"LineStart", "Selects the trigger that starts the capture of one line.", true},
@@ -112,7 +127,12 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
     missed.writable = false;
     missed.live = true;
     builder.add(missed);
+}
 
+// The encoder module.
+void addEncoder(SimCameraBuilder& builder)
+{
+    using namespace Tovrik;
     builder.add(enumeration("EncoderSelector", {{"Encoder0", "Encoder module 0.", true}}, "Encoder0",
                             "Selects which encoder to configure."));
     SimFeatureDefinition sourceA =
@@ -151,7 +171,12 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
         selected->selector = "EncoderSelector";
         builder.add(*selected);
     }
+}
 
+// The lines of the I/O connector.
+void addLines(SimCameraBuilder& builder)
+{
+    using namespace Tovrik;
     std::vector<SimEntry> lines = lineEntries(false);
     builder.add(enumeration("LineSelector", lines, "Line1",
                             "Selects the physical line of the I/O connector to configure."));
@@ -172,6 +197,16 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
     lineStatus.writable = false;
     lineStatus.live = true;
     builder.add(lineStatus);
+}
+
+} // namespace
+
+SimCameraBuilder SimCameraBuilder::lineScanCamera()
+{
+    SimCameraBuilder builder;
+    for (void (*add)(SimCameraBuilder&) :
+         {addDevice, addImage, addAcquisition, addTriggers, addEncoder, addLines})
+        add(builder);
     return builder;
 }
 

@@ -269,37 +269,13 @@ void SimVariantReader::readFeature(const QString& name, const QJsonValue& value)
     if (type != 0 && type != definition.type)
         fail(name,
              QStringLiteral("is %1 and cannot become %2").arg(typeName(definition.type), typeName(type)));
-    const bool numeric =
-        definition.type == Tovrik::FeatureTypeInteger || definition.type == Tovrik::FeatureTypeFloat;
-
     if (description.contains("description"))
         definition.description = text(description["description"], "\"description\"").toStdString();
     if (description.contains("selector"))
         definition.selector = text(description["selector"], "\"selector\"").toStdString();
-    if (description.contains("entries")) {
-        if (definition.type != Tovrik::FeatureTypeEnumeration)
-            fail(name, QStringLiteral("only an enumeration has \"entries\""));
-        QStringList names = texts(description["entries"], "\"entries\"");
-        if (names.isEmpty() || names.removeDuplicates() > 0 || names.contains(QString()))
-            fail(name, QStringLiteral("\"entries\" must be distinct, non-empty names, at least one"));
-        definition.entries.clear();
-        for (const QString& entryName : names)
-            definition.entries.push_back({entryName.toStdString(), std::string(), true});
-    }
-    for (const char* bound : {"min", "max", "increment"}) {
-        if (!description.contains(bound))
-            continue;
-        if (!numeric)
-            fail(name, QStringLiteral("only an integer or float has \"%1\"").arg(bound));
-        const double limit = number(description[bound], name, QString::fromLatin1(bound));
-        if (definition.type == Tovrik::FeatureTypeInteger && limit != std::trunc(limit))
-            fail(name, QStringLiteral("%1 %2 must be a whole number").arg(bound, numberText(limit)));
-        if (QLatin1String(bound) == QLatin1String("increment") && !(limit >= 0.0))
-            fail(name, QStringLiteral("increment %1 must not be negative").arg(numberText(limit)));
-        (QLatin1String(bound) == QLatin1String("min")   ? definition.min
-         : QLatin1String(bound) == QLatin1String("max") ? definition.max
-                                                        : definition.increment) = limit;
-    }
+    if (description.contains("entries"))
+        readEntries(definition, description["entries"]);
+    readRange(definition, description);
     if (description.contains("available"))
         definition.available = flag(description["available"], name, "\"available\"");
     if (description.contains("writable"))
@@ -315,6 +291,40 @@ void SimVariantReader::readFeature(const QString& name, const QJsonValue& value)
     }
     if (description.contains("value"))
         readValue(definition, description["value"]);
+}
+
+void SimVariantReader::readEntries(SimFeatureDefinition& definition, const QJsonValue& value)
+{
+    const QString name = QString::fromStdString(definition.name);
+    if (definition.type != Tovrik::FeatureTypeEnumeration)
+        fail(name, QStringLiteral("only an enumeration has \"entries\""));
+    QStringList names = texts(value, "\"entries\"");
+    if (names.isEmpty() || names.removeDuplicates() > 0 || names.contains(QString()))
+        fail(name, QStringLiteral("\"entries\" must be distinct, non-empty names, at least one"));
+    definition.entries.clear();
+    for (const QString& entryName : names)
+        definition.entries.push_back({entryName.toStdString(), std::string(), true});
+}
+
+void SimVariantReader::readRange(SimFeatureDefinition& definition, const QJsonObject& description)
+{
+    const QString name = QString::fromStdString(definition.name);
+    const bool numeric =
+        definition.type == Tovrik::FeatureTypeInteger || definition.type == Tovrik::FeatureTypeFloat;
+    for (const char* bound : {"min", "max", "increment"}) {
+        if (!description.contains(bound))
+            continue;
+        if (!numeric)
+            fail(name, QStringLiteral("only an integer or float has \"%1\"").arg(bound));
+        const double limit = number(description[bound], name, QString::fromLatin1(bound));
+        if (definition.type == Tovrik::FeatureTypeInteger && limit != std::trunc(limit))
+            fail(name, QStringLiteral("%1 %2 must be a whole number").arg(bound, numberText(limit)));
+        if (QLatin1String(bound) == QLatin1String("increment") && !(limit >= 0.0))
+            fail(name, QStringLiteral("increment %1 must not be negative").arg(numberText(limit)));
+        (QLatin1String(bound) == QLatin1String("min")   ? definition.min
+         : QLatin1String(bound) == QLatin1String("max") ? definition.max
+                                                        : definition.increment) = limit;
+    }
 }
 
 void SimVariantReader::readValue(SimFeatureDefinition& definition, const QJsonValue& value)

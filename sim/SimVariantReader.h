@@ -22,6 +22,8 @@ private:
     void readRoot(const QJsonObject& root);
     void readBench(const QJsonValue& value);
     void readFeature(const QString& name, const QJsonValue& description);
+    void readEntries(SimFeatureDefinition& definition, const QJsonValue& value);
+    void readRange(SimFeatureDefinition& definition, const QJsonObject& description);
     void readValue(SimFeatureDefinition& definition, const QJsonValue& value);
     void checkCamera() const;
     void checkValue(const SimFeatureDefinition& definition, const std::string& text) const;

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstring>
 #include <deque>
+#include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -57,6 +59,7 @@ struct GvcpRelay::State
     {
         sockaddr_in address;
         int upstream;
+        bool silenced = false;
     };
     struct Packet
     {
@@ -65,6 +68,9 @@ struct GvcpRelay::State
         sockaddr_in to;
         std::vector<unsigned char> bytes;
     };
+
+    // Whether to lose this packet, at the relay's drop rate; seeded, so that runs repeat.
+    bool lose(int percent) { return percent > 0 && static_cast<int>(random() % 100) < percent; }
 
     ~State()
     {
@@ -78,6 +84,8 @@ struct GvcpRelay::State
     sockaddr_in camera{};
     std::vector<Client> clients;
     std::deque<Packet> pending;
+    std::minstd_rand random{20261206};
+    int apart = 0; // the last address a client was given apart from the others
 };
 
 GvcpRelay::GvcpRelay(std::string listenAddress, std::string cameraAddress)
@@ -112,6 +120,11 @@ void GvcpRelay::stop()
     m_state.reset();
 }
 
+void GvcpRelay::silenceClients()
+{
+    m_silencing = true;
+}
+
 GvcpRelay::Counts GvcpRelay::takeCounts()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -124,8 +137,11 @@ GvcpRelay::Counts GvcpRelay::takeCounts()
 void GvcpRelay::loop()
 {
     State& state = *m_state;
-    unsigned char buffer[2048];
     while (!m_stopping) {
+        if (m_silencing.exchange(false)) {
+            for (State::Client& client : state.clients)
+                client.silenced = true;
+        }
         std::vector<pollfd> fds{{state.listening, POLLIN, 0}};
         for (const State::Client& client : state.clients)
             fds.push_back({client.upstream, POLLIN, 0});
@@ -138,39 +154,8 @@ void GvcpRelay::loop()
         }
         poll(fds.data(), fds.size(), timeout);
         for (size_t i = 0; i < fds.size(); ++i) {
-            sockaddr_in from{};
-            socklen_t length = sizeof from;
-            const ssize_t size = (fds[i].revents & POLLIN)
-                                     ? recvfrom(fds[i].fd, buffer, sizeof buffer, 0,
-                                                reinterpret_cast<sockaddr*>(&from), &length)
-                                     : -1;
-            if (size <= 0)
-                continue;
-            const auto due = Clock::now() + std::chrono::microseconds(delayMicroseconds);
-            std::vector<unsigned char> bytes(buffer, buffer + size);
-            if (i > 0) { // the camera's answer to a client
-                if (!swallowing)
-                    state.pending.push_back({due, state.listening, state.clients[i - 1].address, bytes});
-                continue;
-            }
-            auto client = state.clients.begin();
-            while (client != state.clients.end() && (client->address.sin_port != from.sin_port ||
-                                                     client->address.sin_addr.s_addr != from.sin_addr.s_addr))
-                ++client;
-            if (client == state.clients.end())
-                client = state.clients.insert(client, {from, boundSocket(m_listenAddress, 0)});
-            if (swallowing || (commandsToDrop > 0 && commandsToDrop--))
-                continue;
-            const std::string command = commandName(buffer, size);
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                ++m_counts.byType[command];
-                ++m_counts.total;
-                if (size >= 12 && (command == "READMEM" || command == "READREG"))
-                    m_addressesRead.insert(uint32_t(buffer[8]) << 24 | uint32_t(buffer[9]) << 16 |
-                                           uint32_t(buffer[10]) << 8 | buffer[11]);
-            }
-            state.pending.push_back({due, client->upstream, state.camera, bytes});
+            if (fds[i].revents & POLLIN)
+                receive(fds[i].fd, i == 0 ? nullptr : &state.clients[i - 1]);
         }
         while (!state.pending.empty() &&
                state.pending.front().due <= Clock::now() + std::chrono::microseconds(200)) {
@@ -181,4 +166,44 @@ void GvcpRelay::loop()
             state.pending.pop_front();
         }
     }
+}
+
+// A packet on fd: from a client, or the camera's answer to client.
+void GvcpRelay::receive(int fd, const void* answeredClient)
+{
+    State& state = *m_state;
+    unsigned char buffer[2048];
+    sockaddr_in from{};
+    socklen_t length = sizeof from;
+    const ssize_t size = recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
+    if (size <= 0)
+        return;
+    const auto due = Clock::now() + std::chrono::microseconds(delayMicroseconds);
+    std::vector<unsigned char> bytes(buffer, buffer + size);
+    if (const auto* answered = static_cast<const State::Client*>(answeredClient)) {
+        if (!swallowing && !answered->silenced && !state.lose(dropPercent))
+            state.pending.push_back({due, state.listening, answered->address, bytes});
+        return;
+    }
+    auto client = state.clients.begin();
+    while (client != state.clients.end() && (client->address.sin_port != from.sin_port ||
+                                             client->address.sin_addr.s_addr != from.sin_addr.s_addr))
+        ++client;
+    if (client == state.clients.end())
+        client = state.clients.insert(
+            client,
+            {from,
+             boundSocket(clientsApart ? "127.0.1." + std::to_string(++state.apart) : m_listenAddress, 0)});
+    if (swallowing || client->silenced || (commandsToDrop > 0 && commandsToDrop--) || state.lose(dropPercent))
+        return;
+    const std::string command = commandName(buffer, size);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_counts.byType[command];
+        ++m_counts.total;
+        if (size >= 12 && (command == "READMEM" || command == "READREG"))
+            m_addressesRead.insert(uint32_t(buffer[8]) << 24 | uint32_t(buffer[9]) << 16 |
+                                   uint32_t(buffer[10]) << 8 | buffer[11]);
+    }
+    state.pending.push_back({due, client->upstream, state.camera, bytes});
 }

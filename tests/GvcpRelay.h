@@ -32,6 +32,9 @@ public:
     void stop();
     // The counts since the last call.
     Counts takeCounts();
+    // Nothing of the clients known now passes any more, either way: their connections are dead,
+    // new ones work.
+    void silenceClients();
 
     // Each packet is held this long in each direction.
     std::atomic<int> delayMicroseconds{0};
@@ -39,16 +42,23 @@ public:
     std::atomic<bool> swallowing{false};
     // The next this many commands from clients are dropped.
     std::atomic<int> commandsToDrop{0};
+    // Each packet, either way, is lost with this chance in percent: a poor network.
+    std::atomic<int> dropPercent{0};
+    // Each new client reaches the camera from an address of its own (127.0.1.N), as a new
+    // connection does on a network; otherwise all come from the relay's address.
+    std::atomic<bool> clientsApart{false};
 
 private:
     struct State;
     void loop();
+    void receive(int fd, const void* answeredClient);
 
     const std::string m_listenAddress;
     const std::string m_cameraAddress;
     std::unique_ptr<State> m_state; // the relay thread's own
     std::thread m_thread;
     std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_silencing{false};
 
     std::mutex m_mutex; // guards the counts
     Counts m_counts;
