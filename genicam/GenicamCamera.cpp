@@ -280,11 +280,6 @@ void GenicamCamera::setWriteListener(std::function<void(const GenicamWorker::Wri
     m_worker->setWriteListener(std::move(listener));
 }
 
-void GenicamCamera::setNoticeListener(std::function<void(const std::string& notice)> listener)
-{
-    m_worker->setNoticeListener(std::move(listener));
-}
-
 void GenicamCamera::setCallBound(std::chrono::milliseconds bound)
 {
     m_worker->setCallBound(bound);

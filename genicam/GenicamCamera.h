@@ -58,8 +58,6 @@ public:
     void setLinkListener(std::function<void(Link link, const std::string& reason)> listener);
     // Called on the writing thread for every write through a feature handle that fails.
     void setWriteListener(std::function<void(const GenicamWorker::WriteFailure& failure)> listener);
-    // Called when closing takes long, on the closing thread.
-    void setNoticeListener(std::function<void(const std::string& notice)> listener);
     // How long a feature operation waits for the worker at most.
     void setCallBound(std::chrono::milliseconds bound);
 

@@ -63,12 +63,7 @@ GenicamThread::GenicamThread(std::function<void()> body) : m_done(std::make_shar
 
 GenicamThread::~GenicamThread()
 {
-    if (!running())
-        return;
-    if (isCurrent())
-        handOver();
-    else
-        join(std::chrono::milliseconds(0));
+    handOver();
 }
 
 GenicamThread& GenicamThread::operator=(GenicamThread&& other) noexcept
@@ -82,7 +77,7 @@ GenicamThread& GenicamThread::operator=(GenicamThread&& other) noexcept
     return *this;
 }
 
-bool GenicamThread::join(std::chrono::milliseconds bound, const std::function<void()>& notice)
+bool GenicamThread::join(std::chrono::milliseconds bound)
 {
     if (!running() || isCurrent())
         return false;
@@ -91,9 +86,10 @@ bool GenicamThread::join(std::chrono::milliseconds bound, const std::function<vo
         std::unique_lock<std::mutex> lock(m_done->mutex);
         inTime = m_done->condition.wait_for(lock, bound, [this] { return m_done->done; });
     }
-    if (!inTime && notice)
-        notice();
-    m_thread.join();
+    if (inTime)
+        m_thread.join();
+    else
+        handOver();
     return inTime;
 }
 

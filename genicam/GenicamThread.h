@@ -8,11 +8,9 @@
 #include <string>
 #include <thread>
 
-// A thread of the GenICam backend that is always joined: by its owner, who may wait a bounded
-// time first and say so when the bound is reached (Aravis can be slow to give up on a camera that
-// is gone), or, when its owner could not join it (it let go from the thread itself, or gave up
-// waiting for an open), at the process's exit, within a bound the standard error mentions if it is
-// reached.
+// A thread of the GenICam backend that is always joined: by its owner when its work ends in time,
+// or else (Aravis can take seconds to give up on a camera that is gone, an open may never end) at
+// the process's exit, within a bound that the standard error mentions when it is reached.
 class GenicamThread
 {
 public:
@@ -24,9 +22,9 @@ public:
 
     bool running() const { return m_thread.joinable(); }
     bool isCurrent() const { return m_thread.get_id() == std::this_thread::get_id(); }
-    // Waits up to bound for the body to end; false when it has not. Then joins in any case, after
-    // telling notice what it waits for.
-    bool join(std::chrono::milliseconds bound, const std::function<void()>& notice = {});
+    // Joins the thread if its body ends within bound, else leaves it to be joined at the process's
+    // exit; false then.
+    bool join(std::chrono::milliseconds bound);
     // Leaves the thread to be joined at the process's exit.
     void handOver();
 

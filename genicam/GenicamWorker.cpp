@@ -16,8 +16,8 @@ namespace {
 
 namespace Status = Tovrik::Status;
 
-// How long stop() waits for a thread before saying that it waits.
-constexpr std::chrono::milliseconds stopBound{2000};
+// How long closing waits for a thread of the camera's.
+constexpr std::chrono::milliseconds stopBound{100};
 
 // A probe reads the bootstrap register every GigE Vision camera has, the first one, within a
 // bound far shorter than Aravis's own retries: the verdict on a silent camera comes in time.
@@ -108,8 +108,7 @@ std::shared_ptr<GenicamWorker> GenicamWorker::start(Opener opener, bool reopens,
     }
     const std::string failure = result.get();
     if (failure.empty()) {
-        // Joined by stop() before the worker goes.
-        worker->m_prober = GenicamThread([raw = worker.get()] { raw->probeLoop(); });
+        worker->m_prober = GenicamThread([worker] { worker->probeLoop(); });
         return worker;
     }
     worker->stop();
@@ -178,13 +177,11 @@ void GenicamWorker::stop()
         m_stopping = true;
     }
     m_condition.notify_all();
+    // The worker and its prober end once they are out of a call to the camera. Closing waits a
+    // short while for that; one still inside Aravis's retries (a camera that is gone) is joined as
+    // the process exits, and keeps the worker alive until then.
     m_prober.join(stopBound);
-    if (!isWorkerThread()) {
-        m_thread.join(stopBound, [this] {
-            m_noticeListener("Closing the camera takes longer than " +
-                             std::to_string(stopBound.count() / 1000) + " s: waiting for it");
-        });
-    }
+    m_thread.join(stopBound);
     bool busy = false;
     {
         std::lock_guard<std::mutex> lock(m_closer->mutex);
@@ -192,11 +189,7 @@ void GenicamWorker::stop()
         busy = m_closer->busy || !m_closer->devices.empty();
     }
     m_closer->condition.notify_all();
-    // Closing the viewer does not wait for Aravis to give up on a camera that is gone.
-    if (busy)
-        m_closerThread.handOver();
-    else
-        m_closerThread.join(stopBound);
+    m_closerThread.join(busy ? std::chrono::milliseconds(0) : stopBound);
 }
 
 void GenicamWorker::loop()
@@ -546,11 +539,6 @@ void GenicamWorker::setWriteListener(std::function<void(const WriteFailure& fail
     m_writeListener.set(std::move(listener));
 }
 
-void GenicamWorker::setNoticeListener(std::function<void(const std::string& notice)> listener)
-{
-    m_noticeListener.set(std::move(listener));
-}
-
 void GenicamWorker::reportWriteFailure(const WriteFailure& failure)
 {
     m_writeListener(failure);
@@ -560,6 +548,7 @@ void GenicamWorker::setCallBound(std::chrono::milliseconds bound)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_callBound = bound;
+    m_burstDeadline = Clock::now() + bound; // from now on
 }
 
 std::shared_ptr<const GenicamFeatureInfo> GenicamWorker::info(const std::string& name, int* status)

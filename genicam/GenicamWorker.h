@@ -64,7 +64,7 @@ public:
     int run(const Call& call, Kind kind = Kind::Other, const std::string& feature = std::string());
     // Like run for a write, refused at once with ResourceInUse without control of the camera.
     int runWrite(const Call& call, const std::string& feature = std::string());
-    // Closes the device and ends the threads: waits for them, saying so when it takes long.
+    // Closes the device and ends the threads, waiting for them a short while at most.
     void stop();
     bool isWorkerThread() const;
 
@@ -75,8 +75,6 @@ public:
     void setLinkListener(std::function<void(Link link, const std::string& reason)> listener);
     // Called on the thread whose write failed.
     void setWriteListener(std::function<void(const WriteFailure& failure)> listener);
-    // What people should hear of that is no change of the link: closing that takes long.
-    void setNoticeListener(std::function<void(const std::string& notice)> listener);
     void reportWriteFailure(const WriteFailure& failure);
     void setCallBound(std::chrono::milliseconds bound);
 
@@ -134,7 +132,6 @@ private:
     std::atomic<bool> m_controlLost{false};
     Listener<Link, const std::string&> m_linkListener;
     Listener<const WriteFailure&> m_writeListener;
-    Listener<const std::string&> m_noticeListener;
     FeatureObserverRegistry m_observers; // delivered on the worker thread
     GenicamCache m_cache;
 

@@ -8,7 +8,7 @@ bash scripts/setup-packages.sh
 build_dir=${BUILD_DIR:-build-tsan}
 cmake --preset tsan -B "$build_dir"
 cmake --build "$build_dir" --target sdk_tests sim_tests genicam_tests viewer_tests linetrigger linetrigger-viewer
-export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
+export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
 export QT_QPA_PLATFORM=offscreen
 status=0
 for suite in sdk_tests sim_tests genicam_tests viewer_tests; do

@@ -2,7 +2,6 @@
 
 #include "GenicamCamera.h"
 
-#include <cstdio>
 #include <utility>
 
 GenicamViewerCamera::GenicamViewerCamera(std::shared_ptr<GenicamCamera> camera, QObject* parent)
@@ -17,8 +16,6 @@ GenicamViewerCamera::GenicamViewerCamera(std::shared_ptr<GenicamCamera> camera, 
         emit writeFailed(QString::fromStdString(failure.feature), QString::fromStdString(failure.selection),
                          QString::fromStdString(failure.value), failure.status);
     });
-    // Closing happens as the viewer ends, when the log's window may be gone: standard error.
-    m_camera->setNoticeListener([](const std::string& notice) { std::fprintf(stderr, "%s\n", notice.c_str()); });
 }
 
 GenicamViewerCamera::~GenicamViewerCamera()

@@ -16,8 +16,9 @@ namespace {
 // The viewer's command line.
 struct Options
 {
-    QCommandLineOption list{QStringLiteral("list-cameras"),
-                            QStringLiteral("List the GigE Vision and USB3 Vision cameras Aravis finds, then exit.")};
+    QCommandLineOption list{
+        QStringLiteral("list-cameras"),
+        QStringLiteral("List the GigE Vision and USB3 Vision cameras Aravis finds, then exit.")};
     QCommandLineOption camera{
         QStringLiteral("camera"),
         QStringLiteral("The camera: a JSON file describing a variant of the simulated camera; "
@@ -25,11 +26,13 @@ struct Options
                        "id, serial number or IP address); or \"genicam-fake\" for Aravis's in-process fake "
                        "camera running the TL-4K description."),
         QStringLiteral("camera")};
-    QCommandLineOption pluginDir{QStringLiteral("plugin-dir"), QStringLiteral("Folder to load the plug-in from."),
+    QCommandLineOption pluginDir{QStringLiteral("plugin-dir"),
+                                 QStringLiteral("Folder to load the plug-in from."),
                                  QStringLiteral("folder")};
     QCommandLineOption notifyThread{
         QStringLiteral("notify-thread"),
-        QStringLiteral("Deliver change notifications from the SDK's own thread, as a real SDK does (default).")};
+        QStringLiteral(
+            "Deliver change notifications from the SDK's own thread, as a real SDK does (default).")};
     QCommandLineOption sync{QStringLiteral("sync-notify"),
                             QStringLiteral("Deliver change notifications on the writing thread instead.")};
     QCommandLineOption hostVersion{QStringLiteral("host-version"),
@@ -39,16 +42,17 @@ struct Options
         QStringLiteral("screenshot"),
         QStringLiteral("Save the window once the page has been shown and refreshed, then exit."),
         QStringLiteral("file")};
-    QCommandLineOption demo{QStringLiteral("demo"),
-                            QStringLiteral("Run the scripted demo, saving screenshots into the folder, then exit."),
-                            QStringLiteral("folder")};
+    QCommandLineOption demo{
+        QStringLiteral("demo"),
+        QStringLiteral("Run the scripted demo, saving screenshots into the folder, then exit."),
+        QStringLiteral("folder")};
 
     void addTo(QCommandLineParser& parser, const QString& defaultPluginDir)
     {
         pluginDir.setDefaultValue(defaultPluginDir);
-        parser.setApplicationDescription(
-            QStringLiteral("Runs the Line Trigger plug-in page on a simulated line-scan camera, on Aravis's fake "
-                           "camera or on a real GenICam camera."));
+        parser.setApplicationDescription(QStringLiteral(
+            "Runs the Line Trigger plug-in page on a simulated line-scan camera, on Aravis's fake "
+            "camera or on a real GenICam camera."));
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions({list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo});
@@ -60,7 +64,8 @@ QString defaultPluginDir()
     // Installed, the plug-in folder lies beside bin/; in the build tree it is the build's own.
     const QString installed = QDir(QCoreApplication::applicationDirPath())
                                   .filePath(QStringLiteral(LINETRIGGER_INSTALLED_PLUGIN_DIR));
-    return QDir(installed).exists() ? QDir::cleanPath(installed) : QStringLiteral(LINETRIGGER_BUILD_PLUGIN_DIR);
+    return QDir(installed).exists() ? QDir::cleanPath(installed)
+                                    : QStringLiteral(LINETRIGGER_BUILD_PLUGIN_DIR);
 }
 
 int listCameras()
@@ -129,7 +134,8 @@ int main(int argc, char** argv)
         saveScreenshotSoon(window, parser.value(options.screenshot));
     } else if (parser.isSet(options.demo)) {
         auto* demo = new DemoRunner(&window, parser.value(options.demo), &window);
-        QObject::connect(demo, &DemoRunner::finished, &application, [](int code) { QApplication::exit(code); });
+        QObject::connect(demo, &DemoRunner::finished, &application,
+                         [](int code) { QApplication::exit(code); });
         demo->start();
     }
     return application.exec();
