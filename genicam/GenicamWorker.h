@@ -19,7 +19,8 @@
 #include <string>
 #include <vector>
 
-typedef struct _ArvDevice ArvDevice; // NOLINT(bugprone-reserved-identifier): GLib type
+typedef struct _ArvDevice ArvDevice;       // NOLINT(bugprone-reserved-identifier): GLib type
+typedef struct _GInetAddress GInetAddress; // NOLINT(bugprone-reserved-identifier): GLib type
 
 namespace Tovrik {
 class Feature;
@@ -150,8 +151,8 @@ private:
     std::deque<std::shared_ptr<Pending>> m_calls;
     bool m_stopping = false;
     GenicamLink m_link;
-    bool m_losing = false;                    // the link is lost: the worker closes the device
-    struct _GInetAddress* m_probed = nullptr; // a GigE Vision camera's address, for the prober
+    bool m_losing = false;            // the link is lost: the worker closes the device
+    GInetAddress* m_probed = nullptr; // a GigE Vision camera's address, for the prober
     std::chrono::milliseconds m_callBound{1000};
     Clock::time_point m_burstDeadline;
     Clock::time_point m_lastCall; // queued or answered, on the callers' side
