@@ -1,7 +1,10 @@
 #include "LineFrame.h"
+#include "LiveView.h"
 #include "SimAcquisition.h"
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
+
+#include "Waterfall.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,5 +67,42 @@ void BM_PlainCopyOfLines(benchmark::State& state)
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 800);
 }
 BENCHMARK(BM_PlainCopyOfLines)->Unit(benchmark::kMicrosecond);
+
+// Taking in and showing lines as the viewer does: 1333 lines of 4096 pixels at a time (a 60th of a
+// second at 80 kHz) folded into the waterfall, then one refresh and one paint of the live view.
+void BM_TakeInAndDisplayLines(benchmark::State& state)
+{
+    constexpr int batch = 1333;
+    LineFrame frame;
+    frame.reset(width, batch);
+    for (size_t i = 0; i < frame.pixels.size(); ++i)
+        frame.pixels[i] = static_cast<uint8_t>(i * 7 % 251);
+    frame.lines = batch;
+    Waterfall waterfall;
+    LiveView view(waterfall);
+    view.resize(640, 480);
+    view.show();
+    for (auto _ : state) {
+        waterfall.add(frame);
+        view.refresh();
+        view.repaint();
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * batch);
+}
+BENCHMARK(BM_TakeInAndDisplayLines)->Unit(benchmark::kMicrosecond);
+
+// Its reference: the same lines' bytes copied plainly into a frame buffer.
+void BM_PlainCopyOfABatch(benchmark::State& state)
+{
+    constexpr int batch = 1333;
+    std::vector<uint8_t> source(static_cast<size_t>(width) * batch, 128);
+    std::vector<uint8_t> frame(source.size());
+    for (auto _ : state) {
+        std::memcpy(frame.data(), source.data(), source.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * batch);
+}
+BENCHMARK(BM_PlainCopyOfABatch)->Unit(benchmark::kMicrosecond);
 
 } // namespace

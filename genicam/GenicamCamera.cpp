@@ -8,6 +8,7 @@
 #include "GenicamGvcp.h"
 #include "GenicamNode.h"
 #include "GenicamStatus.h"
+#include "GenicamStream.h"
 #include "GenicamWorker.h"
 #include "TovrikStatus.h"
 
@@ -77,12 +78,19 @@ void walkCategory(ArvGc* genicam, const char* name, std::set<std::string>* seen,
 } // namespace
 
 GenicamCamera::GenicamCamera(std::shared_ptr<GenicamWorker> worker, std::string summary)
-    : m_worker(std::move(worker)), m_summary(std::move(summary))
+    : m_worker(std::move(worker)), m_stream(GenicamStream::create(m_worker)), m_summary(std::move(summary))
 {}
 
 GenicamCamera::~GenicamCamera()
 {
+    if (m_stream->isAcquiring())
+        m_stream->stopAcquisition();
     m_worker->stop();
+}
+
+LineSource& GenicamCamera::lineSource() const
+{
+    return *m_stream;
 }
 
 std::shared_ptr<GenicamCamera> GenicamCamera::open(const std::string& deviceId, std::string* error)

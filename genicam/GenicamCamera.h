@@ -12,6 +12,8 @@
 namespace Tovrik {
 class Feature;
 }
+class GenicamStream;
+class LineSource;
 struct GenicamSetting
 {
     std::string feature;
@@ -33,6 +35,9 @@ public:
     ~GenicamCamera();
     GenicamCamera(const GenicamCamera&) = delete;
     GenicamCamera& operator=(const GenicamCamera&) = delete;
+
+    // The camera's image stream.
+    LineSource& lineSource() const;
 
     // Every feature of the description's category tree, in tree order.
     std::vector<std::shared_ptr<Tovrik::Feature>> features() const;
@@ -79,6 +84,7 @@ private:
     void collectFeatures();
 
     std::shared_ptr<GenicamWorker> m_worker;
+    std::shared_ptr<GenicamStream> m_stream;
     std::string m_summary;
     std::vector<std::shared_ptr<Tovrik::Feature>> m_features;
 };

@@ -413,6 +413,9 @@ void GenicamWorker::reopen()
     // next poll takes the new baselines.
     m_observers.forgetBaselines();
     deliverAll();
+    GenicamContext context(m_device, m_cache);
+    m_deviceBack(context);
+    heard(context, 0);
 }
 
 void GenicamWorker::adopt(ArvDevice* device)
@@ -462,9 +465,10 @@ void GenicamWorker::lose()
         g_clear_object(&m_probed);
         m_round.clear();
     }
-    ArvDevice* device = std::exchange(m_device, nullptr);
-    if (!device)
+    if (!m_device)
         return;
+    m_deviceGone();
+    ArvDevice* device = std::exchange(m_device, nullptr);
     if (m_controlLostHandler != 0)
         g_signal_handler_disconnect(device, std::exchange(m_controlLostHandler, 0));
     m_cache.forget();
@@ -508,6 +512,7 @@ void GenicamWorker::finish()
     }
     m_condition.notify_all();
     if (m_device) {
+        m_deviceGone();
         if (m_controlLostHandler != 0)
             g_signal_handler_disconnect(m_device, std::exchange(m_controlLostHandler, 0));
         g_clear_object(&m_device);
@@ -542,6 +547,13 @@ void GenicamWorker::setWriteListener(std::function<void(const WriteFailure& fail
 void GenicamWorker::reportWriteFailure(const WriteFailure& failure)
 {
     m_writeListener(failure);
+}
+
+void GenicamWorker::setDeviceHooks(std::function<void()> gone,
+                                   std::function<void(GenicamContext& context)> back)
+{
+    m_deviceGone.set(std::move(gone));
+    m_deviceBack.set(std::move(back));
 }
 
 void GenicamWorker::setCallBound(std::chrono::milliseconds bound)

@@ -77,6 +77,9 @@ public:
     // Called on the thread whose write failed.
     void setWriteListener(std::function<void(const WriteFailure& failure)> listener);
     void reportWriteFailure(const WriteFailure& failure);
+    // Called on the worker thread: gone before a device is closed (lost, or the worker stops), back
+    // after a lost camera was opened again, with a context for calls to it.
+    void setDeviceHooks(std::function<void()> gone, std::function<void(GenicamContext& context)> back);
     void setCallBound(std::chrono::milliseconds bound);
 
     // What the description fixes about a feature; null with status set when it cannot be read now.
@@ -133,6 +136,8 @@ private:
     std::atomic<bool> m_controlLost{false};
     Listener<Link, const std::string&> m_linkListener;
     Listener<const WriteFailure&> m_writeListener;
+    Listener<> m_deviceGone;
+    Listener<GenicamContext&> m_deviceBack;
     FeatureObserverRegistry m_observers; // delivered on the worker thread
     GenicamCache m_cache;
 

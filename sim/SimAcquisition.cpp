@@ -232,6 +232,12 @@ std::string SimAcquisition::liveValue(const std::string& feature, const std::str
         return encoderStatus();
     if (feature == "LineTriggerMissedCount")
         return std::to_string(m_missed);
+    if (feature == "LineStatusAll") {
+        int bits = 0;
+        for (int line = 1; line <= 4; ++line)
+            bits |= m_levels[static_cast<size_t>(line)] ? 1 << (line - 1) : 0;
+        return std::to_string(bits);
+    }
     if (feature == "LineStatus") {
         const int line = SimBench::lineNumber(selectorEntry);
         return line > 0 && m_levels[static_cast<size_t>(line)] ? "true" : "false";

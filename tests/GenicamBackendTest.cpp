@@ -48,7 +48,8 @@ const std::vector<std::string> cameraFeatures = {"DeviceVendorName",
                                                  "LineSelector",
                                                  "LineMode",
                                                  "LineInverter",
-                                                 "LineStatus"};
+                                                 "LineStatus",
+                                                 "LineStatusAll"};
 
 // Everything the page can learn about one feature, as text, under the current selector entry.
 std::string describe(Tovrik::Feature& feature)

@@ -1,6 +1,8 @@
 #include "FeatureAccess.h"
 #include "GenicamCamera.h"
 #include "GvcpRelay.h"
+#include "LineFrame.h"
+#include "LineSource.h"
 #include "LineTriggerWidget.h"
 #include "PageDriver.h"
 #include "TestHost.h"
@@ -316,6 +318,59 @@ TEST_F(GenicamNetworkTest, MonitoringViewerTakesControlWhenTheCameraHasNone)
     }
     EXPECT_EQ(second->writeSettings({{"TriggerMode", "On"}}, &failure), 0) << failure;
     relay.swallowing = false;
+}
+
+// The fake camera's image registers are the description's Width, Height, PixelFormat and
+// AcquisitionStart: its stream arrives as frames of lines, complete; it stops with the camera and
+// starts again once the camera is back. Aravis takes a stream only from the camera's own address,
+// so this test talks to the camera directly, not through the relay.
+TEST_F(GenicamNetworkTest, StreamBringsCompleteFramesAndResumesAfterTheCameraCameBack)
+{
+    camera.reset();
+    std::string error;
+    std::shared_ptr<GenicamCamera> direct;
+    for (int attempt = 0; attempt < 20 && (!direct || direct->link() != Link::Connected); ++attempt)
+        direct = GenicamCamera::open("127.0.0.1", &error);
+    ASSERT_TRUE(direct && direct->link() == Link::Connected) << error;
+    ASSERT_EQ(direct->writeSettings({{"Width", "1024"}, {"Height", "256"}}, &error), 0) << error;
+    LineSource& source = direct->lineSource();
+    std::mutex framesMutex;
+    std::vector<std::pair<int, int>> frames; // width and lines; the buffers go back at once
+    source.setFrameListener([&] {
+        std::lock_guard<std::mutex> lock(framesMutex);
+        while (std::shared_ptr<const LineFrame> frame = source.takeFrame())
+            frames.emplace_back(frame->width, frame->complete() ? frame->lines : -1);
+    });
+    const auto taken = [&] {
+        std::lock_guard<std::mutex> lock(framesMutex);
+        return frames.size();
+    };
+    ASSERT_TRUE(source.startAcquisition(&error)) << error;
+    spin(2s);
+    ASSERT_GE(taken(), 25u); // 25 a second
+    {
+        std::lock_guard<std::mutex> lock(framesMutex);
+        for (const auto& frame : frames)
+            EXPECT_EQ(frame, std::make_pair(1024, 256));
+    }
+    EXPECT_EQ(source.statistics().incompleteFrames, 0u);
+    EXPECT_EQ(direct->feature("Width")->setValue(int64_t{2048}),
+              Tovrik::Status::NoAccess); // fixed while acquiring
+
+    stopCamera();
+    for (int round = 0; round < 100 && direct->link() != Link::Lost; ++round)
+        spin(100ms);
+    ASSERT_EQ(direct->link(), Link::Lost);
+    const size_t whileAway = taken();
+    startCamera();
+    for (int round = 0; round < 150 && direct->link() != Link::Connected; ++round)
+        spin(100ms);
+    ASSERT_EQ(direct->link(), Link::Connected) << direct->linkReason();
+    spin(2s);
+    EXPECT_GE(taken(), whileAway + 25); // in the restarted camera's own image size
+    EXPECT_TRUE(source.isAcquiring());
+    source.stopAcquisition();
+    source.setFrameListener(nullptr);
 }
 
 TEST_F(GenicamNetworkTest, SecondClientMonitorsAndItsWritesAreRefusedAtOnce)

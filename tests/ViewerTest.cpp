@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QProcess>
 #include <QRadioButton>
@@ -33,9 +35,11 @@ QString logText(const MainWindow& window)
     return window.logPanel()->messages().join('\n');
 }
 
-// The viewer as a user starts it, offscreen; its exit code and standard error.
+// The viewer as a user starts it, offscreen; its exit code and standard error, and its standard
+// output when asked for.
 std::pair<int, QString> runViewer(const QStringList& arguments,
-                                  const QString& program = QStringLiteral(LINETRIGGER_VIEWER_PATH))
+                                  const QString& program = QStringLiteral(LINETRIGGER_VIEWER_PATH),
+                                  QByteArray* output = nullptr)
 {
     QProcess viewer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -43,7 +47,23 @@ std::pair<int, QString> runViewer(const QStringList& arguments,
     viewer.setProcessEnvironment(environment);
     viewer.start(program, arguments);
     EXPECT_TRUE(viewer.waitForFinished(30000)) << arguments.join(' ').toStdString();
+    if (output)
+        *output = viewer.readAllStandardOutput();
     return {viewer.exitCode(), QString::fromLocal8Bit(viewer.readAllStandardError())};
+}
+
+// --report-acquisition's one JSON object, from the viewer as a script runs it.
+QJsonObject reportOn(const QStringList& camera)
+{
+    QByteArray output;
+    const auto result = runViewer(camera + QStringList{"--report-acquisition", "2"},
+                                  QStringLiteral(LINETRIGGER_VIEWER_PATH), &output);
+    EXPECT_EQ(result.first, 0) << result.second.toStdString();
+    const QJsonObject report = QJsonDocument::fromJson(output).object();
+    for (const char* key : {"frames", "lines", "linesPerSecond", "missedTriggers", "droppedFrames",
+                            "encoderCounts", "encoderDirection", "verdict", "longestStallMs"})
+        EXPECT_TRUE(report.contains(key)) << key << " in " << output.toStdString();
+    return report;
 }
 
 // A camera another application controls, whose connection the test changes.
@@ -56,6 +76,7 @@ public:
     QString connection() const override { return "monitoring only"; }
     bool inControl() const override { return false; }
     int writeAsAnotherTool(const QString&, const QString&) override { return 0; }
+    LineSource* lineSource() const override { return nullptr; }
     void change(bool lost, const QString& message) { emit connectionChanged(lost, message); }
 
     std::shared_ptr<SimCamera> camera = threadCamera();
@@ -195,6 +216,25 @@ TEST(Viewer, InstalledViewerFindsItsPlugInAndThePackageNamesItsDependencies)
     for (const char* package : {"libqt5widgets5", "libqt5svg5"})
         EXPECT_TRUE(depends.contains(package)) << depends.toStdString();
     EXPECT_EQ(depends.contains("libaravis-0.8-0"), bool(LINETRIGGER_WITH_ARAVIS)) << depends.toStdString();
+}
+
+// Scripts start acquisition and read one JSON object: on the simulated camera the encoder turns
+// under the internal line rate; on Aravis's fake the stream's frames come, its encoder stands.
+TEST(Viewer, ReportsAcquisitionAsJson)
+{
+    const QJsonObject simulated = reportOn({});
+    EXPECT_NEAR(simulated["linesPerSecond"].toDouble(), 10000, 200);
+    EXPECT_GT(simulated["frames"].toDouble(), 10);
+    EXPECT_EQ(simulated["droppedFrames"].toDouble(), 0);
+    EXPECT_EQ(simulated["missedTriggers"].toDouble(), 0);
+    EXPECT_NEAR(simulated["encoderCounts"].toDouble(), 5000, 500); // 250 mm/s, 10 a mm, one channel
+    EXPECT_EQ(simulated["encoderDirection"].toString(), "up");
+    EXPECT_TRUE(simulated["verdict"].toString().startsWith("Lines come at the camera's own line rate"));
+#if LINETRIGGER_WITH_ARAVIS
+    const QJsonObject fake = reportOn({"--camera", "genicam-fake"});
+    EXPECT_GT(fake["frames"].toDouble(), 0);
+    EXPECT_EQ(fake["encoderDirection"].toString(), "still");
+#endif
 }
 
 #if LINETRIGGER_WITH_ARAVIS

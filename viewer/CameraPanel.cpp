@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -151,6 +152,8 @@ void CameraPanel::refresh()
             line += QStringLiteral("   by another tool");
         m_journal->appendPlainText(line);
     }
+    if (journal.size() != m_journalShown) // the newest entry in view
+        m_journal->verticalScrollBar()->setValue(m_journal->verticalScrollBar()->maximum());
     m_journalShown = journal.size();
 }
 

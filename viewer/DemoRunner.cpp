@@ -1,9 +1,12 @@
 #include "DemoRunner.h"
 
+#include "AcquisitionPanel.h"
 #include "CameraPanel.h"
 #include "FeatureAccess.h"
 #include "LogPanel.h"
 #include "MainWindow.h"
+#include "SimAcquisition.h"
+#include "SimCamera.h"
 #include "ViewerCamera.h"
 
 #include <QAbstractButton>
@@ -45,6 +48,27 @@ DemoRunner::DemoRunner(MainWindow* window, const QString& outputDirectory, QObje
         {tr("And a master again"),
          [this] { return m_window->camera().writeAsAnotherTool("MasterSlaveMode", "Master") == 0; },
          "07-master-again.png"},
+        {tr("Internal line trigger while the belt runs: the chart comes out stretched"),
+         [this] { return click("rb_triggerModeinternal") && m_window->acquisition()->start(); },
+         "08-live-internal-stretched.png"},
+        {tr("The encoder triggers the lines, one per pixel's size of travel: round circles"),
+         [this] {
+             return click("rb_triggerModeEncoderSignal") && choose("cb_EncoderDirection", "Clockwise");
+         },
+         "09-live-encoder-round.png"},
+        {tr("The encoder rewired to Line3 (single-ended) while the page still listens to Line1"),
+         [this] {
+             return changeBench([](SimBench& bench) { rewire(bench, SimEncoderOutput::SingleEnded, 3, 0); });
+         },
+         "10-live-miswired.png"},
+        {tr("Wired right again, the belt at 5 m/s: more triggers than the exposure allows"),
+         [this] {
+             return changeBench([](SimBench& bench) {
+                 rewire(bench, SimEncoderOutput::Differential, 1, 2);
+                 bench.beltSpeed = 5000.0;
+             });
+         },
+         "11-live-overtrigger.png"},
     };
 }
 
@@ -81,6 +105,7 @@ void DemoRunner::runStep(size_t index)
 
 void DemoRunner::finish()
 {
+    m_window->acquisition()->stop();
     std::printf("\nHost log:\n");
     for (const QString& message : m_window->logPanel()->messages())
         std::printf("  %s\n", qPrintable(message));
@@ -112,6 +137,23 @@ bool DemoRunner::choose(const char* comboName, const QString& text)
         return false;
     box->setCurrentIndex(box->findText(text));
     return true;
+}
+
+bool DemoRunner::changeBench(const std::function<void(SimBench&)>& change)
+{
+    const std::shared_ptr<SimCamera> camera = m_window->camera().simCamera();
+    if (!camera)
+        return false; // a real camera's bench is the machine itself
+    SimBench bench = camera->acquisition().bench();
+    change(bench);
+    return camera->acquisition().setBench(bench);
+}
+
+void DemoRunner::rewire(SimBench& bench, SimEncoderOutput output, int lineA, int lineB)
+{
+    bench.output = output;
+    bench.lineA = lineA;
+    bench.lineB = lineB;
 }
 
 bool DemoRunner::click(const char* buttonName)

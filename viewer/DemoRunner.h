@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SimBench.h"
+
 #include <QObject>
 #include <QString>
 
@@ -8,8 +10,9 @@
 
 class MainWindow;
 
-// A short scripted walk through the page for machines without a screen: operator actions,
-// a screenshot after each (once the page's next refresh has passed), then the log and journal.
+// A short scripted walk through the page and the live view for machines without a screen:
+// operator actions, a screenshot after each (once the page's next refresh has passed), then the log
+// and journal.
 class DemoRunner : public QObject
 {
     Q_OBJECT
@@ -34,6 +37,9 @@ private:
     void finish();
     bool choose(const char* comboName, const QString& text);
     bool click(const char* buttonName);
+    // The simulated camera's bench, changed; false for other cameras.
+    bool changeBench(const std::function<void(SimBench&)>& change);
+    static void rewire(SimBench& bench, SimEncoderOutput output, int lineA, int lineB);
 
     MainWindow* m_window;
     QString m_outputDirectory;

@@ -69,3 +69,8 @@ QString GenicamViewerCamera::describe(GenicamCamera::Link link, const QString& r
     }
     return tr("lost (%1), reopening in the background").arg(reason);
 }
+
+LineSource* GenicamViewerCamera::lineSource() const
+{
+    return &m_camera->lineSource();
+}

@@ -16,6 +16,7 @@ public:
     QString connection() const override;
     bool inControl() const override;
     int writeAsAnotherTool(const QString& feature, const QString& value) override;
+    LineSource* lineSource() const override;
 
     GenicamCamera& camera() const { return *m_camera; }
 

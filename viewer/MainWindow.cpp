@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AcquisitionPanel.h"
 #include "CameraPanel.h"
 #include "FeatureAccess.h"
 #include "LogPanel.h"
@@ -40,13 +41,18 @@ MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterf
     m_logPanel = new LogPanel(vertical);
     vertical->setStretchFactor(0, 4);
     vertical->setStretchFactor(1, 1);
+    // Beside the page: acquisition and, on the simulated camera, its features.
+    m_sideTabs = new QTabWidget(horizontal);
+    m_acquisition = new AcquisitionPanel(*m_camera, m_sideTabs);
+    m_sideTabs->addTab(m_acquisition, tr("Live view"));
     if (m_camera->simCamera()) {
-        m_cameraPanel = new CameraPanel(m_camera->simCamera(), horizontal);
-        horizontal->setStretchFactor(0, 3);
-        horizontal->setStretchFactor(1, 2);
-        // Room for the page and its 650-pixel diagram without a horizontal scroll bar.
-        horizontal->setSizes({900, 640});
+        m_cameraPanel = new CameraPanel(m_camera->simCamera(), m_sideTabs);
+        m_sideTabs->addTab(m_cameraPanel, tr("Simulated camera"));
     }
+    horizontal->setStretchFactor(0, 3);
+    horizontal->setStretchFactor(1, 2);
+    // Room for the page and its 650-pixel diagram without a horizontal scroll bar.
+    horizontal->setSizes({900, 660});
     setCentralWidget(horizontal);
 
     // Pages are parented here until the tab widget takes them.
@@ -58,16 +64,21 @@ MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterf
     connect(m_host, &ViewerHost::logged, m_logPanel, &LogPanel::append);
     connect(m_camera.get(), &ViewerCamera::writeFailed, this, &MainWindow::logRefusedWrite);
     connect(m_camera.get(), &ViewerCamera::connectionChanged, this, &MainWindow::showConnection);
+    connect(m_acquisition, &AcquisitionPanel::message, this, [this](bool failure, const QString& text) {
+        m_host->log(failure ? PlugInHostLogLevel::Error : PlugInHostLogLevel::Info, text);
+    });
     if (!m_camera->inControl())
         m_host->log(PlugInHostLogLevel::Warning,
                     tr("Camera %1: %2").arg(m_camera->source(), m_camera->connection()));
     statusBar()->showMessage(tr("No extension loaded"));
-    resize(m_cameraPanel ? 1560 : 1000, 1040);
+    resize(1580, 1040);
 }
 
 MainWindow::~MainWindow()
 {
     unloadExtension();
+    // The live view takes frames from the camera's stream: it goes before the camera does.
+    delete m_sideTabs;
 }
 
 bool MainWindow::loadExtension(const QString& directory)

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class AcquisitionPanel;
 class CameraPanel;
 class LogPanel;
 class QLabel;
@@ -37,6 +38,8 @@ public:
     LogPanel* logPanel() const { return m_logPanel; }
     // Null unless the camera is the simulated one.
     CameraPanel* cameraPanel() const { return m_cameraPanel; }
+    AcquisitionPanel* acquisition() const { return m_acquisition; }
+    QTabWidget* sideTabs() const { return m_sideTabs; }
     ViewerCamera& camera() const { return *m_camera; }
     ViewerHost* host() const { return m_host; }
 
@@ -55,6 +58,8 @@ private:
     QTabWidget* m_tabs = nullptr;
     LogPanel* m_logPanel = nullptr;
     CameraPanel* m_cameraPanel = nullptr;
+    AcquisitionPanel* m_acquisition = nullptr;
+    QTabWidget* m_sideTabs = nullptr;
     QWidget* m_pageParent = nullptr;
     QLabel* m_connection = nullptr;
     bool m_cameraLost = false;

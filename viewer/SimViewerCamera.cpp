@@ -1,5 +1,6 @@
 #include "SimViewerCamera.h"
 
+#include "SimAcquisition.h"
 #include "SimCamera.h"
 
 #include <utility>
@@ -15,6 +16,7 @@ SimViewerCamera::SimViewerCamera(std::shared_ptr<SimCamera> camera, const QStrin
 
 SimViewerCamera::~SimViewerCamera()
 {
+    // Clearing waits for a call in progress: the listener never runs on this object afterwards.
     m_camera->setWriteFailureListener(nullptr);
 }
 
@@ -37,4 +39,9 @@ QString SimViewerCamera::notifications() const
 int SimViewerCamera::writeAsAnotherTool(const QString& feature, const QString& value)
 {
     return m_camera->write(feature.toStdString(), value.toStdString());
+}
+
+LineSource* SimViewerCamera::lineSource() const
+{
+    return &m_camera->acquisition();
 }

@@ -15,6 +15,7 @@ public:
     QString connection() const override;
     int writeAsAnotherTool(const QString& feature, const QString& value) override;
     std::shared_ptr<SimCamera> simCamera() const override { return m_camera; }
+    LineSource* lineSource() const override;
 
 private:
     std::shared_ptr<SimCamera> m_camera;

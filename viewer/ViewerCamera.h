@@ -9,6 +9,7 @@
 namespace Tovrik {
 class Feature;
 }
+class LineSource;
 class SimCamera;
 
 // The camera the viewer runs on: its features for the plug-in, and what the viewer's own panels
@@ -30,6 +31,8 @@ public:
     virtual bool inControl() const { return true; }
     // Writes as another tool would, beside the plug-in; 0 or the camera's status.
     virtual int writeAsAnotherTool(const QString& feature, const QString& value) = 0;
+    // The camera's stream of lines; null when it has none.
+    virtual LineSource* lineSource() const = 0;
     // The simulated camera behind the features, null for any other backend.
     virtual std::shared_ptr<SimCamera> simCamera() const { return nullptr; }
 

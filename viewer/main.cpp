@@ -1,3 +1,4 @@
+#include "AcquisitionReport.h"
 #include "CameraOpener.h"
 #include "DemoRunner.h"
 #include "MainWindow.h"
@@ -46,6 +47,13 @@ struct Options
         QStringLiteral("demo"),
         QStringLiteral("Run the scripted demo, saving screenshots into the folder, then exit."),
         QStringLiteral("folder")};
+    QCommandLineOption report{
+        QStringLiteral("report-acquisition"),
+        QStringLiteral(
+            "Start acquisition, run it for that many seconds, print one JSON object of what came "
+            "(frames, lines, missed triggers, dropped frames, the encoder, the trigger check's verdict, "
+            "the GUI's longest stall), then exit."),
+        QStringLiteral("seconds")};
 
     void addTo(QCommandLineParser& parser, const QString& defaultPluginDir)
     {
@@ -55,7 +63,8 @@ struct Options
             "camera or on a real GenICam camera."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo});
+        parser.addOptions(
+            {list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo, report});
     }
 };
 
@@ -116,6 +125,15 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    bool secondsOk = false;
+    const double reportSeconds = parser.value(options.report).toDouble(&secondsOk);
+    if (parser.isSet(options.report) && (!secondsOk || !(reportSeconds > 0.0) || reportSeconds > 86400.0)) {
+        std::fprintf(stderr,
+                     "--report-acquisition takes a number of seconds above 0, at most 86400, not \"%s\"\n",
+                     qPrintable(parser.value(options.report)));
+        return 2;
+    }
+
     CameraOpener::Options opening;
     opening.synchronousNotifications = parser.isSet(options.sync);
     QString error;
@@ -132,6 +150,11 @@ int main(int argc, char** argv)
 
     if (parser.isSet(options.screenshot)) {
         saveScreenshotSoon(window, parser.value(options.screenshot));
+    } else if (parser.isSet(options.report)) {
+        auto* report = new AcquisitionReport(window, reportSeconds, &window);
+        QObject::connect(report, &AcquisitionReport::finished, &application,
+                         [](int code) { QApplication::exit(code); });
+        report->start();
     } else if (parser.isSet(options.demo)) {
         auto* demo = new DemoRunner(&window, parser.value(options.demo), &window);
         QObject::connect(demo, &DemoRunner::finished, &application,

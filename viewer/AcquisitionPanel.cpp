@@ -1,0 +1,128 @@
+#include "AcquisitionPanel.h"
+
+#include "BenchPanel.h"
+#include "Calculator.h"
+#include "LineIntake.h"
+#include "LineSource.h"
+#include "LiveView.h"
+#include "SimAcquisition.h"
+#include "SimCamera.h"
+#include "TriggerCheck.h"
+#include "ViewerCamera.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
+    : QWidget(parent), m_camera(camera), m_source(camera.lineSource()), m_timer(this)
+{
+    auto* layout = new QVBoxLayout(this);
+    auto* buttons = new QHBoxLayout;
+    m_start = new QPushButton(tr("Start"), this);
+    m_start->setObjectName(QStringLiteral("startAcquisition"));
+    m_stop = new QPushButton(tr("Stop"), this);
+    m_stop->setObjectName(QStringLiteral("stopAcquisition"));
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_stop);
+    m_figures = new QLabel(this);
+    m_figures->setObjectName(QStringLiteral("figures"));
+    m_figures->setWordWrap(true);
+    buttons->addWidget(m_figures, 1);
+    layout->addLayout(buttons);
+
+    m_view = new LiveView(m_waterfall, this);
+    layout->addWidget(m_view, 3);
+    if (m_source)
+        m_intake = std::make_unique<LineIntake>(*m_source, m_waterfall);
+
+    const std::shared_ptr<SimCamera> sim = camera.simCamera();
+    TriggerSampler::Bench bench;
+    if (sim) {
+        bench = [sim]() -> std::optional<std::pair<double, double>> {
+            const SimBench current = sim->acquisition().bench();
+            return std::make_pair(current.beltSpeed, current.pixelSize);
+        };
+    }
+    // A real camera is asked less often: each sample is a few reads on its network.
+    m_check = new TriggerCheck(camera.features(), m_source, bench, sim ? 100 : 250, this);
+    layout->addWidget(m_check);
+
+    auto* tools = new QTabWidget(this);
+    if (sim) {
+        m_bench = new BenchPanel(sim->acquisition(), tools);
+        tools->addTab(m_bench, tr("Bench"));
+    }
+    m_calculator = new Calculator(camera.features(), tools);
+    if (sim) {
+        const SimBench current = sim->acquisition().bench();
+        m_calculator->setInputs({current.pixelSize, current.pulsesPerRevolution, current.wheelCircumference});
+    }
+    tools->addTab(m_calculator, tr("Calculator"));
+    layout->addWidget(tools, 2);
+
+    connect(m_start, &QPushButton::clicked, this, [this] { start(); });
+    connect(m_stop, &QPushButton::clicked, this, [this] { stop(); });
+    m_start->setEnabled(m_source != nullptr);
+    m_stop->setEnabled(m_source != nullptr);
+    m_clock.start();
+    connect(&m_timer, &QTimer::timeout, this, &AcquisitionPanel::showFigures);
+    m_timer.start(500);
+    showFigures();
+}
+
+AcquisitionPanel::~AcquisitionPanel() = default;
+
+bool AcquisitionPanel::start()
+{
+    std::string error;
+    if (!m_source || !m_source->startAcquisition(&error)) {
+        emit message(true,
+                     tr("Acquisition did not start: %1")
+                         .arg(m_source ? QString::fromStdString(error) : tr("the camera has no stream")));
+        return false;
+    }
+    m_waterfall.clear();
+    emit message(false, tr("Acquisition started."));
+    return true;
+}
+
+void AcquisitionPanel::stop()
+{
+    if (!m_source || !m_source->isAcquiring())
+        return;
+    m_source->stopAcquisition();
+    emit message(false, tr("Acquisition stopped."));
+}
+
+QString AcquisitionPanel::figures() const
+{
+    return m_figures->text();
+}
+
+void AcquisitionPanel::showFigures()
+{
+    if (!m_source) {
+        m_figures->setText(tr("This camera has no image stream."));
+        return;
+    }
+    const LineSource::Statistics statistics = m_source->statistics();
+    const qint64 now = m_clock.elapsed();
+    if (now > m_lastAt && statistics.lines >= m_lastLines) {
+        const double seconds = (now - m_lastAt) / 1000.0;
+        m_linesPerSecond = (statistics.lines - m_lastLines) / seconds;
+        m_framesPerSecond = (statistics.frames - m_lastFrames) / seconds;
+    }
+    m_lastLines = statistics.lines;
+    m_lastFrames = statistics.frames;
+    m_lastAt = now;
+    const TriggerObservation& o = m_check->observation();
+    m_figures->setText(tr("%1 lines/s · %2 frames/s · missed triggers %3 · dropped frames %4%5")
+                           .arg(m_linesPerSecond, 0, 'f', 0)
+                           .arg(m_framesPerSecond, 0, 'f', 1)
+                           .arg(o.missedTriggers ? QString::number(*o.missedTriggers) : tr("not available"))
+                           .arg(statistics.droppedFrames)
+                           .arg(m_source->isAcquiring() ? QString() : tr(" · stopped")));
+}

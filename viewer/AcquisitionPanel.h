@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Waterfall.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+class BenchPanel;
+class Calculator;
+class LineIntake;
+class LineSource;
+class LiveView;
+class QLabel;
+class QPushButton;
+class TriggerCheck;
+class ViewerCamera;
+
+// Acquisition beside the page: start and stop, the live view of the lines, the figures (lines and
+// frames per second, missed triggers, dropped frames), the trigger check, and the tools: the
+// simulated camera's bench and the calculator.
+class AcquisitionPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit AcquisitionPanel(ViewerCamera& camera, QWidget* parent = nullptr);
+    ~AcquisitionPanel() override;
+
+    bool start();
+    void stop();
+    LiveView* liveView() const { return m_view; }
+    TriggerCheck* triggerCheck() const { return m_check; }
+    BenchPanel* bench() const { return m_bench; }
+    Calculator* calculator() const { return m_calculator; }
+    QString figures() const;
+
+signals:
+    // For the host log: acquisition started or stopped, or why not.
+    void message(bool failure, const QString& text);
+
+private:
+    void showFigures();
+
+    ViewerCamera& m_camera;
+    LineSource* m_source = nullptr;
+    Waterfall m_waterfall;
+    std::unique_ptr<LineIntake> m_intake;
+    LiveView* m_view = nullptr;
+    TriggerCheck* m_check = nullptr;
+    BenchPanel* m_bench = nullptr;
+    Calculator* m_calculator = nullptr;
+    QPushButton* m_start = nullptr;
+    QPushButton* m_stop = nullptr;
+    QLabel* m_figures = nullptr;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    uint64_t m_lastLines = 0;
+    uint64_t m_lastFrames = 0;
+    qint64 m_lastAt = 0;
+    double m_linesPerSecond = 0.0;
+    double m_framesPerSecond = 0.0;
+};

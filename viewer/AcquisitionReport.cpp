@@ -1,0 +1,97 @@
+#include "AcquisitionReport.h"
+
+#include "AcquisitionPanel.h"
+#include "FeatureAccess.h"
+#include "LineSource.h"
+#include "MainWindow.h"
+#include "TriggerCheck.h"
+#include "ViewerCamera.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+// The page shows and settles first, as an operator would wait for it.
+constexpr int settleMs = 1500;
+
+} // namespace
+
+AcquisitionReport::AcquisitionReport(MainWindow& window, double seconds, QObject* parent)
+    : QObject(parent), m_window(window), m_seconds(seconds), m_ticker(this)
+{
+    m_ticker.setTimerType(Qt::PreciseTimer);
+    connect(&m_ticker, &QTimer::timeout, this, &AcquisitionReport::tick);
+}
+
+std::optional<long long> AcquisitionReport::encoderValue() const
+{
+    try {
+        return static_cast<long long>(
+            FeatureAccess(m_window.camera().features()).getValueAsDouble(QStringLiteral("EncoderValue")));
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+void AcquisitionReport::start()
+{
+    QTimer::singleShot(settleMs, this, [this] {
+        m_encoderAtStart = encoderValue();
+        if (!m_window.acquisition()->start()) {
+            std::fprintf(stderr, "Acquisition did not start.\n");
+            emit finished(2);
+            return;
+        }
+        m_clock.start();
+        m_ticker.start(1);
+        QTimer::singleShot(static_cast<int>(m_seconds * 1000.0), this, &AcquisitionReport::finish);
+    });
+}
+
+void AcquisitionReport::tick()
+{
+    const qint64 now = m_clock.elapsed();
+    m_longestStall = std::max(m_longestStall, now - m_lastTick);
+    m_lastTick = now;
+}
+
+void AcquisitionReport::finish()
+{
+    m_ticker.stop();
+    const double seconds = m_clock.nsecsElapsed() * 1e-9;
+    LineSource* source = m_window.camera().lineSource();
+    const LineSource::Statistics statistics = source->statistics();
+    const TriggerObservation observation = m_window.acquisition()->triggerCheck()->observation();
+    const QString verdict = m_window.acquisition()->triggerCheck()->verdict();
+    const std::optional<long long> encoderAtEnd = encoderValue();
+    m_window.acquisition()->stop();
+
+    QJsonObject report;
+    report[QStringLiteral("camera")] = m_window.camera().source();
+    report[QStringLiteral("seconds")] = seconds;
+    report[QStringLiteral("frames")] = static_cast<double>(statistics.frames);
+    report[QStringLiteral("lines")] = static_cast<double>(statistics.lines);
+    report[QStringLiteral("linesPerSecond")] = statistics.lines / seconds;
+    report[QStringLiteral("droppedFrames")] = static_cast<double>(statistics.droppedFrames);
+    report[QStringLiteral("incompleteFrames")] = static_cast<double>(statistics.incompleteFrames);
+    report[QStringLiteral("missedTriggers")] =
+        observation.missedTriggers ? QJsonValue(static_cast<double>(*observation.missedTriggers))
+                                   : QJsonValue();
+    const bool counted = m_encoderAtStart && encoderAtEnd;
+    report[QStringLiteral("encoderCounts")] =
+        counted ? QJsonValue(static_cast<double>(*encoderAtEnd - *m_encoderAtStart)) : QJsonValue();
+    report[QStringLiteral("encoderDirection")] = !counted                            ? QJsonValue()
+                                                 : *encoderAtEnd > *m_encoderAtStart ? QStringLiteral("up")
+                                                 : *encoderAtEnd < *m_encoderAtStart
+                                                     ? QStringLiteral("down")
+                                                     : QStringLiteral("still");
+    report[QStringLiteral("verdict")] = verdict;
+    report[QStringLiteral("longestStallMs")] = static_cast<double>(m_longestStall);
+    std::printf("%s\n", QJsonDocument(report).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+    emit finished(0);
+}

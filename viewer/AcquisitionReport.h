@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <optional>
+
+class MainWindow;
+
+// --report-acquisition: starts acquisition, lets it run for a while with the window up, and
+// prints one JSON object of what came (frames, lines and their rate, missed triggers, dropped
+// frames, the encoder's counts and direction, the trigger check's verdict) and of the GUI event
+// loop's longest stall meanwhile.
+class AcquisitionReport : public QObject
+{
+    Q_OBJECT
+
+public:
+    AcquisitionReport(MainWindow& window, double seconds, QObject* parent = nullptr);
+
+    void start();
+
+signals:
+    void finished(int exitCode);
+
+private:
+    void tick();
+    void finish();
+    std::optional<long long> encoderValue() const;
+
+    MainWindow& m_window;
+    const double m_seconds;
+    QTimer m_ticker; // notes when the event loop was kept from running
+    QElapsedTimer m_clock;
+    qint64 m_lastTick = 0;
+    qint64 m_longestStall = 0;
+    std::optional<long long> m_encoderAtStart;
+};

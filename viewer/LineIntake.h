@@ -1,0 +1,36 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+class LineSource;
+class Waterfall;
+
+// Takes every frame a line source hands over, on a thread of its own, and folds it into the
+// waterfall: the GUI thread only ever copies the small result. A frame is taken as soon as it is
+// waiting, so the source's buffers come back at once and none is dropped for the drawing's sake.
+class LineIntake
+{
+public:
+    LineIntake(LineSource& source, Waterfall& waterfall);
+    ~LineIntake();
+    LineIntake(const LineIntake&) = delete;
+    LineIntake& operator=(const LineIntake&) = delete;
+
+    uint64_t framesTaken() const;
+
+private:
+    void run();
+
+    LineSource& m_source;
+    Waterfall& m_waterfall;
+    // Guards everything below.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_condition;
+    bool m_waiting = false;
+    bool m_stop = false;
+    uint64_t m_taken = 0;
+    std::thread m_thread;
+};
