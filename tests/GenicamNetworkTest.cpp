@@ -227,6 +227,8 @@ TEST_F(GenicamNetworkTest, CameraKilledAndRestartedIsOpenedAgain)
     startCamera();
     ASSERT_TRUE(waitForLink(Link::Connected)) << camera->linkReason();
     EXPECT_LE(stall, 1300ms);
+    // The page reads the reopened camera first; a write in that same burst would share its bound.
+    spin(500ms);
     // A restarted fake starts from cleared registers: the page follows the camera it finds.
     std::string error;
     ASSERT_EQ(camera->writeSettings({{"TriggerMode", "On"}, {"TriggerSource", "Encoder0"}}, &error), 0)

@@ -48,7 +48,9 @@ void AcquisitionReport::start()
         }
         m_clock.start();
         m_ticker.start(1);
-        QTimer::singleShot(static_cast<int>(m_seconds * 1000.0), this, &AcquisitionReport::finish);
+        // Precise: a coarse timer may end a run of seconds 5 % early.
+        QTimer::singleShot(static_cast<int>(m_seconds * 1000.0), Qt::PreciseTimer, this,
+                           &AcquisitionReport::finish);
     });
 }
 

@@ -31,6 +31,7 @@ private:
         QString description;
         std::function<bool()> action;
         QString screenshot;
+        bool live = false; // lines are acquired: the view needs longer to fill
     };
 
     void runStep(size_t index);

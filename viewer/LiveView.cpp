@@ -1,6 +1,7 @@
 #include "LiveView.h"
 
 #include <QPainter>
+#include <QResizeEvent>
 
 LiveView::LiveView(Waterfall& waterfall, QWidget* parent)
     : QWidget(parent), m_waterfall(waterfall), m_timer(this)
@@ -15,9 +16,16 @@ void LiveView::refresh()
 {
     if (!m_waterfall.copy(&m_picture))
         return;
-    m_image = QImage(m_picture.pixels.data(), m_picture.width, m_picture.rows, m_picture.width,
-                     QImage::Format_Grayscale8);
+    m_image = QImage(reinterpret_cast<const uchar*>(m_picture.pixels.data()), m_picture.width, m_picture.rows,
+                     m_picture.width * 4, QImage::Format_RGB32);
     update();
+}
+
+void LiveView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // One drawn pixel per screen pixel: the waterfall is made to the view's size.
+    m_waterfall.setView(width(), height());
 }
 
 void LiveView::paintEvent(QPaintEvent* /*event*/)
@@ -27,10 +35,6 @@ void LiveView::paintEvent(QPaintEvent* /*event*/)
     painter.fillRect(rect(), QColor(32, 32, 32));
     if (m_image.isNull())
         return;
-    // One scale both ways: the picture's pixels are square on the belt, and stay square here.
-    const double scale = std::min(double(width()) / m_image.width(), double(height()) / m_image.height());
-    const QSizeF size(m_image.width() * scale, m_image.height() * scale);
-    const QRectF target(QPointF((width() - size.width()) / 2.0, (height() - size.height()) / 2.0), size);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, m_image);
+    // Unscaled, centred across: its pixels are square on the belt and stay square here.
+    painter.drawImage(QPoint((width() - m_image.width()) / 2, 0), m_image);
 }

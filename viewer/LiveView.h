@@ -6,9 +6,9 @@
 #include <QTimer>
 #include <QWidget>
 
-// The waterfall of the newest lines, oldest at the top: scaled to fit, the same scale across and
-// along, so square pixels look square. Redrawn at most about 60 times a second, whatever the line
-// rate.
+// The waterfall of the newest lines, oldest at the top, made to the view's size: the same scale
+// across and along, so square pixels look square. Redrawn at most about 60 times a second,
+// whatever the line rate.
 class LiveView : public QWidget
 {
     Q_OBJECT
@@ -27,6 +27,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     Waterfall& m_waterfall;

@@ -6,46 +6,48 @@
 
 struct LineFrame;
 
-// The newest lines, made small enough to draw: each block of factor x factor camera pixels is
-// averaged into one, the same factor across and along, so that pixels stay square and a stretched
-// image looks stretched. A ring of rows, filled by the intake thread and copied out by the GUI's.
+// The newest lines, made small enough to draw at one pixel per pixel: with factor camera pixels
+// to one drawn pixel across, every factor-th line is drawn, averaged across, so that pixels stay
+// square and a stretched image looks stretched. Every line is counted, only the drawn ones cost.
+// A ring of rows in the screen's own pixel format, filled by the intake thread and copied out by
+// the GUI thread.
 class Waterfall
 {
 public:
-    // rows: how many drawn rows are kept; maxWidth: the widest a drawn row may be (at least 64
-    // camera pixels to one drawn pixel, so that a block's sums fit 16 bits).
-    explicit Waterfall(int rows = 768, int maxWidth = 1024);
+    Waterfall(int width = 1024, int rows = 768);
 
-    // Intake thread: every line counts; the block average makes the rows.
+    // GUI thread: the size to draw at; what was drawn is kept unless the scale changes.
+    void setView(int width, int rows);
+    // Intake thread.
     void add(const LineFrame& frame);
     void clear();
 
     struct Picture
     {
-        std::vector<uint8_t> pixels; // rows x width, oldest row first
+        std::vector<uint32_t> pixels; // rows x width, 0xffRRGGBB, oldest row first
         int width = 0;
         int rows = 0;
         int factor = 1; // camera pixels per drawn pixel, either way
         uint64_t version = 0;
     };
-    // GUI thread: the rows drawn so far, when anything changed since version; false otherwise.
+    // GUI thread: the rows drawn so far, when anything changed since picture's version.
     bool copy(Picture* picture) const;
 
 private:
     void shape(int cameraWidth);
+    void keepNewest(int oldRows);
     void addLine(const uint8_t* line);
 
-    const int m_rows;
-    const int m_maxWidth;
     // Guards everything below.
     mutable std::mutex m_mutex;
+    int m_viewWidth;
+    int m_viewRows;
     int m_cameraWidth = 0;
     int m_factor = 1;
     int m_width = 0;
-    std::vector<uint8_t> m_ring; // m_rows x m_width
-    int m_next = 0;              // the row written next
+    std::vector<uint32_t> m_ring; // m_viewRows x m_width
+    int m_next = 0;               // the row written next
     int m_filled = 0;
-    std::vector<uint16_t> m_sums; // the lines of the block being averaged, summed pixel by pixel
-    int m_summed = 0;             // lines in it
+    uint64_t m_lines = 0; // since the shape was set: which line is drawn
     uint64_t m_version = 0;
 };
