@@ -17,7 +17,7 @@ constexpr guint64 popTimeoutUs = 100000;
 
 } // namespace
 
-std::shared_ptr<GenicamStream> GenicamStream::create(std::shared_ptr<GenicamWorker> worker)
+std::shared_ptr<GenicamStream> GenicamStream::create(const std::shared_ptr<GenicamWorker>& worker)
 {
     std::shared_ptr<GenicamStream> stream(new GenicamStream(worker));
     const std::weak_ptr<GenicamStream> weak = stream;
@@ -34,7 +34,7 @@ std::shared_ptr<GenicamStream> GenicamStream::create(std::shared_ptr<GenicamWork
     return stream;
 }
 
-GenicamStream::GenicamStream(std::shared_ptr<GenicamWorker> worker) : m_worker(std::move(worker)) {}
+GenicamStream::GenicamStream(const std::shared_ptr<GenicamWorker>& worker) : m_worker(worker) {}
 
 GenicamStream::~GenicamStream()
 {

@@ -19,7 +19,7 @@ class GenicamWorker;
 class GenicamStream final : public LineSource, public std::enable_shared_from_this<GenicamStream>
 {
 public:
-    static std::shared_ptr<GenicamStream> create(std::shared_ptr<GenicamWorker> worker);
+    static std::shared_ptr<GenicamStream> create(const std::shared_ptr<GenicamWorker>& worker);
     ~GenicamStream() override;
     GenicamStream(const GenicamStream&) = delete;
     GenicamStream& operator=(const GenicamStream&) = delete;
@@ -35,7 +35,7 @@ public:
     Statistics statistics() const override { return m_queue.statistics(); }
 
 private:
-    explicit GenicamStream(std::shared_ptr<GenicamWorker> worker);
+    explicit GenicamStream(const std::shared_ptr<GenicamWorker>& worker);
     // Worker thread: opens Aravis's stream, gives it buffers and starts the camera.
     int open(GenicamContext& context);
     // Worker thread: stops the camera when it can still be told, and closes the stream.

@@ -194,9 +194,9 @@ void addLines(SimCameraBuilder& builder)
         number("LineStatus", FeatureTypeBoolean, 0, 0, 0, "false",
                "Returns the current status of the selected input or output line, after its inverter.");
     lineStatus.selector = "LineSelector";
-    SimFeatureDefinition statusAll =
-        number("LineStatusAll", FeatureTypeInteger, 0, 15, 1, "0",
-               "Returns the current status of all lines in one bit field, Line1 in bit 0, after their inverters.");
+    SimFeatureDefinition statusAll = number(
+        "LineStatusAll", FeatureTypeInteger, 0, 15, 1, "0",
+        "Returns the current status of all lines in one bit field, Line1 in bit 0, after their inverters.");
     for (SimFeatureDefinition* measured : {&lineStatus, &statusAll}) {
         measured->writable = false;
         measured->live = true;

@@ -59,7 +59,7 @@ QJsonObject reportOn(const QStringList& camera)
     const auto result = runViewer(camera + QStringList{"--report-acquisition", "2"},
                                   QStringLiteral(LINETRIGGER_VIEWER_PATH), &output);
     EXPECT_EQ(result.first, 0) << result.second.toStdString();
-    const QJsonObject report = QJsonDocument::fromJson(output).object();
+    QJsonObject report = QJsonDocument::fromJson(output).object();
     for (const char* key : {"frames", "lines", "linesPerSecond", "missedTriggers", "droppedFrames",
                             "encoderCounts", "encoderDirection", "verdict", "longestStallMs"})
         EXPECT_TRUE(report.contains(key)) << key << " in " << output.toStdString();

@@ -46,7 +46,7 @@ void expectRowShowsLine(const Waterfall::Picture& picture, int row, int line)
         int sum = 0;
         for (int i = 0; i < f; ++i)
             sum += pixel(line, x * f + i);
-        ASSERT_NEAR(grey(picture, row, x), sum / f, 1) << "row " << row << ", x " << x;
+        ASSERT_NEAR(grey(picture, row, x), double(sum) / f, 1.0) << "row " << row << ", x " << x;
     }
 }
 
