@@ -27,12 +27,12 @@ public:
     bool startAcquisition(std::string* error) override;
     void stopAcquisition() override;
     bool isAcquiring() const override { return m_wanted; }
-    std::shared_ptr<const LineFrame> takeFrame() override { return m_queue.take(); }
+    std::shared_ptr<const LineFrame> takeFrame() override { return m_queue->take(); }
     void setFrameListener(std::function<void()> listener) override
     {
-        m_queue.setListener(std::move(listener));
+        m_queue->setListener(std::move(listener));
     }
-    Statistics statistics() const override { return m_queue.statistics(); }
+    Statistics statistics() const override { return m_queue->statistics(); }
 
 private:
     explicit GenicamStream(const std::shared_ptr<GenicamWorker>& worker);
@@ -41,13 +41,13 @@ private:
     // Worker thread: stops the camera when it can still be told, and closes the stream.
     void close(GenicamContext* context);
     // The receiving thread: frames off the stream until told to stop.
-    void receive(ArvStream* stream);
+    static void receive(FrameQueue& queue, const std::atomic<bool>& receiving, ArvStream* stream);
 
     std::weak_ptr<GenicamWorker> m_worker;
-    FrameQueue m_queue;
+    const std::shared_ptr<FrameQueue> m_queue = std::make_shared<FrameQueue>();
     std::atomic<bool> m_wanted{false}; // acquisition as the operator asked for it
-    // Used on the worker thread only.
+    // Used on the worker thread only, and in the destructor.
     ArvStream* m_stream = nullptr;
-    std::atomic<bool> m_receiving{false};
+    std::shared_ptr<std::atomic<bool>> m_receiving; // the running receiver's, shared with it
     GenicamThread m_receiver;
 };

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QLockFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -348,6 +349,11 @@ TEST_F(GenicamNetworkTest, StreamBringsCompleteFramesAndResumesAfterTheCameraCam
         std::lock_guard<std::mutex> lock(framesMutex);
         return frames.size();
     };
+    // Also when an assertion ends the test early: the listener uses the frames above.
+    const auto stop = qScopeGuard([&source] {
+        source.stopAcquisition();
+        source.setFrameListener(nullptr);
+    });
     ASSERT_TRUE(source.startAcquisition(&error)) << error;
     spin(2s);
     ASSERT_GE(taken(), 25u); // 25 a second
@@ -372,8 +378,6 @@ TEST_F(GenicamNetworkTest, StreamBringsCompleteFramesAndResumesAfterTheCameraCam
     spin(2s);
     EXPECT_GE(taken(), whileAway + 25); // in the restarted camera's own image size
     EXPECT_TRUE(source.isAcquiring());
-    source.stopAcquisition();
-    source.setFrameListener(nullptr);
 }
 
 TEST_F(GenicamNetworkTest, SecondClientMonitorsAndItsWritesAreRefusedAtOnce)
