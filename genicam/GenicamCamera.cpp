@@ -219,22 +219,26 @@ std::string GenicamCamera::summary() const
 int GenicamCamera::writeSettings(const std::vector<GenicamSetting>& settings, std::string* error)
 {
     auto failure = std::make_shared<std::string>();
-    const int status = m_worker->runWrite([settings, failure](GenicamContext& context) {
-        // Another party's writes: straight to the camera, past the cache.
-        GenicamCache::setCaching(context.device(), false);
-        int status = 0;
-        for (const GenicamSetting& setting : settings) {
-            status = GenicamNode(context, setting.feature).setValue(setting.value.c_str());
-            if (status != 0) {
-                *failure = setting.feature + " = " + setting.value + ": status " + std::to_string(status);
-                break;
+    bool finished = false;
+    const int status = m_worker->runWrite(
+        [settings, failure](GenicamContext& context) {
+            // Another party's writes: straight to the camera, past the cache.
+            GenicamCache::setCaching(context.device(), false);
+            int status = 0;
+            for (const GenicamSetting& setting : settings) {
+                status = GenicamNode(context, setting.feature).setValue(setting.value.c_str());
+                if (status != 0) {
+                    *failure = setting.feature + " = " + setting.value + ": status " + std::to_string(status);
+                    break;
+                }
             }
-        }
-        GenicamCache::setCaching(context.device(), true);
-        return status;
-    });
+            GenicamCache::setCaching(context.device(), true);
+            return status;
+        },
+        std::string(), &finished);
     if (error)
-        *error = status != 0 && failure->empty() ? "status " + std::to_string(status) : *failure;
+        *error =
+            status != 0 && (!finished || failure->empty()) ? "status " + std::to_string(status) : *failure;
     return status;
 }
 

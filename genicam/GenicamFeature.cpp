@@ -182,6 +182,7 @@ template <typename Value> int GenicamFeature::write(const Value& value)
     if (!worker)
         return Status::NotOpened;
     auto selection = std::make_shared<std::string>();
+    bool finished = false;
     const int status = worker->runWrite(
         [name = m_name, value, text, selection](GenicamContext& context) {
             const GenicamNode node(context, name);
@@ -195,9 +196,9 @@ template <typename Value> int GenicamFeature::write(const Value& value)
                 *selection = context.cache().selectionOf(context, name);
             return written;
         },
-        m_name);
+        m_name, &finished);
     if (status != 0)
-        worker->reportWriteFailure({m_name, *selection, text, status});
+        worker->reportWriteFailure({m_name, finished ? *selection : std::string(), text, status});
     return status;
 }
 

@@ -127,10 +127,15 @@ bool GenicamWorker::isWorkerThread() const
     return m_thread.isCurrent();
 }
 
-int GenicamWorker::run(const Call& call, Kind kind, const std::string& feature)
+int GenicamWorker::run(const Call& call, Kind kind, const std::string& feature, bool* finished)
 {
-    if (isWorkerThread())
+    if (finished)
+        *finished = false;
+    if (isWorkerThread()) {
+        if (finished)
+            *finished = true;
         return runHere(call, kind, feature); // an observer calling back into a feature
+    }
     auto pending = std::make_shared<Pending>();
     pending->call = call;
     pending->kind = kind;
@@ -149,23 +154,28 @@ int GenicamWorker::run(const Call& call, Kind kind, const std::string& feature)
     m_condition.notify_all();
     const bool done = m_condition.wait_until(lock, m_burstDeadline, [&pending] { return pending->done; });
     m_lastCall = Clock::now();
-    if (done)
+    if (done) {
+        if (finished)
+            *finished = true;
         return pending->status;
+    }
     // The camera is slow to answer: this call is given up on, and the rest of the burst answers at
     // once; a call that has not started yet never will.
     pending->abandoned = true;
     return Status::Timeout;
 }
 
-int GenicamWorker::runWrite(const Call& call, const std::string& feature)
+int GenicamWorker::runWrite(const Call& call, const std::string& feature, bool* finished)
 {
+    if (finished)
+        *finished = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         // Another application holds control: refused here, the camera would refuse or not answer.
         if (m_link.state() == Link::Monitoring)
             return Status::ResourceInUse;
     }
-    const int status = run(call, Kind::Write, feature);
+    const int status = run(call, Kind::Write, feature, finished);
     requestPoll();
     return status;
 }

@@ -61,10 +61,12 @@ public:
 
     // Runs call on the worker thread and returns its status; at once when called there. Answers
     // NotOpened at once while the camera is lost or the worker has stopped, and Timeout when the
-    // burst's time is up. call must own what it touches: it may run after its caller gave up.
-    int run(const Call& call, Kind kind = Kind::Other, const std::string& feature = std::string());
+    // burst's time is up. call must own what it touches: it may run after its caller gave up, so
+    // its results are the caller's only when finished says so.
+    int run(const Call& call, Kind kind = Kind::Other, const std::string& feature = std::string(),
+            bool* finished = nullptr);
     // Like run for a write, refused at once with ResourceInUse without control of the camera.
-    int runWrite(const Call& call, const std::string& feature = std::string());
+    int runWrite(const Call& call, const std::string& feature = std::string(), bool* finished = nullptr);
     // Closes the device and ends the threads, waiting for them a short while at most.
     void stop();
     bool isWorkerThread() const;
