@@ -49,6 +49,7 @@ SimCamera::SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNo
         State state;
         state.definition = definition;
         state.reportedName = definition.name;
+        m_indexByName.emplace(definition.name, m_states.size());
         m_states.push_back(std::move(state));
     }
     for (State& state : m_states) {
@@ -402,11 +403,8 @@ int SimCamera::fault(size_t index, SimOperation operation)
 
 SimCamera::State* SimCamera::find(const std::string& name)
 {
-    for (State& state : m_states) {
-        if (state.definition.name == name)
-            return &state;
-    }
-    return nullptr;
+    const auto it = m_indexByName.find(name);
+    return it == m_indexByName.end() ? nullptr : &m_states[it->second];
 }
 
 const SimCamera::State* SimCamera::find(const std::string& name) const
@@ -521,8 +519,7 @@ int SimCamera::check(const State& state, const Value& value) const
         const double number = static_cast<double>(value.integer);
         if (number < min || number > max)
             return Status::InvalidValue;
-        const auto increment = static_cast<int64_t>(state.definition.increment);
-        if (increment > 0 && (value.integer - static_cast<int64_t>(min)) % increment != 0)
+        if (!state.definition.onGrid(value.integer, min))
             return Status::InvalidValue;
         return 0;
     }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -151,6 +152,7 @@ private:
     // Guards every member below.
     mutable std::recursive_mutex m_mutex;
     std::vector<State> m_states;
+    std::unordered_map<std::string, size_t> m_indexByName; // fixed after construction
     std::vector<SimJournalEntry> m_journal;
     int m_sequence = 0;
     std::map<std::pair<std::string, SimOperation>, Fault> m_faults;

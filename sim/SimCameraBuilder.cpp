@@ -218,17 +218,27 @@ SimCameraBuilder SimCameraBuilder::lineScanCamera()
 SimCameraBuilder& SimCameraBuilder::add(const SimFeatureDefinition& definition)
 {
     remove(definition.name);
+    m_indexByName.emplace(definition.name, m_definitions.size());
     m_definitions.push_back(definition);
     return *this;
 }
 
+// Removing is rare (a variant's omissions), adding and finding are not: only removing costs a pass.
 SimCameraBuilder& SimCameraBuilder::remove(const std::string& name)
 {
-    m_definitions.erase(
-        std::remove_if(m_definitions.begin(), m_definitions.end(),
-                       [&](const SimFeatureDefinition& definition) { return definition.name == name; }),
-        m_definitions.end());
+    const auto it = m_indexByName.find(name);
+    if (it == m_indexByName.end())
+        return *this;
+    m_definitions.erase(m_definitions.begin() + static_cast<std::ptrdiff_t>(it->second));
+    reindex();
     return *this;
+}
+
+void SimCameraBuilder::reindex()
+{
+    m_indexByName.clear();
+    for (size_t i = 0; i < m_definitions.size(); ++i)
+        m_indexByName.emplace(m_definitions[i].name, i);
 }
 
 SimCameraBuilder& SimCameraBuilder::setInitial(const std::string& name, const std::string& value,
@@ -291,11 +301,8 @@ SimCameraBuilder& SimCameraBuilder::setNotifyMode(SimNotifyMode mode)
 
 SimFeatureDefinition* SimCameraBuilder::find(const std::string& name)
 {
-    for (SimFeatureDefinition& definition : m_definitions) {
-        if (definition.name == name)
-            return &definition;
-    }
-    return nullptr;
+    const auto it = m_indexByName.find(name);
+    return it == m_indexByName.end() ? nullptr : &m_definitions[it->second];
 }
 
 bool SimCameraBuilder::applyJson(const QByteArray& json, QString* error)

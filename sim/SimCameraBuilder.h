@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QByteArray;
@@ -43,7 +44,10 @@ public:
     std::shared_ptr<SimCamera> build() const;
 
 private:
+    void reindex();
+
     std::vector<SimFeatureDefinition> m_definitions;
+    std::unordered_map<std::string, size_t> m_indexByName;
     SimNotifyMode m_notifyMode = SimNotifyMode::Synchronous;
     SimBench m_bench;
 };

@@ -2,6 +2,8 @@
 
 #include "TovrikFeature.h"
 
+#include <cmath>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
@@ -45,6 +47,30 @@ struct SimFeatureDefinition
     SimEntry* entry(const std::string& entryName)
     {
         return const_cast<SimEntry*>(static_cast<const SimFeatureDefinition&>(*this).entry(entryName));
+    }
+
+    // Whether a value lies on the grid from `from` in steps of the increment (none below 1 for an
+    // integer, none at 0 for a float). Unsigned distances: from -2^63 to a positive value overflows.
+    bool onGrid(int64_t value, double from) const
+    {
+        if (!(increment >= 2.0) || increment >= 9223372036854775808.0)
+            return true;
+        const auto step = static_cast<uint64_t>(increment);
+        const auto start = static_cast<int64_t>(from);
+        const uint64_t distance = value >= start
+                                      ? static_cast<uint64_t>(value) - static_cast<uint64_t>(start)
+                                      : static_cast<uint64_t>(start) - static_cast<uint64_t>(value);
+        return distance % step == 0;
+    }
+    // Within a millionth of a step, as decimal values in binary floating point allow.
+    bool onGrid(double value, double from) const
+    {
+        if (!(increment > 0.0))
+            return true;
+        const double steps = (value - from) / increment;
+        if (!std::isfinite(steps) || std::fabs(steps) > 1e12)
+            return true; // a grid finer than a double resolves
+        return std::fabs(steps - std::round(steps)) <= 1e-6;
     }
 
     // A feature of any type but enumeration; the range and the increment matter to numbers only.

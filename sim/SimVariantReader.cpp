@@ -10,8 +10,15 @@
 #include <QJsonObject>
 #include <QStringList>
 
+#include <QSet>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -21,9 +28,23 @@ struct Problem
     QString text;
 };
 
+// A character that would not show, as \uXXXX: the line goes to a terminal or a log.
+QString printable(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.isPrint())
+            result += c;
+        else
+            result += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    }
+    return result;
+}
+
 [[noreturn]] void fail(const QString& text)
 {
-    throw Problem{text};
+    throw Problem{printable(text)};
 }
 
 [[noreturn]] void fail(const QString& feature, const QString& text)
@@ -119,6 +140,90 @@ bool flag(const QJsonValue& value, const QString& feature, const QString& what)
     return value.toBool();
 }
 
+// A name (of a feature, an entry, the camera) must show and must not be empty.
+void checkName(const QString& name, const QString& what)
+{
+    if (name.isEmpty())
+        fail(QStringLiteral("%1 must not be empty").arg(what));
+    if (!std::all_of(name.begin(), name.end(), [](QChar c) { return c.isPrint(); }))
+        fail(QStringLiteral("%1 \"%2\" has a character that does not print").arg(what, name));
+}
+
+// -2^63 and 2^63 are exact doubles.
+constexpr double int64Lowest = -9223372036854775808.0;
+constexpr double int64Above = 9223372036854775808.0;
+
+// A number of an integer feature: whole, and within int64.
+int64_t wholeNumber(double value, const QString& feature, const QString& what)
+{
+    if (value != std::trunc(value))
+        fail(feature, QStringLiteral("%1 %2 must be a whole number").arg(what, numberText(value)));
+    if (value < int64Lowest || value > int64Above)
+        fail(feature,
+             QStringLiteral("%1 %2 lies outside the range of a 64-bit integer").arg(what, numberText(value)));
+    // 2^63 - 1 written out reads as 2^63, the nearest double: take it as meant.
+    return value == int64Above ? std::numeric_limits<int64_t>::max() : static_cast<int64_t>(value);
+}
+
+// QJsonDocument keeps the last of two equal keys; a variant with both is ambiguous, so it is
+// refused. One pass over the text (already known to be valid JSON), one set per open object.
+void checkDuplicateKeys(const QByteArray& json)
+{
+    struct Open
+    {
+        bool object = false;
+        bool expectingKey = false;
+        QSet<QString> keys;
+    };
+    std::vector<Open> open;
+    int line = 1;
+    int lineStart = 0;
+    for (int i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        if (c == '\n') {
+            ++line;
+            lineStart = i + 1;
+        } else if (c == '{' || c == '[') {
+            open.push_back({c == '{', c == '{', {}});
+        } else if (c == '}' || c == ']') {
+            open.pop_back();
+        } else if (c == ',' && !open.empty()) {
+            open.back().expectingKey = open.back().object;
+        } else if (c == '"') {
+            const int start = i;
+            QString decoded;
+            QByteArray run;
+            for (++i; i < json.size() && json[i] != '"'; ++i) {
+                if (json[i] != '\\') {
+                    run += json[i];
+                    continue;
+                }
+                decoded += QString::fromUtf8(run);
+                run.clear();
+                const char escape = json[++i];
+                if (escape == 'u') {
+                    decoded += QChar(json.mid(i + 1, 4).toUShort(nullptr, 16));
+                    i += 4;
+                } else {
+                    const char* const plain = "\"\\/\b\f\n\r\t";
+                    const char* const coded = "\"\\/bfnrt";
+                    decoded += QLatin1Char(plain[std::strchr(coded, escape) - coded]);
+                }
+            }
+            decoded += QString::fromUtf8(run);
+            if (!open.empty() && open.back().expectingKey) {
+                open.back().expectingKey = false;
+                if (open.back().keys.contains(decoded))
+                    fail(QStringLiteral("line %1, column %2: the key \"%3\" appears twice in one object")
+                             .arg(line)
+                             .arg(start - lineStart + 1)
+                             .arg(decoded));
+                open.back().keys.insert(decoded);
+            }
+        }
+    }
+}
+
 QString entryNames(const SimFeatureDefinition& definition)
 {
     QStringList names;
@@ -149,6 +254,7 @@ bool SimVariantReader::read(const QByteArray& json, QString* error)
         }
         if (!document.isObject())
             fail(QStringLiteral("the top level must be a JSON object, not a list"));
+        checkDuplicateKeys(json);
         readRoot(document.object());
         checkCamera();
         return true;
@@ -164,11 +270,15 @@ void SimVariantReader::readRoot(const QJsonObject& root)
     checkKeys(root, {"serialNumber", "modelName", "omit", "notify", "features", "bench"}, QString());
     if (root.contains("bench"))
         readBench(root["bench"]);
-    if (root.contains("serialNumber"))
-        m_builder.setInitial("DeviceSerialNumber",
-                             text(root["serialNumber"], "\"serialNumber\"").toStdString());
-    if (root.contains("modelName"))
-        m_builder.setInitial("DeviceModelName", text(root["modelName"], "\"modelName\"").toStdString());
+    for (const auto& [key, feature] :
+         {std::pair("serialNumber", "DeviceSerialNumber"), std::pair("modelName", "DeviceModelName")}) {
+        if (!root.contains(key))
+            continue;
+        const QString what = QStringLiteral("\"%1\"").arg(key);
+        const QString name = text(root[key], what);
+        checkName(name, what);
+        m_builder.setInitial(feature, name.toStdString());
+    }
     if (root.contains("notify")) {
         const QString notify = text(root["notify"], "\"notify\"");
         if (notify != QLatin1String("thread") && notify != QLatin1String("synchronous"))
@@ -245,6 +355,7 @@ void SimVariantReader::readBench(const QJsonValue& value)
 
 void SimVariantReader::readFeature(const QString& name, const QJsonValue& value)
 {
+    checkName(name, QStringLiteral("a feature's name"));
     if (!value.isObject())
         fail(name, QStringLiteral("its description must be an object, not %1").arg(kindOf(value)));
     const QJsonObject description = value.toObject();
@@ -301,6 +412,8 @@ void SimVariantReader::readEntries(SimFeatureDefinition& definition, const QJson
     QStringList names = texts(value, "\"entries\"");
     if (names.isEmpty() || names.removeDuplicates() > 0 || names.contains(QString()))
         fail(name, QStringLiteral("\"entries\" must be distinct, non-empty names, at least one"));
+    for (const QString& entryName : names)
+        checkName(entryName, QStringLiteral("feature %1: an entry's name").arg(name));
     definition.entries.clear();
     for (const QString& entryName : names)
         definition.entries.push_back({entryName.toStdString(), std::string(), true});
@@ -317,8 +430,8 @@ void SimVariantReader::readRange(SimFeatureDefinition& definition, const QJsonOb
         if (!numeric)
             fail(name, QStringLiteral("only an integer or float has \"%1\"").arg(bound));
         const double limit = number(description[bound], name, QString::fromLatin1(bound));
-        if (definition.type == Tovrik::FeatureTypeInteger && limit != std::trunc(limit))
-            fail(name, QStringLiteral("%1 %2 must be a whole number").arg(bound, numberText(limit)));
+        if (definition.type == Tovrik::FeatureTypeInteger)
+            wholeNumber(limit, name, QString::fromLatin1(bound));
         if (QLatin1String(bound) == QLatin1String("increment") && !(limit >= 0.0))
             fail(name, QStringLiteral("increment %1 must not be negative").arg(numberText(limit)));
         (QLatin1String(bound) == QLatin1String("min")   ? definition.min
@@ -336,6 +449,8 @@ void SimVariantReader::readValue(SimFeatureDefinition& definition, const QJsonVa
         case Tovrik::FeatureTypeBoolean:
             return flag(item, name, QStringLiteral("its value")) ? "true" : "false";
         case Tovrik::FeatureTypeInteger:
+            return std::to_string(wholeNumber(number(item, name, QStringLiteral("its value")), name,
+                                              QStringLiteral("its value")));
         case Tovrik::FeatureTypeFloat:
             return ValueText::fromNumber(number(item, name, QStringLiteral("its value")));
         default:
@@ -358,6 +473,7 @@ void SimVariantReader::readValue(SimFeatureDefinition& definition, const QJsonVa
 
 void SimVariantReader::checkCamera() const
 {
+    std::unordered_map<std::string, int> depths;
     for (const SimFeatureDefinition& definition : m_builder.definitions()) {
         const QString name = QString::fromStdString(definition.name);
         const SimFeatureDefinition* selector = nullptr;
@@ -366,6 +482,7 @@ void SimVariantReader::checkCamera() const
             if (!selector || selector->type != Tovrik::FeatureTypeEnumeration || selector == &definition)
                 fail(name, QStringLiteral("its selector %1 is no enumeration feature of the camera")
                                .arg(QString::fromStdString(definition.selector)));
+            checkSelectorChain(definition, &depths);
         }
         if (definition.type == Tovrik::FeatureTypeEnumeration && definition.entries.empty())
             fail(name, QStringLiteral("an enumeration needs \"entries\""));
@@ -382,6 +499,42 @@ void SimVariantReader::checkCamera() const
     }
 }
 
+// The camera finds a value's selector entry through the selector's own selector and so on: a cycle
+// would never end, and a deep chain would be a camera no one builds.
+void SimVariantReader::checkSelectorChain(const SimFeatureDefinition& definition,
+                                          std::unordered_map<std::string, int>* depths) const
+{
+    constexpr int inProgress = -1;
+    std::vector<const SimFeatureDefinition*> chain;
+    const SimFeatureDefinition* current = &definition;
+    int depth = 0;
+    while (current && !current->selector.empty()) {
+        const auto known = depths->find(current->name);
+        if (known != depths->end() && known->second != inProgress) {
+            depth = known->second;
+            break;
+        }
+        if (known != depths->end()) {
+            QStringList names;
+            for (const SimFeatureDefinition* link : chain)
+                names << QString::fromStdString(link->name);
+            fail(QString::fromStdString(definition.name),
+                 QStringLiteral("its selectors form a cycle (%1 -> %2)")
+                     .arg(names.join(QStringLiteral(" -> ")), QString::fromStdString(current->name)));
+        }
+        (*depths)[current->name] = inProgress;
+        chain.push_back(current);
+        current = m_builder.find(current->selector);
+    }
+    for (auto link = chain.rbegin(); link != chain.rend(); ++link)
+        (*depths)[(*link)->name] = ++depth;
+    if (depth > maxSelectorDepth)
+        fail(QString::fromStdString(definition.name),
+             QStringLiteral("its selectors are nested %1 deep, more than %2")
+                 .arg(depth)
+                 .arg(maxSelectorDepth));
+}
+
 void SimVariantReader::checkValue(const SimFeatureDefinition& definition, const std::string& value) const
 {
     const QString name = QString::fromStdString(definition.name);
@@ -395,11 +548,9 @@ void SimVariantReader::checkValue(const SimFeatureDefinition& definition, const 
             fail(name, QStringLiteral("value %1 is not a whole number").arg(shownValue));
         if (integer < definition.min || integer > definition.max)
             fail(name, QStringLiteral("value %1 lies outside %2").arg(shownValue, range));
-        const auto step = static_cast<int64_t>(definition.increment);
-        if (step > 0 && (integer - static_cast<int64_t>(definition.min)) % step != 0)
+        if (!definition.onGrid(integer, definition.min))
             fail(name, QStringLiteral("value %1 is off its grid (from %2 in steps of %3)")
-                           .arg(shownValue, numberText(definition.min))
-                           .arg(step));
+                           .arg(shownValue, numberText(definition.min), numberText(definition.increment)));
         return;
     }
     case Tovrik::FeatureTypeFloat: {
@@ -408,6 +559,9 @@ void SimVariantReader::checkValue(const SimFeatureDefinition& definition, const 
             fail(name, QStringLiteral("value %1 is not a finite number").arg(shownValue));
         if (real < definition.min || real > definition.max)
             fail(name, QStringLiteral("value %1 lies outside %2").arg(shownValue, range));
+        if (!definition.onGrid(real, definition.min))
+            fail(name, QStringLiteral("value %1 is off its grid (from %2 in steps of %3)")
+                           .arg(shownValue, numberText(definition.min), numberText(definition.increment)));
         return;
     }
     case Tovrik::FeatureTypeEnumeration: {

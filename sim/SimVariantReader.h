@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <string>
+#include <unordered_map>
+
 class QByteArray;
 class QJsonObject;
 class QJsonValue;
@@ -26,7 +29,11 @@ private:
     void readRange(SimFeatureDefinition& definition, const QJsonObject& description);
     void readValue(SimFeatureDefinition& definition, const QJsonValue& value);
     void checkCamera() const;
+    void checkSelectorChain(const SimFeatureDefinition& definition,
+                            std::unordered_map<std::string, int>* depths) const;
     void checkValue(const SimFeatureDefinition& definition, const std::string& text) const;
+
+    static constexpr int maxSelectorDepth = 4;
 
     SimCameraBuilder& m_builder;
 };

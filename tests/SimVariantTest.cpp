@@ -2,6 +2,7 @@
 #include "SimCameraBuilder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -52,6 +53,19 @@ TEST(SimVariant, EveryProblemIsRefusedWithOneLineSayingWhat)
                                    "wheelCircumference, output, A, B)"},
         {"bench-output-ttl.json", "bench: \"output\" must be one of differential, single-ended, not \"TTL\""},
         {"bench-same-line.json", "bench: channels A and B cannot both be wired to Line2"},
+        {"selector-cycle.json",
+         "feature ASelector: its selectors form a cycle (ASelector -> BSelector -> ASelector)"},
+        {"selector-too-deep.json", "feature S1: its selectors are nested 5 deep, more than 4"},
+        {"float-off-grid.json",
+         "feature AcquisitionLineRate: value 10005 is off its grid (from 100 in steps of 10)"},
+        {"integer-max-huge.json",
+         "feature TriggerDivider: max 1e+300 lies outside the range of a 64-bit integer"},
+        {"integer-value-9e18.json", "feature Counter: value 9000000000000000000 lies outside 0 to 100"},
+        {"feature-name-empty.json", "a feature's name must not be empty"},
+        {"entry-name-control.json",
+         "feature Mode: an entry's name \"O\\u0000ff\" has a character that does not print"},
+        // The second key is written with an escape: equal keys are compared as decoded.
+        {"duplicate-key.json", "line 4, column 5: the key \"TriggerMode\" appears twice in one object"},
     };
     const QDir folder(QStringLiteral(LINETRIGGER_SOURCE_DIR "/tests/variants"));
     for (const Refusal& refusal : refusals) {
@@ -61,6 +75,52 @@ TEST(SimVariant, EveryProblemIsRefusedWithOneLineSayingWhat)
         EXPECT_EQ(error.toStdString(), refusal.message) << refusal.file;
     }
     EXPECT_EQ(folder.entryList({"*.json"}).size(), int(std::size(refusals))); // every example is in the table
+}
+
+// The edges of what is valid: int64's whole range on a grid (from -2^63 the distance overflows a
+// signed subtraction), 2^63 - 1 as JSON can spell it, a float grid of decimal steps, a nested selector.
+TEST(SimVariant, EdgesOfTheValidAreAccepted)
+{
+    const char* const accepted[] = {
+        R"({"features": {"Big": {"type": "integer", "min": -9223372036854775808, "max": 9223372036854775807,
+                                 "increment": 3, "value": 4}}})",
+        R"({"features": {"EncoderDividerFloat": {"value": 1.3038}, "ExposureTime": {"value": 999999.9}}})",
+        R"({"features": {"AcquisitionLineRate": {"min": 100, "max": 20000, "increment": 0.1, "value": 10000.3}}})",
+        R"({"features": {"Outer": {"type": "enumeration", "entries": ["A", "B"]},
+                         "Inner": {"type": "enumeration", "entries": ["X", "Y"], "selector": "Outer",
+                                   "value": {"A": "X", "B": "Y"}},
+                         "Gain": {"type": "float", "selector": "Inner", "max": 10, "value": {"X": 1, "Y": 2}}}})",
+    };
+    for (const char* json : accepted) {
+        SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
+        QString error;
+        EXPECT_TRUE(builder.applyJson(json, &error)) << json << "\n" << error.toStdString();
+    }
+}
+
+// A camera's cost grows with its features, not with their square: ten times the features must not
+// take near a hundred times as long (reading the variant and building the camera).
+TEST(SimVariant, CostGrowsLinearlyWithTheFeatures)
+{
+    const auto secondsFor = [](int features) {
+        QByteArray json = "{\"features\": {";
+        for (int i = 0; i < features; ++i)
+            json += QByteArray(i ? "," : "") + "\"Extra" + QByteArray::number(i) +
+                    "\": {\"type\": \"integer\", \"max\": 100, \"value\": 7}";
+        json += "}}";
+        QElapsedTimer timer;
+        timer.start();
+        SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
+        QString error;
+        EXPECT_TRUE(builder.applyJson(json, &error)) << error.toStdString();
+        EXPECT_EQ(builder.build()->features().size(), builder.definitions().size());
+        return timer.nsecsElapsed() / 1e9;
+    };
+    secondsFor(500); // warm up
+    const double small = secondsFor(5000);
+    const double large = secondsFor(50000);
+    EXPECT_LT(large, 25 * small) << small << " s for 5000 features, " << large << " s for 50000";
+    EXPECT_LT(large, 10.0);
 }
 
 TEST(SimVariant, ShippedExamplesAreAccepted)
