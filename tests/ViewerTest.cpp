@@ -1,3 +1,4 @@
+#include "CameraOpener.h"
 #include "CameraPanel.h"
 #include "LogPanel.h"
 #include "MainWindow.h"
@@ -39,11 +40,15 @@ QString logText(const MainWindow& window)
 // output when asked for.
 std::pair<int, QString> runViewer(const QStringList& arguments,
                                   const QString& program = QStringLiteral(LINETRIGGER_VIEWER_PATH),
-                                  QByteArray* output = nullptr)
+                                  QByteArray* output = nullptr, bool display = true)
 {
     QProcess viewer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
+    if (!display) {
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(name);
+    }
     viewer.setProcessEnvironment(environment);
     viewer.start(program, arguments);
     EXPECT_TRUE(viewer.waitForFinished(30000)) << arguments.join(' ').toStdString();
@@ -163,10 +168,20 @@ TEST(Viewer, ConnectionAndControlAreLoggedOnceAndShownOnTheDeviceTab)
               "connected, in control");
 }
 
-// What people type, and what the viewer answers: exit status 2 and one line saying what is wrong.
+// What people type, and what the viewer answers: exit status 2 and one line saying what is wrong,
+// before a window or a camera exists (no display is needed to be told).
 TEST(Viewer, BadInputIsRefusedWithOneClearLine)
 {
+    QTemporaryDir scratch;
     const QString variants = QStringLiteral(LINETRIGGER_SOURCE_DIR "/tests/variants/");
+    const QString aFile = variants + "empty.json";
+    const QString tooLarge = scratch.filePath("large.json");
+    QFile large(tooLarge);
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(CameraOpener::maxVariantBytes + 1));
+    const QString fifo = scratch.filePath("fifo.json");
+#ifdef Q_OS_UNIX
+    ASSERT_EQ(QProcess::execute("mkfifo", {fifo}), 0); // opening it would wait for a writer forever
+#endif
     const std::pair<QStringList, QString> inputs[] = {
         {{"--camera", variants + "trigger-mode-banana.json"},
          variants + "trigger-mode-banana.json: feature TriggerMode: value \"Banana\" is none of its entries "
@@ -174,11 +189,66 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
         {{"--camera", variants + "empty.json"}, variants + "empty.json: the file is empty"},
         {{"--host-version", "-5"}, "--host-version takes a whole number from 0 to 4294967295, not \"-5\""},
         {{"--camera", "/nonexistent.json"}, "Cannot read /nonexistent.json"},
+        {{"--camera", scratch.path()}, "Cannot read " + scratch.path() + ": not a regular file"},
+        {{"--camera", fifo}, "Cannot read " + fifo + ": not a regular file"},
+        {{"--camera", tooLarge}, "Cannot read " + tooLarge + ": larger than 16 MiB"},
+        {{"--bogus"}, "Unknown option 'bogus'. (see --help)"},
+        {{"camera.json"}, "Unexpected argument 'camera.json'"},
+        {{"--report-acquisition", "0"}, "--report-acquisition takes a number of seconds above 0"},
+        {{"--sync-notify", "--notify-thread"}, "--notify-thread and --sync-notify exclude each other"},
+        {{"--demo", aFile}, "--demo: cannot save into " + aFile + ": it is a file, not a folder"},
+        {{"--demo", aFile + "/sub"},
+         "--demo: cannot save into " + aFile + "/sub: " + aFile + " is no folder"},
+        {{"--screenshot", scratch.filePath("missing/shot.png")},
+         "--screenshot: cannot save " + scratch.filePath("missing/shot.png") + ": the folder " +
+             scratch.filePath("missing") + " does not exist"},
+        {{"--screenshot", scratch.filePath("shot.txt")}, "\"txt\" is no image format this viewer writes"},
+        {{"--screenshot", scratch.path()}, "it is a folder"},
+        {{"--plugin-dir", "/nonexistent"}, "--plugin-dir: /nonexistent does not exist"},
+        {{"--plugin-dir", aFile}, "--plugin-dir: " + aFile + " is no folder"},
     };
     for (const auto& input : inputs) {
-        const auto result = runViewer(input.first);
+        const auto result = runViewer(input.first, QStringLiteral(LINETRIGGER_VIEWER_PATH), nullptr, false);
         EXPECT_EQ(result.first, 2) << input.first.join(' ').toStdString();
         EXPECT_TRUE(result.second.contains(input.second)) << result.second.toStdString();
+        EXPECT_EQ(result.second.count('\n'), 1) << result.second.toStdString();
+    }
+
+    QByteArray output;
+    EXPECT_EQ(runViewer({"--version"}, QStringLiteral(LINETRIGGER_VIEWER_PATH), &output, false).first, 0);
+    EXPECT_EQ(output.trimmed(), "linetrigger-viewer " LINETRIGGER_VERSION);
+    EXPECT_EQ(runViewer({"--help"}, QStringLiteral(LINETRIGGER_VIEWER_PATH), &output, false).first, 0);
+    EXPECT_TRUE(output.contains("--report-acquisition")) << output.toStdString();
+    EXPECT_FALSE(output.contains("platform")) << output.toStdString(); // Qt's own options stay hidden
+}
+
+// The variant's "notify" holds unless the command line chooses.
+TEST(Viewer, NotificationsFollowTheVariantUnlessTheCommandLineChooses)
+{
+    QTemporaryDir scratch;
+    const QString variant = scratch.filePath("sync.json");
+    QFile file(variant);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"notify": "synchronous"})");
+    file.close();
+    const struct
+    {
+        QString choice;
+        std::optional<SimNotifyMode> option;
+        const char* expected;
+    } cases[] = {
+        {QString(), std::nullopt, "from the SDK's notification thread"},
+        {variant, std::nullopt, "on the writing thread"},
+        {variant, SimNotifyMode::Thread, "from the SDK's notification thread"},
+        {QString(), SimNotifyMode::Synchronous, "on the writing thread"},
+    };
+    for (const auto& c : cases) {
+        CameraOpener::Options options;
+        options.notifications = c.option;
+        QString error;
+        const std::unique_ptr<ViewerCamera> camera = CameraOpener::open(c.choice, options, &error);
+        ASSERT_TRUE(camera) << error.toStdString();
+        EXPECT_EQ(camera->notifications().toStdString(), c.expected) << c.choice.toStdString();
     }
 }
 

@@ -12,32 +12,59 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
 const QString aravisPrefix = QStringLiteral("aravis:");
 const QString genicamFake = QStringLiteral("genicam-fake");
 
+// Applies a variant file to the builder; false with the line to show in error.
+bool applyVariant(const QString& variantFile, SimCameraBuilder& builder, QString* error)
+{
+    // Checked before opening: opening a FIFO waits for a writer, a device never ends.
+    const QFileInfo info(variantFile);
+    if (info.exists() && !info.isFile()) {
+        *error = QObject::tr("Cannot read %1: not a regular file").arg(variantFile);
+        return false;
+    }
+    if (info.size() > CameraOpener::maxVariantBytes) {
+        *error = QObject::tr("Cannot read %1: larger than %2 MiB")
+                     .arg(variantFile)
+                     .arg(CameraOpener::maxVariantBytes / (1024 * 1024));
+        return false;
+    }
+    QFile file(variantFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QObject::tr("Cannot read %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    QString reason;
+    if (!builder.applyJson(file.read(CameraOpener::maxVariantBytes), &reason)) {
+        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file.fileName()), reason);
+        return false;
+    }
+    return true;
+}
+
+bool isGenicam(const QString& choice)
+{
+    return choice == genicamFake || choice.startsWith(aravisPrefix);
+}
+
 std::unique_ptr<ViewerCamera> openSimulated(const QString& variantFile, const CameraOpener::Options& options,
                                             QString* error)
 {
     SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
+    builder.setNotifyMode(SimNotifyMode::Thread);
     QString source = QObject::tr("built-in simulated line-scan camera");
     if (!variantFile.isEmpty()) {
-        QFile file(variantFile);
-        if (!file.open(QIODevice::ReadOnly)) {
-            *error = QObject::tr("Cannot read %1: %2").arg(file.fileName(), file.errorString());
+        if (!applyVariant(variantFile, builder, error))
             return nullptr;
-        }
-        QString reason;
-        if (!builder.applyJson(file.readAll(), &reason)) {
-            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file.fileName()), reason);
-            return nullptr;
-        }
-        source = QObject::tr("simulated, from %1").arg(QDir::toNativeSeparators(file.fileName()));
+        source = QObject::tr("simulated, from %1").arg(QDir::toNativeSeparators(variantFile));
     }
-    builder.setNotifyMode(options.synchronousNotifications ? SimNotifyMode::Synchronous
-                                                           : SimNotifyMode::Thread);
+    if (options.notifications)
+        builder.setNotifyMode(*options.notifications);
     std::shared_ptr<SimCamera> camera = builder.build();
     camera->acquisition().setRealTime(true);
     return std::make_unique<SimViewerCamera>(camera, source);
@@ -67,9 +94,17 @@ std::unique_ptr<ViewerCamera> openGenicam(const QString& choice, QString* error)
 std::unique_ptr<ViewerCamera> CameraOpener::open(const QString& choice, const Options& options,
                                                  QString* error)
 {
-    if (choice == genicamFake || choice.startsWith(aravisPrefix))
+    if (isGenicam(choice))
         return openGenicam(choice, error);
     return openSimulated(choice, options, error);
+}
+
+bool CameraOpener::check(const QString& choice, QString* error)
+{
+    if (isGenicam(choice) || choice.isEmpty())
+        return true;
+    SimCameraBuilder scratch = SimCameraBuilder::lineScanCamera();
+    return applyVariant(choice, scratch, error);
 }
 
 bool CameraOpener::hasGenicam()

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "SimOperation.h"
+
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +18,17 @@ class CameraOpener
 public:
     struct Options
     {
-        bool synchronousNotifications = false;
+        // Unset: the variant's "notify", else the SDK's own thread.
+        std::optional<SimNotifyMode> notifications;
     };
+    // The largest variant file read: far above any camera's description.
+    static constexpr qint64 maxVariantBytes = 16 * 1024 * 1024;
 
     // Null with a reason in error when the choice cannot be opened.
     static std::unique_ptr<ViewerCamera> open(const QString& choice, const Options& options, QString* error);
+    // Whether a choice can be opened as far as that is known without opening it (a variant file is
+    // read and checked); false with the reason in error.
+    static bool check(const QString& choice, QString* error);
     // Whether this build can open GenICam cameras.
     static bool hasGenicam();
     // The cameras Aravis discovers (broadcasts on every interface), one line each.

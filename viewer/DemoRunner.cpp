@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
+#include <QImageWriter>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -98,8 +99,14 @@ void DemoRunner::runStep(size_t index)
         const QString name = m_steps[index].screenshot;
         if (!name.isEmpty()) {
             const QString path = QDir(m_outputDirectory).filePath(name);
-            m_window->grab().save(path);
-            std::printf("        saved %s\n", qPrintable(path));
+            QImageWriter writer(path);
+            if (writer.write(m_window->grab().toImage())) {
+                std::printf("        saved %s\n", qPrintable(path));
+            } else {
+                ++m_failures;
+                std::printf("        could not save %s: %s\n", qPrintable(path),
+                            qPrintable(writer.errorString()));
+            }
         }
         runStep(index + 1);
     });

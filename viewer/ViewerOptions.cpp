@@ -1,0 +1,218 @@
+#include "ViewerOptions.h"
+
+#include "CameraOpener.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QTemporaryFile>
+
+namespace {
+
+struct Parser
+{
+    QCommandLineParser parser;
+    QCommandLineOption list{
+        QStringLiteral("list-cameras"),
+        QStringLiteral("List the GigE Vision and USB3 Vision cameras Aravis finds, then exit.")};
+    QCommandLineOption camera{
+        QStringLiteral("camera"),
+        QStringLiteral("The camera: a JSON file describing a variant of the simulated camera; "
+                       "\"aravis:<device id>\" for a GigE Vision or USB3 Vision camera (an Aravis device "
+                       "id, serial number or IP address); or \"genicam-fake\" for Aravis's in-process fake "
+                       "camera running the TL-4K description."),
+        QStringLiteral("camera")};
+    QCommandLineOption pluginDir{QStringLiteral("plugin-dir"),
+                                 QStringLiteral("Folder to load the plug-in from."),
+                                 QStringLiteral("folder")};
+    QCommandLineOption notifyThread{
+        QStringLiteral("notify-thread"),
+        QStringLiteral("Deliver change notifications from the SDK's own thread, as a real SDK does "
+                       "(default, unless the variant file says otherwise).")};
+    QCommandLineOption sync{QStringLiteral("sync-notify"),
+                            QStringLiteral("Deliver change notifications on the writing thread instead.")};
+    QCommandLineOption hostVersion{QStringLiteral("host-version"),
+                                   QStringLiteral("Host interface version to report (default 2)."),
+                                   QStringLiteral("n"), QStringLiteral("2")};
+    QCommandLineOption screenshot{
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save the window once the page has been shown and refreshed, then exit."),
+        QStringLiteral("file")};
+    QCommandLineOption demo{
+        QStringLiteral("demo"),
+        QStringLiteral("Run the scripted demo, saving screenshots into the folder, then exit."),
+        QStringLiteral("folder")};
+    QCommandLineOption report{
+        QStringLiteral("report-acquisition"),
+        QStringLiteral(
+            "Start acquisition, run it for that many seconds, print one JSON object of what came "
+            "(frames, lines, missed triggers, dropped frames, the encoder, the trigger check's verdict, "
+            "the GUI's longest stall), then exit."),
+        QStringLiteral("seconds")};
+
+    Parser()
+    {
+        parser.setApplicationDescription(QStringLiteral(
+            "Runs the Line Trigger plug-in page on a simulated line-scan camera, on Aravis's fake "
+            "camera or on a real GenICam camera."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions(
+            {list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo, report});
+        // Qt's own GUI options (-platform offscreen, -style fusion, ...) are the QApplication's.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        for (const char* name :
+             {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowtitle",
+              "qwindowicon", "display", "geometry", "style", "stylesheet", "session"}) {
+            QCommandLineOption qtOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+            qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+            parser.addOption(qtOption);
+        }
+        for (const char* name : {"reverse", "widgetcount", "nograb", "dograb"}) {
+            QCommandLineOption qtOption(QString::fromLatin1(name));
+            qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+            parser.addOption(qtOption);
+        }
+    }
+};
+
+// The nearest folder above path that exists.
+QFileInfo existingAncestor(const QString& path)
+{
+    QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    while (!info.exists() && !info.isRoot())
+        info = QFileInfo(info.absolutePath());
+    return info;
+}
+
+// Why no file can be made in folder; empty if one can.
+QString unwritableFolder(const QString& folder)
+{
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("linetrigger-probe-XXXXXX")));
+    return probe.open() ? QString() : QStringLiteral("%1: %2").arg(folder, probe.errorString());
+}
+
+} // namespace
+
+bool ViewerOptions::read(const QStringList& arguments, QString* error)
+{
+    Parser p;
+    if (!p.parser.parse(arguments)) {
+        *error = p.parser.errorText() + QStringLiteral(" (see --help)");
+        return false;
+    }
+    if (p.parser.isSet(QStringLiteral("help")))
+        p.parser.showHelp(0);
+    if (p.parser.isSet(QStringLiteral("version")))
+        p.parser.showVersion();
+    if (!p.parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("Unexpected argument '%1': every option starts with -- (see --help)")
+                     .arg(p.parser.positionalArguments().constFirst());
+        return false;
+    }
+    listCameras = p.parser.isSet(p.list);
+    camera = p.parser.value(p.camera);
+    screenshot = p.parser.value(p.screenshot);
+    demo = p.parser.value(p.demo);
+
+    if (p.parser.isSet(p.sync) && p.parser.isSet(p.notifyThread)) {
+        *error = QStringLiteral("--notify-thread and --sync-notify exclude each other: choose one");
+        return false;
+    }
+    if (p.parser.isSet(p.sync))
+        notifications = SimNotifyMode::Synchronous;
+    else if (p.parser.isSet(p.notifyThread))
+        notifications = SimNotifyMode::Thread;
+
+    bool ok = false;
+    hostVersion = p.parser.value(p.hostVersion).toUInt(&ok);
+    if (!ok) {
+        *error = QStringLiteral("--host-version takes a whole number from 0 to 4294967295, not \"%1\"")
+                     .arg(p.parser.value(p.hostVersion));
+        return false;
+    }
+    if (p.parser.isSet(p.report)) {
+        const double seconds = p.parser.value(p.report).toDouble(&ok);
+        if (!ok || !(seconds > 0.0) || seconds > 86400.0) {
+            *error = QStringLiteral("--report-acquisition takes a number of seconds above 0, at most 86400, "
+                                    "not \"%1\"")
+                         .arg(p.parser.value(p.report));
+            return false;
+        }
+        reportSeconds = seconds;
+    }
+    if (int(p.parser.isSet(p.screenshot)) + int(p.parser.isSet(p.demo)) + int(reportSeconds.has_value()) >
+        1) {
+        *error =
+            QStringLiteral("--screenshot, --demo and --report-acquisition exclude each other: choose one");
+        return false;
+    }
+
+    pluginDir = p.parser.isSet(p.pluginDir) ? p.parser.value(p.pluginDir) : defaultPluginDir();
+    if (!QFileInfo(pluginDir).isDir()) {
+        *error =
+            p.parser.isSet(p.pluginDir)
+                ? QStringLiteral("--plugin-dir: %1 %2")
+                      .arg(pluginDir, QFileInfo::exists(pluginDir) ? QStringLiteral("is no folder")
+                                                                   : QStringLiteral("does not exist"))
+                : QStringLiteral("No plug-in folder at %1, beside the viewer: name one with --plugin-dir")
+                      .arg(QDir::toNativeSeparators(pluginDir));
+        return false;
+    }
+    if (p.parser.isSet(p.screenshot)) {
+        const QString problem = imageTargetProblem(screenshot);
+        if (!problem.isEmpty()) {
+            *error = QStringLiteral("--screenshot: cannot save %1: %2").arg(screenshot, problem);
+            return false;
+        }
+    }
+    if (p.parser.isSet(p.demo)) {
+        const QString problem = folderTargetProblem(demo);
+        if (!problem.isEmpty()) {
+            *error = QStringLiteral("--demo: cannot save into %1: %2").arg(demo, problem);
+            return false;
+        }
+    }
+    return CameraOpener::check(camera, error);
+}
+
+QString ViewerOptions::defaultPluginDir()
+{
+    return QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
+                               .filePath(QStringLiteral(LINETRIGGER_PLUGIN_DIR_FROM_BIN)));
+}
+
+QString ViewerOptions::imageTargetProblem(const QString& path)
+{
+    const QFileInfo target(path);
+    if (target.isDir())
+        return QStringLiteral("it is a folder");
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.exists())
+        return QStringLiteral("the folder %1 does not exist").arg(folder.absoluteFilePath());
+    if (!folder.isDir())
+        return QStringLiteral("%1 is no folder").arg(folder.absoluteFilePath());
+    const QByteArray format = target.suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format))
+        return QStringLiteral("\"%1\" is no image format this viewer writes (use .png)").arg(target.suffix());
+    if (target.exists() && !target.isWritable())
+        return QStringLiteral("the file is not writable");
+    return unwritableFolder(folder.absoluteFilePath());
+}
+
+QString ViewerOptions::folderTargetProblem(const QString& path)
+{
+    const QFileInfo target(path);
+    if (target.exists() && !target.isDir())
+        return QStringLiteral("it is a file, not a folder");
+    if (!target.exists()) {
+        const QFileInfo ancestor = existingAncestor(path);
+        if (!ancestor.isDir())
+            return QStringLiteral("%1 is no folder").arg(ancestor.absoluteFilePath());
+        if (!QDir().mkpath(path))
+            return QStringLiteral("cannot create it in %1").arg(ancestor.absoluteFilePath());
+    }
+    return unwritableFolder(path);
+}
