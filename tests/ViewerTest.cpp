@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -284,8 +285,26 @@ TEST(Viewer, InstalledViewerFindsItsPlugInAndThePackageNamesItsDependencies)
     ASSERT_TRUE(fields.waitForFinished(30000));
     const QString depends = QString::fromLocal8Bit(fields.readAllStandardOutput());
     for (const char* package : {"libqt5widgets5", "libqt5svg5"})
-        EXPECT_TRUE(depends.contains(package)) << depends.toStdString();
+        EXPECT_EQ(depends.count(package), 1) << depends.toStdString();
     EXPECT_EQ(depends.contains("libaravis-0.8-0"), bool(LINETRIGGER_WITH_ARAVIS)) << depends.toStdString();
+
+    // Nothing in the package points back into this build machine's trees.
+    const QString deb = QDir(packages.path()).filePath(debs.first());
+    QTemporaryDir unpacked;
+    ASSERT_EQ(QProcess::execute("dpkg-deb", {"-x", deb, unpacked.path()}), 0);
+    for (const char* tree : {LINETRIGGER_BINARY_DIR, LINETRIGGER_SOURCE_DIR}) {
+        QProcess grep;
+        grep.start("grep", {"-rl", "--fixed-strings", tree, unpacked.path()});
+        ASSERT_TRUE(grep.waitForFinished(30000));
+        EXPECT_EQ(grep.readAllStandardOutput().toStdString(), "") << tree;
+    }
+    if (QStandardPaths::findExecutable("lintian").isEmpty())
+        return;
+    QProcess lintian;
+    lintian.start("lintian", {"--tag-display-limit", "0", deb});
+    ASSERT_TRUE(lintian.waitForFinished(300000));
+    EXPECT_EQ(lintian.exitCode(), 0);
+    EXPECT_EQ(QString::fromLocal8Bit(lintian.readAllStandardOutput()).toStdString(), "");
 }
 
 // Scripts start acquisition and read one JSON object: on the simulated camera the encoder turns
