@@ -49,7 +49,7 @@ QString printable(const QString& text)
 
 [[noreturn]] void fail(const QString& feature, const QString& text)
 {
-    throw Problem{QStringLiteral("feature %1: %2").arg(feature, text)};
+    fail(QStringLiteral("feature %1: %2").arg(feature, text));
 }
 
 const QStringList typeNames{"boolean", "integer", "float", "string", "enumeration"};
@@ -200,14 +200,16 @@ void checkDuplicateKeys(const QByteArray& json)
                 }
                 decoded += QString::fromUtf8(run);
                 run.clear();
-                const char escape = json[++i];
+                const char escape = ++i < json.size() ? json[i] : '\\';
+                const char* const coded = "bfnrt";
+                const char* const known = escape ? std::strchr(coded, escape) : nullptr;
                 if (escape == 'u') {
                     decoded += QChar(json.mid(i + 1, 4).toUShort(nullptr, 16));
                     i += 4;
+                } else if (known) {
+                    decoded += QLatin1Char("\b\f\n\r\t"[known - coded]);
                 } else {
-                    const char* const plain = "\"\\/\b\f\n\r\t";
-                    const char* const coded = "\"\\/bfnrt";
-                    decoded += QLatin1Char(plain[std::strchr(coded, escape) - coded]);
+                    decoded += QLatin1Char(escape); // \" \\ \/, and what Qt's lenient parser lets by
                 }
             }
             decoded += QString::fromUtf8(run);
