@@ -31,7 +31,7 @@ bool applyVariant(const QString& variantFile, SimCameraBuilder& builder, QString
     if (info.size() > CameraOpener::maxVariantBytes) {
         *error = QObject::tr("Cannot read %1: larger than %2 MiB")
                      .arg(variantFile)
-                     .arg(CameraOpener::maxVariantBytes / (1024 * 1024));
+                     .arg(CameraOpener::maxVariantMiB);
         return false;
     }
     QFile file(variantFile);

@@ -22,7 +22,8 @@ public:
         std::optional<SimNotifyMode> notifications;
     };
     // The largest variant file read: far above any camera's description.
-    static constexpr qint64 maxVariantBytes = 16 * 1024 * 1024;
+    static constexpr int maxVariantMiB = 16;
+    static constexpr qint64 maxVariantBytes = qint64(maxVariantMiB) << 20;
 
     // Null with a reason in error when the choice cannot be opened.
     static std::unique_ptr<ViewerCamera> open(const QString& choice, const Options& options, QString* error);

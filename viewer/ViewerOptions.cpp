@@ -94,6 +94,62 @@ QString unwritableFolder(const QString& folder)
     return probe.open() ? QString() : QStringLiteral("%1: %2").arg(folder, probe.errorString());
 }
 
+// Notifications, host version and what the run does; the line to show, or empty.
+QString readModes(const Parser& p, ViewerOptions& options)
+{
+    const QCommandLineParser& parser = p.parser;
+    if (parser.isSet(p.sync) && parser.isSet(p.notifyThread))
+        return QStringLiteral("--notify-thread and --sync-notify exclude each other: choose one");
+    if (parser.isSet(p.sync))
+        options.notifications = SimNotifyMode::Synchronous;
+    else if (parser.isSet(p.notifyThread))
+        options.notifications = SimNotifyMode::Thread;
+
+    bool ok = false;
+    options.hostVersion = parser.value(p.hostVersion).toUInt(&ok);
+    if (!ok)
+        return QStringLiteral("--host-version takes a whole number from 0 to 4294967295, not \"%1\"")
+            .arg(parser.value(p.hostVersion));
+    if (parser.isSet(p.report)) {
+        const double seconds = parser.value(p.report).toDouble(&ok);
+        if (!ok || !(seconds > 0.0) || seconds > 86400.0)
+            return QStringLiteral("--report-acquisition takes a number of seconds above 0, at most 86400, "
+                                  "not \"%1\"")
+                .arg(parser.value(p.report));
+        options.reportSeconds = seconds;
+    }
+    if (int(parser.isSet(p.screenshot)) + int(parser.isSet(p.demo)) + int(parser.isSet(p.report)) > 1)
+        return QStringLiteral("--screenshot, --demo and --report-acquisition exclude each other: choose one");
+    return QString();
+}
+
+// The plug-in folder and the files the run writes; the line to show, or empty.
+QString checkTargets(const Parser& p, ViewerOptions& options)
+{
+    const QCommandLineParser& parser = p.parser;
+    const bool given = parser.isSet(p.pluginDir);
+    options.pluginDir = given ? parser.value(p.pluginDir) : ViewerOptions::defaultPluginDir();
+    if (!QFileInfo(options.pluginDir).isDir()) {
+        if (!given)
+            return QStringLiteral("No plug-in folder at %1, beside the viewer: name one with --plugin-dir")
+                .arg(QDir::toNativeSeparators(options.pluginDir));
+        return QStringLiteral("--plugin-dir: %1 %2")
+            .arg(options.pluginDir, QFileInfo::exists(options.pluginDir) ? QStringLiteral("is no folder")
+                                                                         : QStringLiteral("does not exist"));
+    }
+    if (parser.isSet(p.screenshot)) {
+        const QString problem = ViewerOptions::imageTargetProblem(options.screenshot);
+        if (!problem.isEmpty())
+            return QStringLiteral("--screenshot: cannot save %1: %2").arg(options.screenshot, problem);
+    }
+    if (parser.isSet(p.demo)) {
+        const QString problem = ViewerOptions::folderTargetProblem(options.demo);
+        if (!problem.isEmpty())
+            return QStringLiteral("--demo: cannot save into %1: %2").arg(options.demo, problem);
+    }
+    return QString();
+}
+
 } // namespace
 
 bool ViewerOptions::read(const QStringList& arguments, QString* error)
@@ -116,66 +172,10 @@ bool ViewerOptions::read(const QStringList& arguments, QString* error)
     camera = p.parser.value(p.camera);
     screenshot = p.parser.value(p.screenshot);
     demo = p.parser.value(p.demo);
-
-    if (p.parser.isSet(p.sync) && p.parser.isSet(p.notifyThread)) {
-        *error = QStringLiteral("--notify-thread and --sync-notify exclude each other: choose one");
-        return false;
-    }
-    if (p.parser.isSet(p.sync))
-        notifications = SimNotifyMode::Synchronous;
-    else if (p.parser.isSet(p.notifyThread))
-        notifications = SimNotifyMode::Thread;
-
-    bool ok = false;
-    hostVersion = p.parser.value(p.hostVersion).toUInt(&ok);
-    if (!ok) {
-        *error = QStringLiteral("--host-version takes a whole number from 0 to 4294967295, not \"%1\"")
-                     .arg(p.parser.value(p.hostVersion));
-        return false;
-    }
-    if (p.parser.isSet(p.report)) {
-        const double seconds = p.parser.value(p.report).toDouble(&ok);
-        if (!ok || !(seconds > 0.0) || seconds > 86400.0) {
-            *error = QStringLiteral("--report-acquisition takes a number of seconds above 0, at most 86400, "
-                                    "not \"%1\"")
-                         .arg(p.parser.value(p.report));
-            return false;
-        }
-        reportSeconds = seconds;
-    }
-    if (int(p.parser.isSet(p.screenshot)) + int(p.parser.isSet(p.demo)) + int(reportSeconds.has_value()) >
-        1) {
-        *error =
-            QStringLiteral("--screenshot, --demo and --report-acquisition exclude each other: choose one");
-        return false;
-    }
-
-    pluginDir = p.parser.isSet(p.pluginDir) ? p.parser.value(p.pluginDir) : defaultPluginDir();
-    if (!QFileInfo(pluginDir).isDir()) {
-        *error =
-            p.parser.isSet(p.pluginDir)
-                ? QStringLiteral("--plugin-dir: %1 %2")
-                      .arg(pluginDir, QFileInfo::exists(pluginDir) ? QStringLiteral("is no folder")
-                                                                   : QStringLiteral("does not exist"))
-                : QStringLiteral("No plug-in folder at %1, beside the viewer: name one with --plugin-dir")
-                      .arg(QDir::toNativeSeparators(pluginDir));
-        return false;
-    }
-    if (p.parser.isSet(p.screenshot)) {
-        const QString problem = imageTargetProblem(screenshot);
-        if (!problem.isEmpty()) {
-            *error = QStringLiteral("--screenshot: cannot save %1: %2").arg(screenshot, problem);
-            return false;
-        }
-    }
-    if (p.parser.isSet(p.demo)) {
-        const QString problem = folderTargetProblem(demo);
-        if (!problem.isEmpty()) {
-            *error = QStringLiteral("--demo: cannot save into %1: %2").arg(demo, problem);
-            return false;
-        }
-    }
-    return CameraOpener::check(camera, error);
+    *error = readModes(p, *this);
+    if (error->isEmpty())
+        *error = checkTargets(p, *this);
+    return error->isEmpty() && CameraOpener::check(camera, error);
 }
 
 QString ViewerOptions::defaultPluginDir()
