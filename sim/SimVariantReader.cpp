@@ -8,9 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringList>
-
 #include <QSet>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -185,7 +184,7 @@ void checkDuplicateKeys(const QByteArray& json)
             lineStart = i + 1;
         } else if (c == '{' || c == '[') {
             open.push_back({c == '{', c == '{', {}});
-        } else if (c == '}' || c == ']') {
+        } else if ((c == '}' || c == ']') && !open.empty()) {
             open.pop_back();
         } else if (c == ',' && !open.empty()) {
             open.back().expectingKey = open.back().object;
