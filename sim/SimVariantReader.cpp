@@ -164,8 +164,8 @@ int64_t wholeNumber(double value, const QString& feature, const QString& what)
     return value == int64Above ? std::numeric_limits<int64_t>::max() : static_cast<int64_t>(value);
 }
 
-// QJsonDocument keeps the last of two equal keys; a variant with both is ambiguous, so it is
-// refused. One pass over the text (already known to be valid JSON), one set per open object.
+// A variant with two equal keys in one object is ambiguous, so it is refused. One pass over the
+// text, one set per open object; text that is not JSON passes through it for the parser to refuse.
 void checkDuplicateKeys(const QByteArray& json)
 {
     struct Open
@@ -242,6 +242,8 @@ bool SimVariantReader::read(const QByteArray& json, QString* error)
     try {
         if (json.trimmed().isEmpty())
             fail(QStringLiteral("the file is empty"));
+        // Before Qt's parser: it keeps the last of two equal keys and leaks the first.
+        checkDuplicateKeys(json);
         QJsonParseError parseError;
         const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
         if (parseError.error != QJsonParseError::NoError) {
@@ -255,7 +257,6 @@ bool SimVariantReader::read(const QByteArray& json, QString* error)
         }
         if (!document.isObject())
             fail(QStringLiteral("the top level must be a JSON object, not a list"));
-        checkDuplicateKeys(json);
         readRoot(document.object());
         checkCamera();
         return true;

@@ -288,7 +288,10 @@ TEST(Viewer, InstalledViewerFindsItsPlugInAndThePackageNamesItsDependencies)
         EXPECT_EQ(depends.count(package), 1) << depends.toStdString();
     EXPECT_EQ(depends.contains("libaravis-0.8-0"), bool(LINETRIGGER_WITH_ARAVIS)) << depends.toStdString();
 
-    // Nothing in the package points back into this build machine's trees.
+    // Nothing in the package points back into this build machine's trees. Sanitizers keep source
+    // paths in the binaries; packages are made from plain builds.
+    if (LINETRIGGER_SANITIZED)
+        return;
     const QString deb = QDir(packages.path()).filePath(debs.first());
     QTemporaryDir unpacked;
     ASSERT_EQ(QProcess::execute("dpkg-deb", {"-x", deb, unpacked.path()}), 0);
