@@ -52,21 +52,18 @@ bool isGenicam(const QString& choice)
     return choice == genicamFake || choice.startsWith(aravisPrefix);
 }
 
-std::unique_ptr<ViewerCamera> openSimulated(const QString& variantFile, const CameraOpener::Options& options,
-                                            QString* error)
+std::unique_ptr<ViewerCamera> openSimulated(const CameraOpener::Prepared& prepared,
+                                            const CameraOpener::Options& options)
 {
-    SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
-    builder.setNotifyMode(SimNotifyMode::Thread);
-    QString source = QObject::tr("built-in simulated line-scan camera");
-    if (!variantFile.isEmpty()) {
-        if (!applyVariant(variantFile, builder, error))
-            return nullptr;
-        source = QObject::tr("simulated, from %1").arg(QDir::toNativeSeparators(variantFile));
-    }
+    SimCameraBuilder builder = *prepared.simulated;
     if (options.notifications)
         builder.setNotifyMode(*options.notifications);
     std::shared_ptr<SimCamera> camera = builder.build();
     camera->acquisition().setRealTime(true);
+    const QString source =
+        prepared.choice.isEmpty()
+            ? QObject::tr("built-in simulated line-scan camera")
+            : QObject::tr("simulated, from %1").arg(QDir::toNativeSeparators(prepared.choice));
     return std::make_unique<SimViewerCamera>(camera, source);
 }
 
@@ -91,20 +88,29 @@ std::unique_ptr<ViewerCamera> openGenicam(const QString& choice, QString* error)
 
 } // namespace
 
+std::optional<CameraOpener::Prepared> CameraOpener::prepare(const QString& choice, QString* error)
+{
+    Prepared prepared{choice, nullptr};
+    if (isGenicam(choice))
+        return prepared;
+    prepared.simulated = std::make_shared<SimCameraBuilder>(SimCameraBuilder::lineScanCamera());
+    prepared.simulated->setNotifyMode(SimNotifyMode::Thread);
+    if (!choice.isEmpty() && !applyVariant(choice, *prepared.simulated, error))
+        return std::nullopt;
+    return prepared;
+}
+
+std::unique_ptr<ViewerCamera> CameraOpener::open(const Prepared& prepared, const Options& options,
+                                                 QString* error)
+{
+    return prepared.simulated ? openSimulated(prepared, options) : openGenicam(prepared.choice, error);
+}
+
 std::unique_ptr<ViewerCamera> CameraOpener::open(const QString& choice, const Options& options,
                                                  QString* error)
 {
-    if (isGenicam(choice))
-        return openGenicam(choice, error);
-    return openSimulated(choice, options, error);
-}
-
-bool CameraOpener::check(const QString& choice, QString* error)
-{
-    if (isGenicam(choice) || choice.isEmpty())
-        return true;
-    SimCameraBuilder scratch = SimCameraBuilder::lineScanCamera();
-    return applyVariant(choice, scratch, error);
+    const std::optional<Prepared> prepared = prepare(choice, error);
+    return prepared ? open(*prepared, options, error) : nullptr;
 }
 
 bool CameraOpener::hasGenicam()

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class SimCameraBuilder;
 class ViewerCamera;
 
 // Turns the viewer's --camera choice into a camera: empty for the built-in simulated camera, a JSON
@@ -25,11 +26,21 @@ public:
     static constexpr int maxVariantMiB = 16;
     static constexpr qint64 maxVariantBytes = qint64(maxVariantMiB) << 20;
 
-    // Null with a reason in error when the choice cannot be opened.
+    // What is known of a choice before any camera is opened: a variant file, read and checked into
+    // the simulated camera's description (null for a GenICam camera).
+    struct Prepared
+    {
+        QString choice;
+        std::shared_ptr<SimCameraBuilder> simulated;
+    };
+
+    // Empty with the reason in error when the choice cannot be used (a bad variant file).
+    static std::optional<Prepared> prepare(const QString& choice, QString* error);
+    // Null with a reason in error when the camera cannot be opened.
+    static std::unique_ptr<ViewerCamera> open(const Prepared& prepared, const Options& options,
+                                              QString* error);
+    // Both at once.
     static std::unique_ptr<ViewerCamera> open(const QString& choice, const Options& options, QString* error);
-    // Whether a choice can be opened as far as that is known without opening it (a variant file is
-    // read and checked); false with the reason in error.
-    static bool check(const QString& choice, QString* error);
     // Whether this build can open GenICam cameras.
     static bool hasGenicam();
     // The cameras Aravis discovers (broadcasts on every interface), one line each.

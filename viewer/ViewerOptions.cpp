@@ -1,7 +1,5 @@
 #include "ViewerOptions.h"
 
-#include "CameraOpener.h"
-
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -175,7 +173,7 @@ bool ViewerOptions::read(const QStringList& arguments, QString* error)
     *error = readModes(p, *this);
     if (error->isEmpty())
         *error = checkTargets(p, *this);
-    return error->isEmpty() && CameraOpener::check(camera, error);
+    return error->isEmpty();
 }
 
 QString ViewerOptions::defaultPluginDir()

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -56,13 +57,16 @@ void setNames()
 int main(int argc, char** argv)
 {
     ViewerOptions options;
+    std::optional<CameraOpener::Prepared> prepared;
     {
         // The command line is read before the GUI exists: --help, --version and a bad option need
         // no display, and nothing is opened before every option is known to be usable.
         QCoreApplication reading(argc, argv);
         setNames();
         QString error;
-        if (!options.read(QCoreApplication::arguments(), &error)) {
+        if (options.read(QCoreApplication::arguments(), &error))
+            prepared = CameraOpener::prepare(options.camera, &error);
+        if (!prepared) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 2;
         }
@@ -75,7 +79,7 @@ int main(int argc, char** argv)
     CameraOpener::Options opening;
     opening.notifications = options.notifications;
     QString error;
-    std::unique_ptr<ViewerCamera> camera = CameraOpener::open(options.camera, opening, &error);
+    std::unique_ptr<ViewerCamera> camera = CameraOpener::open(*prepared, opening, &error);
     if (!camera) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
