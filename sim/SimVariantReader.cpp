@@ -414,11 +414,11 @@ void SimVariantReader::readEntries(SimFeatureDefinition& definition, const QJson
     QStringList names = texts(value, "\"entries\"");
     if (names.isEmpty() || names.removeDuplicates() > 0 || names.contains(QString()))
         fail(name, QStringLiteral("\"entries\" must be distinct, non-empty names, at least one"));
-    for (const QString& entryName : names)
-        checkName(entryName, QStringLiteral("feature %1: an entry's name").arg(name));
     definition.entries.clear();
-    for (const QString& entryName : names)
+    for (const QString& entryName : names) {
+        checkName(entryName, QStringLiteral("feature %1: an entry's name").arg(name));
         definition.entries.push_back({entryName.toStdString(), std::string(), true});
+    }
 }
 
 void SimVariantReader::readRange(SimFeatureDefinition& definition, const QJsonObject& description)
