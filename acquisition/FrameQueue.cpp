@@ -2,6 +2,7 @@
 
 #include "LineFrame.h"
 
+#include <algorithm>
 #include <utility>
 
 // The buffers themselves. Frames handed out keep it alive through their deleter, so that a frame
@@ -58,6 +59,30 @@ void FrameQueue::push(std::shared_ptr<LineFrame> frame)
     std::lock_guard<std::mutex> lock(m_listenerMutex);
     if (m_listener)
         m_listener();
+}
+
+void FrameQueue::offer(std::shared_ptr<LineFrame> frame, size_t most)
+{
+    std::deque<std::shared_ptr<LineFrame>> givenUp; // released outside the lock: their deleters run
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_waiting.push_back(std::move(frame));
+        while (m_waiting.size() > std::max<size_t>(most, 1)) {
+            givenUp.push_back(std::move(m_waiting.front()));
+            m_waiting.pop_front();
+            ++m_statistics.droppedFrames;
+        }
+    }
+    givenUp.clear();
+    std::lock_guard<std::mutex> lock(m_listenerMutex);
+    if (m_listener)
+        m_listener();
+}
+
+void FrameQueue::countDropped(uint64_t frames)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_statistics.droppedFrames += frames;
 }
 
 void FrameQueue::countIncomplete()

@@ -27,8 +27,13 @@ public:
     std::shared_ptr<LineFrame> acquire(int width, int height);
     // Producer: hands a frame over and calls the listener, outside the queue's lock.
     void push(std::shared_ptr<LineFrame> frame);
-    // Producer: counts a frame the source could not deliver for a reason of its own.
+    // Producer: hands over a frame of the producer's own buffers (see LineFrame::borrowed); when
+    // more than most are waiting, the oldest is given up, counted as dropped, and its buffer returns.
+    void offer(std::shared_ptr<LineFrame> frame, size_t most);
+    // Producer: counts a frame the source could not deliver for a reason of its own, or lost before
+    // it could be taken in.
     void countIncomplete();
+    void countDropped(uint64_t frames);
     void countLines(uint64_t lines);
 
     std::shared_ptr<const LineFrame> take();

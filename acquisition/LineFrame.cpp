@@ -6,6 +6,7 @@ void LineFrame::reset(int newWidth, int newHeight)
     width = newWidth;
     height = newHeight;
     lines = 0;
+    borrowed = nullptr;
     pixels.resize(static_cast<size_t>(newWidth) * static_cast<size_t>(newHeight));
     timestampsNs.clear();
     positionsMm.clear();

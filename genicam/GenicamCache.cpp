@@ -88,14 +88,15 @@ void GenicamCache::setFeatureNames(std::vector<std::string> names)
 void GenicamCache::beginCall(GenicamContext& context)
 {
     using Kind = GenicamContext::Kind;
-    const bool newBurst = Clock::now() - m_lastDone > quietTime;
+    const bool newBurst = Clock::now() - m_lastDone > GenicamLink::quietTime;
     if (context.kind() != Kind::Read || newBurst)
         m_values.clear();
-    if (context.kind() == Kind::Other || newBurst)
+    const bool direct = context.kind() == Kind::Other || context.kind() == Kind::Poll;
+    if (direct || newBurst)
         m_freshSelectors.clear();
     if (!context.device())
         return;
-    if (context.kind() == Kind::Other)
+    if (direct)
         setCaching(context.device(), false);
     else
         freshenSelectors(context);
@@ -104,7 +105,7 @@ void GenicamCache::beginCall(GenicamContext& context)
 void GenicamCache::endCall(GenicamContext& context)
 {
     m_lastDone = Clock::now();
-    if (context.kind() == GenicamContext::Kind::Other)
+    if (context.kind() == GenicamContext::Kind::Other || context.kind() == GenicamContext::Kind::Poll)
         setCaching(context.device(), true);
     if (context.kind() != GenicamContext::Kind::Write || context.feature().empty())
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GenicamFeatureInfo.h"
+#include "GenicamLink.h"
 
 #include <chrono>
 #include <map>
@@ -23,8 +24,6 @@ class GenicamCache
 {
 public:
     using Clock = std::chrono::steady_clock;
-    // Calls closer together than this are one burst: one operator action.
-    static constexpr std::chrono::milliseconds quietTime{150};
 
     // Worker thread: a newly opened device; everything known before is forgotten.
     void adopt(ArvDevice* device);

@@ -2,6 +2,7 @@
 
 #include "GenicamCamera.h"
 
+#include "FeatureName.h"
 #include "GenicamCache.h"
 #include "GenicamContext.h"
 #include "GenicamFeature.h"
@@ -56,9 +57,6 @@ std::string kindOf(ArvDevice* device)
     return "GenICam camera";
 }
 
-constexpr std::chrono::milliseconds firstProbe{1000};
-constexpr std::chrono::milliseconds reopenProbe{300};
-
 void walkCategory(ArvGc* genicam, const char* name, std::set<std::string>* seen,
                   std::vector<std::string>* names)
 {
@@ -79,7 +77,14 @@ void walkCategory(ArvGc* genicam, const char* name, std::set<std::string>* seen,
 
 GenicamCamera::GenicamCamera(std::shared_ptr<GenicamWorker> worker, std::string summary)
     : m_worker(std::move(worker)), m_stream(GenicamStream::create(m_worker)), m_summary(std::move(summary))
-{}
+{
+    const std::weak_ptr<GenicamStream> stream = m_stream;
+    m_worker->poller().setStreamFigures([stream]() -> std::pair<bool, uint64_t> {
+        const auto self = stream.lock();
+        return self ? std::make_pair(self->isAcquiring(), self->statistics().lines)
+                    : std::make_pair(false, uint64_t{0});
+    });
+}
 
 GenicamCamera::~GenicamCamera()
 {
@@ -88,9 +93,14 @@ GenicamCamera::~GenicamCamera()
     m_worker->stop();
 }
 
-LineSource& GenicamCamera::lineSource() const
+LineSource* GenicamCamera::lineSource()
 {
-    return *m_stream;
+    return m_stream.get();
+}
+
+std::string GenicamCamera::notifications() const
+{
+    return "polled by the Aravis worker thread once a second, after quiet writes";
 }
 
 std::shared_ptr<GenicamCamera> GenicamCamera::open(const std::string& deviceId, std::string* error)
@@ -112,7 +122,8 @@ std::shared_ptr<GenicamCamera> GenicamCamera::open(const std::string& deviceId, 
             // An address is asked directly, never by a discovery broadcast, and briefly: Aravis
             // itself would wait seconds for a camera that is not there.
             GInetAddress* local = nullptr;
-            if (GenicamGvcp::discover(address, first ? firstProbe : reopenProbe, &local)) {
+            if (GenicamGvcp::discover(
+                    address, first ? GenicamLink::firstDiscovery : GenicamLink::reopenDiscovery, &local)) {
                 std::lock_guard<std::mutex> lock(systemMutex());
                 device = arv_gv_device_new(local, address, &openError);
             } else {
@@ -196,11 +207,6 @@ void GenicamCamera::collectFeatures()
     m_worker->setHandles(handles);
 }
 
-std::vector<std::shared_ptr<Tovrik::Feature>> GenicamCamera::features() const
-{
-    return m_features;
-}
-
 std::shared_ptr<Tovrik::Feature> GenicamCamera::feature(const std::string& name) const
 {
     for (const auto& candidate : m_features) {
@@ -209,11 +215,6 @@ std::shared_ptr<Tovrik::Feature> GenicamCamera::feature(const std::string& name)
             return candidate;
     }
     return nullptr;
-}
-
-std::string GenicamCamera::summary() const
-{
-    return m_summary;
 }
 
 int GenicamCamera::writeSettings(const std::vector<GenicamSetting>& settings, std::string* error)
@@ -272,44 +273,30 @@ int GenicamCamera::writeRegister(uint64_t address, uint32_t value)
     });
 }
 
-GenicamCamera::Link GenicamCamera::link() const
+LinkStatus GenicamCamera::status() const
 {
-    return m_worker->link();
+    return m_worker->supervisor().status();
 }
 
-std::string GenicamCamera::linkReason() const
+void GenicamCamera::setStatusListener(std::function<void(const LinkStatus& status)> listener)
 {
-    return m_worker->linkReason();
+    m_worker->supervisor().setStatusListener(std::move(listener));
 }
 
-void GenicamCamera::setLinkListener(std::function<void(Link link, const std::string& reason)> listener)
-{
-    m_worker->setLinkListener(std::move(listener));
-}
-
-void GenicamCamera::setWriteListener(std::function<void(const GenicamWorker::WriteFailure& failure)> listener)
+void GenicamCamera::setWriteFailureListener(std::function<void(const WriteFailure& failure)> listener)
 {
     m_worker->setWriteListener(std::move(listener));
 }
 
-void GenicamCamera::setCallBound(std::chrono::milliseconds bound)
+int GenicamCamera::writeAsAnotherTool(const std::string& feature, const std::string& value)
 {
-    m_worker->setCallBound(bound);
+    return writeSettings({{feature, value}});
 }
 
-void GenicamCamera::setPollInterval(std::chrono::milliseconds interval)
+void GenicamCamera::setSampleListener(std::function<void(const TriggerSample& sample)> listener,
+                                      std::chrono::milliseconds interval)
 {
-    m_worker->setPollInterval(interval);
-}
-
-void GenicamCamera::pollNow()
-{
-    m_worker->pollNow();
-}
-
-size_t GenicamCamera::observerCount(const std::string& feature) const
-{
-    return m_worker->observerCount(feature);
+    m_worker->poller().setSampleListener(std::move(listener), interval);
 }
 
 std::vector<std::string> GenicamCamera::listCameras()
@@ -330,18 +317,18 @@ std::vector<std::string> GenicamCamera::listCameras()
 std::vector<GenicamSetting> GenicamCamera::powerUpSettings()
 {
     return {
-        {"Width", "4096"},
-        {"Height", "1024"},
-        {"PixelFormat", "Mono8"},
-        {"AcquisitionLineRate", "10000"},
-        {"ExposureTime", "50"},
-        {"TriggerSelector", "FrameStart"},
-        {"TriggerSource", "Software"},
-        {"TriggerDivider", "1"},
-        {"TriggerSelector", "LineStart"},
-        {"TriggerDivider", "1"},
-        {"EncoderSourceA", "Line1"},
-        {"EncoderDividerFloat", "1"},
+        {FeatureName::Width, "4096"},
+        {FeatureName::Height, "1024"},
+        {FeatureName::PixelFormat, "Mono8"},
+        {FeatureName::AcquisitionLineRate, "10000"},
+        {FeatureName::ExposureTime, "50"},
+        {FeatureName::TriggerSelector, "FrameStart"},
+        {FeatureName::TriggerSource, "Software"},
+        {FeatureName::TriggerDivider, "1"},
+        {FeatureName::TriggerSelector, "LineStart"},
+        {FeatureName::TriggerDivider, "1"},
+        {FeatureName::EncoderSourceA, "Line1"},
+        {FeatureName::EncoderDividerFloat, "1"},
     };
 }
 

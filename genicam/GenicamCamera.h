@@ -1,10 +1,8 @@
 #pragma once
 
-#include "GenicamWorker.h"
+#include "CameraDevice.h"
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,7 +11,7 @@ namespace Tovrik {
 class Feature;
 }
 class GenicamStream;
-class LineSource;
+class GenicamWorker;
 struct GenicamSetting
 {
     std::string feature;
@@ -23,7 +21,7 @@ struct GenicamSetting
 // A GenICam camera opened through Aravis, with its features as SDK feature handles. Real cameras
 // (GigE Vision, USB3 Vision) are opened by Aravis device id or address; the in-process fake
 // camera runs this project's description of the TL-4K line-scan camera.
-class GenicamCamera
+class GenicamCamera final : public CameraDevice
 {
 public:
     // deviceId: an Aravis device id ("Vendor-Model-Serial"), a serial number or an IP address. An
@@ -32,18 +30,23 @@ public:
     static std::shared_ptr<GenicamCamera> open(const std::string& deviceId, std::string* error);
     // Aravis's in-process fake camera with the TL-4K description, after power-up.
     static std::shared_ptr<GenicamCamera> openFake(const std::string& serialNumber, std::string* error);
-    ~GenicamCamera();
+    ~GenicamCamera() override;
     GenicamCamera(const GenicamCamera&) = delete;
     GenicamCamera& operator=(const GenicamCamera&) = delete;
 
-    // The camera's image stream.
-    LineSource& lineSource() const;
-
     // Every feature of the description's category tree, in tree order.
-    std::vector<std::shared_ptr<Tovrik::Feature>> features() const;
+    std::vector<std::shared_ptr<Tovrik::Feature>> features() const override { return m_features; }
     std::shared_ptr<Tovrik::Feature> feature(const std::string& name) const;
+    LineSource* lineSource() override;
     // What was opened, for people: the device's id, its kind and, for the fake, the description.
-    std::string summary() const;
+    std::string summary() const override { return m_summary; }
+    std::string notifications() const override;
+    LinkStatus status() const override;
+    void setStatusListener(std::function<void(const LinkStatus& status)> listener) override;
+    void setWriteFailureListener(std::function<void(const WriteFailure& failure)> listener) override;
+    int writeAsAnotherTool(const std::string& feature, const std::string& value) override;
+    void setSampleListener(std::function<void(const TriggerSample& sample)> listener,
+                           std::chrono::milliseconds interval) override;
 
     // Another party's access, straight to the device (not through the feature handles): writes
     // the settings in order and stops at the first failure, returning its status and text. Refused
@@ -53,23 +56,8 @@ public:
     std::string value(const std::string& feature) const;
     int readRegister(uint64_t address, uint32_t* value) const;
     int writeRegister(uint64_t address, uint32_t value);
-
-    // Whether the camera answers, and whether the page may write to it.
-    using Link = GenicamWorker::Link;
-    Link link() const;
-    std::string linkReason() const;
-    // Called on the worker thread when the link changes (lost, back, control held elsewhere or
-    // taken). Clearing a listener waits for a call in progress.
-    void setLinkListener(std::function<void(Link link, const std::string& reason)> listener);
-    // Called on the writing thread for every write through a feature handle that fails.
-    void setWriteListener(std::function<void(const GenicamWorker::WriteFailure& failure)> listener);
-    // How long a feature operation waits for the worker at most.
-    void setCallBound(std::chrono::milliseconds bound);
-
-    void setPollInterval(std::chrono::milliseconds interval);
-    // Looks for changes now and delivers them before returning.
-    void pollNow();
-    size_t observerCount(const std::string& feature) const;
+    // The camera's worker: its calls, its link and its poller.
+    GenicamWorker& worker() const { return *m_worker; }
 
     // The cameras Aravis finds (this sends discovery broadcasts), one line each: the id to pass to
     // open, then the address and the protocol.

@@ -12,6 +12,7 @@ GenicamContext::GenicamContext(ArvDevice* device, GenicamCache& cache, Kind kind
 
 int GenicamContext::take(GError** error, std::string* message)
 {
+    ++m_operations;
     if (!error || !*error)
         return 0;
     const int status = GenicamStatus::fromError(*error);

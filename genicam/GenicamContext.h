@@ -12,8 +12,9 @@ class GenicamCache;
 class GenicamContext
 {
 public:
-    // Reads and writes name their feature, for the cache.
-    enum class Kind { Other, Read, Write };
+    // Reads and writes name their feature, for the cache. Polls and other calls look at the camera
+    // itself, never at a cache; a poll that succeeded certainly reached the camera.
+    enum class Kind { Other, Read, Write, Poll };
 
     GenicamContext(ArvDevice* device, GenicamCache& cache, Kind kind = Kind::Other,
                    std::string feature = std::string());
@@ -28,6 +29,8 @@ public:
     int take(GError** error, std::string* message = nullptr);
     // The last failure of the link in this call, empty if none.
     const std::string& linkFailure() const { return m_linkFailure; }
+    // How many Aravis operations the call made: about the commands it sent.
+    int operations() const { return m_operations; }
 
 private:
     ArvDevice* m_device;
@@ -35,4 +38,5 @@ private:
     Kind m_kind;
     std::string m_feature;
     std::string m_linkFailure;
+    int m_operations = 0;
 };

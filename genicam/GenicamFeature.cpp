@@ -251,7 +251,7 @@ int GenicamFeature::unregisterObserver(std::shared_ptr<Tovrik::FeatureObserverIn
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
     if (!worker)
         return Status::NotOpened;
-    worker->removeObserver(m_name, observer);
+    worker->poller().remove(m_name, observer);
     return 0;
 }
 
@@ -373,7 +373,7 @@ int GenicamFeature::isWritable(bool* writable)
     if (!described)
         return status;
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
-    if (worker && worker->link() == GenicamWorker::Link::Monitoring) {
+    if (worker && worker->supervisor().reachable() && !worker->supervisor().inControl()) {
         *writable = false; // control is another application's
         return 0;
     }

@@ -5,9 +5,9 @@
 
 namespace {
 
-const char* const otherController = "another application controls the camera";
-const char* const takingBack = "control is being taken back";
-const char* const controlTaken = "control of the camera was lost";
+using State = LinkStatus::State;
+using Control = LinkStatus::Control;
+using Reason = LinkStatus::Reason;
 
 } // namespace
 
@@ -22,12 +22,13 @@ void GenicamLink::opened(bool controller, Time now)
     m_nextControlAttempt = now + controlRetry;
     if (controller) {
         m_hadControl = true;
-        enter(State::Connected, std::string());
+        enter(State::Connected, Control::InControl, Reason::None);
         return;
     }
     // Control held before the camera went away comes back once the camera lets go of the old
     // connection.
-    enter(State::Monitoring, m_hadControl ? takingBack : otherController);
+    enter(State::Connected, Control::Monitoring,
+          m_hadControl ? Reason::TakingBack : Reason::OtherApplication);
 }
 
 void GenicamLink::openFailed(Time now)
@@ -70,14 +71,14 @@ bool GenicamLink::probeFailed(Time now)
     m_reopenPause = firstReopenPause;
     m_nextReopen = now + m_reopenPause;
     m_wantControl = false;
-    enter(State::Lost, m_failure);
+    enter(State::Lost, m_status.control, Reason::LinkFailed, m_failure);
     heardAgain();
     return true;
 }
 
 void GenicamLink::controlLost(Time now)
 {
-    if (m_state != State::Connected)
+    if (!inControl())
         return;
     // The heartbeat failed: whether the camera is there at all is asked first, and quickly.
     m_wantControl = true;
@@ -94,8 +95,8 @@ void GenicamLink::controlGranted(Time now)
     m_wantControl = false;
     m_refusals = 0;
     m_hadControl = true;
-    const bool fromOther = m_state == State::Monitoring && m_reason != takingBack;
-    enter(State::Connected, fromOther ? "control taken: no other application controls the camera" : "");
+    const bool fromOther = m_status.control == Control::Monitoring && m_status.reason != Reason::TakingBack;
+    enter(State::Connected, Control::InControl, fromOther ? Reason::ControlTaken : Reason::None);
 }
 
 void GenicamLink::controlRefused(Time now)
@@ -104,45 +105,45 @@ void GenicamLink::controlRefused(Time now)
     heardAgain();
     m_wantControl = false;
     m_nextControlAttempt = now + controlRetry;
-    if (m_state == State::Connected) {
-        enter(State::Monitoring, controlTaken);
+    if (inControl()) {
+        enter(State::Connected, Control::Monitoring, Reason::ControlLost);
         return;
     }
-    if (m_state == State::Monitoring && m_reason == takingBack && ++m_refusals >= refusalsToGiveUp)
-        enter(State::Monitoring, controlTaken);
+    if (reachable() && m_status.reason == Reason::TakingBack && ++m_refusals >= refusalsToGiveUp)
+        enter(State::Connected, Control::Monitoring, Reason::ControlLost);
 }
 
 void GenicamLink::stop()
 {
-    enter(State::Stopped, std::string());
+    enter(State::Closed, m_status.control, Reason::None);
 }
 
 GenicamLink::Next GenicamLink::next(bool withProbes) const
 {
     const Next probe = withProbes ? Next{Action::Probe, probeAt()} : Next{};
     const Next control{Action::TakeControl, m_nextControlAttempt};
-    switch (m_state) {
-    case State::Stopped:
+    switch (m_status.state) {
+    case State::Closed:
         return {};
     case State::Lost:
         return {Action::Reopen, m_nextReopen};
     case State::Connected:
-        if (!m_wantControl)
-            return probe;
-        break;
-    case State::Monitoring:
         break;
     }
+    if (inControl() && !m_wantControl)
+        return probe;
     // While the camera may be gone, whether it is there comes first.
     if (m_failing)
         return probe;
-    if (m_state == State::Connected || probe.action == Action::None || control.at <= probe.at)
+    if (inControl() || probe.action == Action::None || control.at <= probe.at)
         return control;
     return probe;
 }
 
-void GenicamLink::enter(State state, std::string reason)
+void GenicamLink::enter(State state, Control control, Reason reason, std::string detail)
 {
-    m_state = state;
-    m_reason = std::move(reason);
+    m_status.state = state;
+    m_status.control = control;
+    m_status.reason = reason;
+    m_status.detail = std::move(detail);
 }

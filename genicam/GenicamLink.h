@@ -1,19 +1,20 @@
 #pragma once
 
+#include "LinkStatus.h"
+
 #include <chrono>
 #include <string>
 
 // The link to a GenICam camera and the policy for it, apart from Aravis and sockets: events come
 // in (calls answered or failed on the link, control lost, granted or refused, reopening), and the
 // link says what it is (connected, monitoring and why, lost) and what the worker does next, and
-// when: ask the camera whether it is still there, ask for control, or open it again. The back-off
-// and retry policy lives here and nowhere else. Not thread-safe: the worker owns it.
+// when: ask the camera whether it is still there, ask for control, or open it again. Every timing
+// of the policy lives here and nowhere else. Not thread-safe: its supervisor owns it.
 class GenicamLink
 {
 public:
     using Clock = std::chrono::steady_clock;
     using Time = Clock::time_point;
-    enum class State { Connected, Monitoring, Lost, Stopped };
     enum class Action { None, Probe, TakeControl, Reopen };
     struct Next
     {
@@ -35,6 +36,21 @@ public:
     static constexpr std::chrono::milliseconds longestReopenPause{4000};
     // Refusals after which control we held counts as taken by another application.
     static constexpr int refusalsToGiveUp = 3;
+    // A probe reads a bootstrap register on a socket of our own, far sooner than Aravis's own
+    // retries give up: the verdict on a silent camera comes in time.
+    static constexpr std::chrono::milliseconds probeBound{600};
+    // One operator action (a burst of calls no more than quietTime apart) waits this long in all.
+    static constexpr std::chrono::milliseconds callBound{1000};
+    static constexpr std::chrono::milliseconds quietTime{150};
+    // Observed features are looked at this often, once calls have been quiet for quietTime.
+    static constexpr std::chrono::milliseconds pollInterval{1000};
+    // An address is asked for a discovery answer this long when first opened, and when reopened.
+    static constexpr std::chrono::milliseconds firstDiscovery{1000};
+    static constexpr std::chrono::milliseconds reopenDiscovery{300};
+    // Opening gives up after this long.
+    static constexpr std::chrono::milliseconds openBound{10000};
+    // Closing waits this long for each thread of the camera's; longer ones are joined at exit.
+    static constexpr std::chrono::milliseconds stopBound{100};
 
     // reopens: whether a lost camera is opened again (not for the in-process fake).
     GenicamLink(bool reopens, Time now);
@@ -53,11 +69,10 @@ public:
     void controlRefused(Time now);
     void stop();
 
-    State state() const { return m_state; }
-    const std::string& reason() const { return m_reason; }
+    const LinkStatus& status() const { return m_status; }
     // Whether calls may reach the camera, and whether writes may.
-    bool reachable() const { return m_state == State::Connected || m_state == State::Monitoring; }
-    bool inControl() const { return m_state == State::Connected; }
+    bool reachable() const { return m_status.reachable(); }
+    bool inControl() const { return m_status.writable(); }
     // A call failed on the link since the camera last answered: probes go first until it does, so
     // that the verdict comes in time.
     bool failing() const { return m_failing; }
@@ -68,13 +83,13 @@ public:
     Time probeAt() const { return m_failing ? m_failedAt : m_lastAnswer + probeAfter; }
 
 private:
-    void enter(State state, std::string reason);
+    void enter(LinkStatus::State state, LinkStatus::Control control, LinkStatus::Reason reason,
+               std::string detail = std::string());
     // The camera answered: what failed before counts no more.
     void heardAgain();
 
     const bool m_reopens;
-    State m_state = State::Connected;
-    std::string m_reason;
+    LinkStatus m_status;
     Time m_lastAnswer;
     Time m_nextReopen;
     std::chrono::milliseconds m_reopenPause = firstReopenPause;

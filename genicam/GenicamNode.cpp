@@ -443,44 +443,40 @@ GenicamFeatureInfo GenicamNode::info(const std::string& selector) const
     return info;
 }
 
-std::string GenicamNode::snapshot(const GenicamFeatureInfo& info) const
+FeatureState GenicamNode::state(const GenicamFeatureInfo& info) const
 {
-    // Each part is fetched before it is formatted: argument order is unspecified.
-    std::string result;
-    const auto add = [&result](int status, const std::string& part) {
-        result += status == 0 ? part : "#" + std::to_string(status);
-        result += '\x1f';
-    };
+    FeatureState state;
     std::string value;
     int status = getValue(value);
-    add(status, value);
+    state.value = FeatureState::Part<std::string>{status, value};
     bool flag = false;
     if (info.available == GenicamFeatureInfo::Ask) {
         status = isAvailable(&flag);
-        add(status, flag ? "A" : "a");
+        state.available = FeatureState::Part<bool>{status, flag};
     }
     if (info.writable == GenicamFeatureInfo::Ask) {
         status = isWritable(&flag);
-        add(status, flag ? "W" : "w");
+        state.writable = FeatureState::Part<bool>{status, flag};
     }
     for (size_t i = 0; i < info.entries.size(); ++i) {
         if (info.entryAvailable[i] != GenicamFeatureInfo::Ask)
             continue;
         status = isEntryAvailable(info.entries[i], &flag);
-        add(status, info.entries[i] + (flag ? "+" : "-"));
+        state.entries.emplace_back(info.entries[i], FeatureState::Part<bool>{status, flag});
     }
+    FeatureState::Range range;
     if (!info.rangeFixed && info.type == Tovrik::FeatureTypeFloat) {
-        double low = 0.0;
-        double high = 0.0;
-        status = getRange(&low, &high);
-        add(status, ValueText::fromNumber(low) + ".." + ValueText::fromNumber(high));
+        status = getRange(&range.min, &range.max);
+        state.range = FeatureState::Part<FeatureState::Range>{status, range};
     } else if (!info.rangeFixed && info.type == Tovrik::FeatureTypeInteger) {
         int64_t low = 0;
         int64_t high = 0;
         status = getRange(&low, &high);
-        add(status, std::to_string(low) + ".." + std::to_string(high));
+        range.min = static_cast<double>(low);
+        range.max = static_cast<double>(high);
+        state.range = FeatureState::Part<FeatureState::Range>{status, range};
     }
-    return result;
+    return state;
 }
 
 ArvGcNode* GenicamNode::linkedNode(int propertyType) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FeatureState.h"
 #include "GenicamFeatureInfo.h"
 
 #include <cstdint>
@@ -48,9 +49,9 @@ public:
 
     // What the description fixes; selector names the feature that selects this one.
     GenicamFeatureInfo info(const std::string& selector) const;
-    // Everything an observer may want to hear about, as one comparable text: the value and those
-    // of availability, writability, entry availability and range that info leaves open.
-    std::string snapshot(const GenicamFeatureInfo& info) const;
+    // Everything an observer may want to hear about: the value and those of availability,
+    // writability, entry availability and range that info leaves open.
+    FeatureState state(const GenicamFeatureInfo& info) const;
 
     // The property element of the given type among a description node's children, or null.
     static ArvGcPropertyNode* property(ArvDomNode* node, int propertyType);

@@ -7,31 +7,48 @@
 #include "LineFrame.h"
 #include "TovrikStatus.h"
 
-#include <cstring>
-
-#if defined(__SANITIZE_THREAD__)
-extern "C" void __tsan_ignore_thread_begin(); // NOLINT(bugprone-reserved-identifier)
-extern "C" void __tsan_ignore_thread_end();   // NOLINT(bugprone-reserved-identifier)
-#endif
-
 namespace {
 
-// Aravis fills a buffer on its own thread and hands it over through GLib's queue, whose locks
-// ThreadSanitizer cannot see: to it, reading the pixels would look like a race on every byte.
-void copyPixels(void* to, const void* from, size_t size)
+// Buffers Aravis fills while frames of others wait to be taken in or are being drawn; at most
+// waitingFrames wait, so that Aravis always has a few to fill.
+constexpr int streamBuffers = 12;
+constexpr size_t waitingFrames = 6;
+constexpr guint64 popTimeoutUs = 100000;
+
+// A frame that borrows an Aravis buffer's pixels and gives the buffer back to its stream when it
+// goes, so that the pixels are never copied before the view takes what it draws.
+std::shared_ptr<LineFrame> borrow(ArvStream* stream, ArvBuffer* buffer, int width, int height)
 {
-#if defined(__SANITIZE_THREAD__)
-    __tsan_ignore_thread_begin();
-#endif
-    std::memcpy(to, from, size);
-#if defined(__SANITIZE_THREAD__)
-    __tsan_ignore_thread_end();
-#endif
+    auto* frame = new LineFrame;
+    frame->id = arv_buffer_get_frame_id(buffer);
+    frame->width = width;
+    frame->height = height;
+    frame->lines = height;
+    size_t size = 0;
+    frame->borrowed = static_cast<const uint8_t*>(arv_buffer_get_data(buffer, &size));
+    g_object_ref(stream);
+    return std::shared_ptr<LineFrame>(frame, [stream, buffer](LineFrame* returned) {
+        delete returned;
+        arv_stream_push_buffer(stream, buffer);
+        g_object_unref(stream);
+    });
 }
 
-// Buffers Aravis fills while the receiver copies out: a frame of slack for the viewer's queue.
-constexpr int streamBuffers = 8;
-constexpr guint64 popTimeoutUs = 100000;
+// Whether a buffer holds a whole image: status first, since Aravis warns of every image property
+// asked of a buffer that did not arrive whole.
+bool wholeImage(ArvBuffer* buffer, int* width, int* height)
+{
+    if (arv_buffer_get_status(buffer) != ARV_BUFFER_STATUS_SUCCESS)
+        return false;
+    const ArvBufferPayloadType type = arv_buffer_get_payload_type(buffer);
+    if (type != ARV_BUFFER_PAYLOAD_TYPE_IMAGE && type != ARV_BUFFER_PAYLOAD_TYPE_EXTENDED_CHUNK_DATA)
+        return false;
+    size_t size = 0;
+    arv_buffer_get_data(buffer, &size);
+    *width = arv_buffer_get_image_width(buffer);
+    *height = arv_buffer_get_image_height(buffer);
+    return *width > 0 && *height > 0 && size >= static_cast<size_t>(*width) * static_cast<size_t>(*height);
+}
 
 } // namespace
 
@@ -39,7 +56,7 @@ std::shared_ptr<GenicamStream> GenicamStream::create(const std::shared_ptr<Genic
 {
     std::shared_ptr<GenicamStream> stream(new GenicamStream(worker));
     const std::weak_ptr<GenicamStream> weak = stream;
-    worker->setDeviceHooks(
+    worker->supervisor().setDeviceHooks(
         [weak] {
             if (const auto self = weak.lock())
                 self->close(nullptr); // the device is gone: nothing to tell it
@@ -143,27 +160,27 @@ void GenicamStream::close(GenicamContext* context)
 
 void GenicamStream::receive(FrameQueue& queue, const std::atomic<bool>& receiving, ArvStream* stream)
 {
+    guint64 underruns = 0;
     while (receiving) {
         ArvBuffer* buffer = arv_stream_timeout_pop_buffer(stream, popTimeoutUs);
+        // Frames Aravis had no buffer for are lost as surely as those the view gave up.
+        guint64 completed = 0;
+        guint64 failures = 0;
+        guint64 nowUnderruns = 0;
+        arv_stream_get_statistics(stream, &completed, &failures, &nowUnderruns);
+        if (nowUnderruns > underruns)
+            queue.countDropped(nowUnderruns - underruns);
+        underruns = nowUnderruns;
         if (!buffer)
             continue;
-        size_t size = 0;
-        const auto* data = static_cast<const uint8_t*>(arv_buffer_get_data(buffer, &size));
-        const int width = arv_buffer_get_image_width(buffer);
-        const int height = arv_buffer_get_image_height(buffer);
-        if (arv_buffer_get_status(buffer) != ARV_BUFFER_STATUS_SUCCESS || width <= 0 || height <= 0 ||
-            size < static_cast<size_t>(width) * static_cast<size_t>(height)) {
+        int width = 0;
+        int height = 0;
+        if (!wholeImage(buffer, &width, &height)) {
             queue.countIncomplete();
-        } else {
-            queue.countLines(static_cast<uint64_t>(height));
-            if (const std::shared_ptr<LineFrame> frame = queue.acquire(width, height)) {
-                frame->id = arv_buffer_get_frame_id(buffer);
-                copyPixels(frame->pixels.data(), data,
-                           static_cast<size_t>(width) * static_cast<size_t>(height));
-                frame->lines = height;
-                queue.push(frame);
-            }
+            arv_stream_push_buffer(stream, buffer);
+            continue;
         }
-        arv_stream_push_buffer(stream, buffer);
+        queue.countLines(static_cast<uint64_t>(height));
+        queue.offer(borrow(stream, buffer, width, height), waitingFrames);
     }
 }

@@ -1,6 +1,8 @@
 #include "LineTriggerWidget.h"
 
+#include "CameraLines.h"
 #include "DoubleSpinBox.h"
+#include "PageFeatures.h"
 #include "PlugInHostBaseInterface.h"
 #include "SvgView.h"
 
@@ -54,9 +56,8 @@ LineTriggerWidget::LineTriggerWidget(const std::vector<std::shared_ptr<Tovrik::F
 {
     initResources();
     setupUi(this);
-    m_observedFeatures = QStringList{"ExposureTime",    "AcquisitionLineRate", "TriggerMode",
-                                     "TriggerSelector", "EncoderDividerFloat", "EncoderSourceA",
-                                     "EncoderSourceB",  "MasterSlaveMode",     "LineInverter"};
+    for (const char* name : PageFeatures::observed)
+        m_observedFeatures << QString::fromLatin1(name);
     initLineLabels();
     initWidget();
     initInputSignalCombo();
@@ -111,11 +112,10 @@ void LineTriggerWidget::handleChangedFeatures()
 
 void LineTriggerWidget::initLineLabels()
 {
-    m_lineLabels.insert(QStringLiteral("Off"), QStringLiteral("Off"));
-    m_lineLabels.insert(QStringLiteral("Line1"), QStringLiteral("Line1 - IO Pin 1,6"));
-    m_lineLabels.insert(QStringLiteral("Line2"), QStringLiteral("Line2 - IO Pin 2,7"));
-    m_lineLabels.insert(QStringLiteral("Line3"), QStringLiteral("Line3 - IO Pin 3"));
-    m_lineLabels.insert(QStringLiteral("Line4"), QStringLiteral("Line4 - IO Pin 8"));
+    for (int line = 0; line <= CameraLines::count; ++line) {
+        const std::string name = CameraLines::name(line);
+        m_lineLabels.insert(QString::fromStdString(name), QString::fromLatin1(CameraLines::label(name)));
+    }
 }
 
 void LineTriggerWidget::initWidget()

@@ -7,5 +7,5 @@ namespace Tovrik {
 class Feature;
 }
 
-// True for cameras of the family the page serves: serial numbers beginning with 40000 to 41999.
+// True for cameras of the family the page serves (CameraFamily), by their DeviceSerialNumber.
 bool isSupportedCamera(const std::vector<std::shared_ptr<Tovrik::Feature>>& features);

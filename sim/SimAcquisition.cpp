@@ -1,7 +1,8 @@
 #include "SimAcquisition.h"
 
+#include "CameraLines.h"
+#include "FeatureName.h"
 #include "LineFrame.h"
-#include "TovrikStatus.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,31 +28,6 @@ SimAcquisition::~SimAcquisition()
     setRealTime(false);
 }
 
-bool SimAcquisition::startAcquisition(std::string* error)
-{
-    CommandRunner commands;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        commands = m_commands;
-    }
-    const int status = commands ? commands("AcquisitionStart") : Tovrik::Status::NotOpened;
-    if (status != 0 && error)
-        *error = "the camera refused AcquisitionStart (status " + std::to_string(status) + ")";
-    return status == 0;
-}
-
-void SimAcquisition::stopAcquisition()
-{
-    CommandRunner commands;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        commands = m_commands;
-    }
-    if (commands)
-        commands("AcquisitionStop");
-    deliver();
-}
-
 bool SimAcquisition::isAcquiring() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -71,6 +47,11 @@ void SimAcquisition::setFrameListener(std::function<void()> listener)
 LineSource::Statistics SimAcquisition::statistics() const
 {
     return m_queue.statistics();
+}
+
+void SimAcquisition::handOver()
+{
+    deliver();
 }
 
 void SimAcquisition::setRealTime(bool realTime)
@@ -164,21 +145,58 @@ std::chrono::nanoseconds SimAcquisition::now() const
     return std::chrono::nanoseconds(std::llround(m_now));
 }
 
-void SimAcquisition::setCommandRunner(CommandRunner runner)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_commands = std::move(runner);
-}
-
-void SimAcquisition::configure(const SimTriggerSettings& settings)
+void SimAcquisition::configure(const TriggerSettings& settings)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     catchUp();
+    apply(settings);
+}
+
+void SimAcquisition::changed(const std::string& feature, const TriggerSettings::Reader& reader)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    TriggerSettings settings = m_settings;
+    if (!settings.update(feature, reader) || settings == m_settings)
+        return;
+    catchUp();
+    apply(settings);
+}
+
+void SimAcquisition::apply(const TriggerSettings& settings)
+{
     const bool encoderChanged = !settings.sameEncoder(m_settings);
     m_settings = settings;
+    Trigger& t = m_trigger;
+    t.lineTriggerOn = settings.lineTriggerOn();
+    t.source = settings.source();
+    t.sourceLine = settings.sourceLine();
+    t.activation = settings.activation();
+    t.divider = settings.triggerDivider;
+    t.lineRate = settings.lineRate;
+    t.lineNs = TriggerMath::lineTimeUs(settings.exposureUs, settings.readoutUs()) * 1.0e3;
+    t.encoderA = settings.encoderA();
+    t.encoderB = settings.encoderB();
+    t.input = settings.input;
+    t.inverted = settings.inverted;
     m_chart.configure(settings.width, m_bench.pixelSize, settings.exposureUs / fullExposureUs);
     if (encoderChanged)
         restartEncoder();
+}
+
+void SimAcquisition::execute(const std::string& command)
+{
+    if (command == FeatureName::AcquisitionStart)
+        begin();
+    else if (command == FeatureName::AcquisitionStop)
+        end();
+    else if (command == FeatureName::EncoderReset)
+        resetEncoder();
+}
+
+TriggerSettings SimAcquisition::settings() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_settings;
 }
 
 void SimAcquisition::begin()
@@ -226,34 +244,46 @@ void SimAcquisition::resetEncoder()
 std::string SimAcquisition::liveValue(const std::string& feature, const std::string& selectorEntry) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (feature == "EncoderValue")
+    if (feature == FeatureName::EncoderValue)
         return std::to_string(m_encoder.value());
-    if (feature == "EncoderStatus")
+    if (feature == FeatureName::EncoderStatus)
         return encoderStatus();
-    if (feature == "LineTriggerMissedCount")
+    if (feature == FeatureName::LineTriggerMissedCount)
         return std::to_string(m_missed);
-    if (feature == "LineStatusAll") {
-        int bits = 0;
-        for (int line = 1; line <= 4; ++line)
-            bits |= m_levels[static_cast<size_t>(line)] ? 1 << (line - 1) : 0;
-        return std::to_string(bits);
-    }
-    if (feature == "LineStatus") {
-        const int line = SimBench::lineNumber(selectorEntry);
+    if (feature == FeatureName::LineStatusAll)
+        return std::to_string(lineBits());
+    if (feature == FeatureName::LineStatus) {
+        const int line = CameraLines::number(selectorEntry);
         return line > 0 && m_levels[static_cast<size_t>(line)] ? "true" : "false";
     }
     return std::string();
 }
 
-uint64_t SimAcquisition::missedTriggers() const
+SimAcquisition::Measurement SimAcquisition::measure() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_missed;
+    Measurement m;
+    m.seconds = m_now * 1.0e-9;
+    m.acquiring = m_acquiring;
+    m.lines = m_lines;
+    m.missed = m_missed;
+    m.encoderValue = m_encoder.value();
+    m.encoderStatus = encoderStatus();
+    m.lineBits = lineBits();
+    return m;
+}
+
+int SimAcquisition::lineBits() const
+{
+    int bits = 0;
+    for (int line = 1; line <= CameraLines::count; ++line)
+        bits |= m_levels[static_cast<size_t>(line)] ? 1 << (line - 1) : 0;
+    return bits;
 }
 
 void SimAcquisition::advanceTo(double endNs)
 {
-    const double period = m_settings.lineRate > 0.0 ? 1.0e9 / m_settings.lineRate : infinity;
+    const double period = m_trigger.lineRate > 0.0 ? 1.0e9 / m_trigger.lineRate : infinity;
     for (;;) {
         const double quarterNs = nextQuarterNs();
         const bool timer = timerRuns();
@@ -301,14 +331,14 @@ double SimAcquisition::nextQuarterNs() const
 
 bool SimAcquisition::timerRuns() const
 {
-    if (!m_settings.lineTriggerOn)
+    if (!m_trigger.lineTriggerOn)
         return true;
-    if (m_settings.source != SimTriggerSettings::Source::Line)
+    if (m_trigger.source != TriggerSettings::Source::Line)
         return false;
-    const bool level = m_levels[static_cast<size_t>(m_settings.sourceLine)];
+    const bool level = m_levels[static_cast<size_t>(m_trigger.sourceLine)];
     // Level activations take lines at the line rate while the level holds.
-    return (m_settings.activation == SimTriggerSettings::Activation::LevelHigh && level) ||
-           (m_settings.activation == SimTriggerSettings::Activation::LevelLow && !level);
+    return (m_trigger.activation == TriggerSettings::Activation::LevelHigh && level) ||
+           (m_trigger.activation == TriggerSettings::Activation::LevelLow && !level);
 }
 
 std::array<bool, 5> SimAcquisition::lineLevels() const
@@ -316,7 +346,7 @@ std::array<bool, 5> SimAcquisition::lineLevels() const
     std::array<bool, 5> levels{};
     for (int line = 1; line <= 4; ++line) {
         const auto i = static_cast<size_t>(line);
-        levels[i] = (m_settings.input[i] && m_bench.lineSignal(line, m_quarter)) != m_settings.inverted[i];
+        levels[i] = (m_trigger.input[i] && m_bench.lineSignal(line, m_quarter)) != m_trigger.inverted[i];
     }
     return levels;
 }
@@ -325,20 +355,20 @@ void SimAcquisition::updateLines(double atNs)
 {
     const std::array<bool, 5> before = m_levels;
     m_levels = lineLevels();
-    if (m_settings.lineTriggerOn && m_settings.source == SimTriggerSettings::Source::Line) {
-        const auto line = static_cast<size_t>(m_settings.sourceLine);
+    if (m_trigger.lineTriggerOn && m_trigger.source == TriggerSettings::Source::Line) {
+        const auto line = static_cast<size_t>(m_trigger.sourceLine);
         if (before[line] != m_levels[line]) {
             const bool rose = m_levels[line];
-            using Activation = SimTriggerSettings::Activation;
-            if ((m_settings.activation == Activation::RisingEdge && rose) ||
-                (m_settings.activation == Activation::FallingEdge && !rose) ||
-                m_settings.activation == Activation::AnyEdge)
+            using Activation = TriggerSettings::Activation;
+            if ((m_trigger.activation == Activation::RisingEdge && rose) ||
+                (m_trigger.activation == Activation::FallingEdge && !rose) ||
+                m_trigger.activation == Activation::AnyEdge)
                 trigger(atNs, false);
         }
     }
     const int64_t count = m_encoder.value();
-    const int pulses = m_encoder.update(m_levels[static_cast<size_t>(m_settings.encoderA)],
-                                        m_levels[static_cast<size_t>(m_settings.encoderB)]);
+    const int pulses = m_encoder.update(m_levels[static_cast<size_t>(m_trigger.encoderA)],
+                                        m_levels[static_cast<size_t>(m_trigger.encoderB)]);
     if (m_encoder.value() != count)
         m_lastCountNs = atNs;
     encoderOutput(pulses, atNs);
@@ -346,10 +376,10 @@ void SimAcquisition::updateLines(double atNs)
 
 void SimAcquisition::encoderOutput(int pulses, double atNs)
 {
-    using Activation = SimTriggerSettings::Activation;
+    using Activation = TriggerSettings::Activation;
     // An output pulse is brief: every edge activation sees it once, a level none.
-    if (!m_settings.lineTriggerOn || m_settings.source != SimTriggerSettings::Source::Encoder ||
-        m_settings.activation == Activation::LevelHigh || m_settings.activation == Activation::LevelLow)
+    if (!m_trigger.lineTriggerOn || m_trigger.source != TriggerSettings::Source::Encoder ||
+        m_trigger.activation == Activation::LevelHigh || m_trigger.activation == Activation::LevelLow)
         return;
     for (int i = 0; i < pulses; ++i)
         trigger(atNs, false);
@@ -359,11 +389,10 @@ void SimAcquisition::trigger(double atNs, bool fromTimer)
 {
     if (!m_acquiring)
         return;
-    if (!fromTimer && ++m_triggers % static_cast<uint64_t>(m_settings.triggerDivider) != 0)
+    if (!fromTimer && ++m_triggers % static_cast<uint64_t>(m_trigger.divider) != 0)
         return;
-    const double lineNs = TriggerMath::lineTimeUs(m_settings.exposureUs, m_settings.readoutUs) * 1.0e3;
     // Half a nanosecond of slack: a timer at exactly the top line rate never overlaps itself.
-    if (m_lineTaken && atNs - m_lastLineNs < lineNs - 0.5) {
+    if (m_lineTaken && atNs - m_lastLineNs < m_trigger.lineNs - 0.5) {
         ++m_missed;
         return;
     }
@@ -408,9 +437,9 @@ void SimAcquisition::applyBench(const SimBench& bench)
 void SimAcquisition::restartEncoder()
 {
     m_levels = lineLevels();
-    m_encoder.configure(m_settings.encoderA > 0, m_settings.encoderB > 0, m_settings.counting,
-                        m_settings.encoderDivider, m_levels[static_cast<size_t>(m_settings.encoderA)],
-                        m_levels[static_cast<size_t>(m_settings.encoderB)]);
+    m_encoder.configure(m_trigger.encoderA > 0, m_trigger.encoderB > 0, m_settings.counting(),
+                        m_settings.encoderDivider, m_levels[static_cast<size_t>(m_trigger.encoderA)],
+                        m_levels[static_cast<size_t>(m_trigger.encoderB)]);
 }
 
 std::string SimAcquisition::encoderStatus() const

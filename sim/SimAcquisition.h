@@ -6,7 +6,7 @@
 #include "SimBench.h"
 #include "SimChart.h"
 #include "SimEncoder.h"
-#include "SimTriggerSettings.h"
+#include "TriggerSettings.h"
 
 #include <array>
 #include <chrono>
@@ -23,25 +23,23 @@ struct LineFrame;
 // The simulated camera's acquisition: the bench moves, the encoder's channels reach the camera's
 // lines, the camera's encoder module and trigger logic turn them into line triggers, and each line
 // samples the chart into frames. Time is simulated: it stands until advance() moves it (tests), or
-// a thread of its own keeps it with the wall clock (the viewer). Thread-safe; the camera calls in
-// with its own lock held, so nothing here calls the camera back while holding this lock.
-class SIM_EXPORT SimAcquisition : public LineSource
+// a thread of its own keeps it with the wall clock (the viewer). Thread-safe; the camera's feature
+// store calls in with its own lock held, and nothing here calls the store.
+class SIM_EXPORT SimAcquisition
 {
 public:
-    // Runs a camera command ("AcquisitionStart", ...) as the camera's features would; 0 or a status.
-    using CommandRunner = std::function<int(const std::string& command)>;
-
     SimAcquisition();
-    ~SimAcquisition() override;
+    ~SimAcquisition();
     SimAcquisition(const SimAcquisition&) = delete;
     SimAcquisition& operator=(const SimAcquisition&) = delete;
 
-    bool startAcquisition(std::string* error) override;
-    void stopAcquisition() override;
-    bool isAcquiring() const override;
-    std::shared_ptr<const LineFrame> takeFrame() override;
-    void setFrameListener(std::function<void()> listener) override;
-    Statistics statistics() const override;
+    // The frames filled, as a line source hands them over (see LineSource).
+    bool isAcquiring() const;
+    std::shared_ptr<const LineFrame> takeFrame();
+    void setFrameListener(std::function<void()> listener);
+    LineSource::Statistics statistics() const;
+    // Hands over the frames filled but not yet handed over: the last, partly filled one after a stop.
+    void handOver();
 
     // Real time: a thread of its own advances the clock with the wall clock.
     void setRealTime(bool realTime);
@@ -57,18 +55,52 @@ public:
     double beltPosition() const; // mm travelled since power-up
     std::chrono::nanoseconds now() const;
 
-    // The camera's side, called with the camera's lock held.
-    void setCommandRunner(CommandRunner runner);
-    void configure(const SimTriggerSettings& settings);
-    void begin();
-    void end();
-    void resetEncoder();
+    // The camera's side, called with the feature store's lock held.
+    void configure(const TriggerSettings& settings);
+    // A feature changed: the settings it feeds are read again.
+    void changed(const std::string& feature, const TriggerSettings::Reader& reader);
+    // A command: AcquisitionStart, AcquisitionStop, EncoderReset; others do nothing.
+    void execute(const std::string& command);
     // The value of a feature the acquisition measures, as text; empty for other features.
     std::string liveValue(const std::string& feature, const std::string& selectorEntry) const;
-    uint64_t missedTriggers() const;
+    TriggerSettings settings() const;
+
+    // What the trigger check measures, all at one moment of simulated time.
+    struct Measurement
+    {
+        double seconds = 0.0;
+        bool acquiring = false;
+        uint64_t lines = 0;
+        uint64_t missed = 0;
+        int64_t encoderValue = 0;
+        std::string encoderStatus;
+        int lineBits = 0;
+    };
+    Measurement measure() const;
 
 private:
     using Clock = std::chrono::steady_clock;
+    // What the trigger logic acts on, taken apart from the settings once per change.
+    struct Trigger
+    {
+        bool lineTriggerOn = false;
+        TriggerSettings::Source source = TriggerSettings::Source::Other;
+        int sourceLine = 0;
+        TriggerSettings::Activation activation = TriggerSettings::Activation::RisingEdge;
+        int64_t divider = 1;
+        double lineRate = 10000.0;
+        double lineNs = 50000.0; // a line lasts the longer of its exposure and the readout
+        int encoderA = 0;
+        int encoderB = 0;
+        std::array<bool, 5> input{};
+        std::array<bool, 5> inverted{};
+    };
+
+    void begin();
+    void end();
+    void resetEncoder();
+    void apply(const TriggerSettings& settings);
+    int lineBits() const;
 
     // Everything below expects m_mutex held.
     void advanceTo(double endNs);
@@ -91,7 +123,8 @@ private:
 
     // Guards everything below but the queue and the thread's controls.
     mutable std::mutex m_mutex;
-    SimTriggerSettings m_settings;
+    TriggerSettings m_settings;
+    Trigger m_trigger;
     SimBench m_bench;
     SimChart m_chart;
     SimEncoder m_encoder;
@@ -112,7 +145,6 @@ private:
     std::shared_ptr<LineFrame> m_frame;
     std::vector<std::shared_ptr<LineFrame>> m_filled;
     uint64_t m_uncountedLines = 0;
-    CommandRunner m_commands;
     bool m_realTime = false;
     Clock::time_point m_wallOrigin;
     double m_simOrigin = 0.0; // m_now at m_wallOrigin

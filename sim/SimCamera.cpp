@@ -1,12 +1,13 @@
 #include "SimCamera.h"
 
 #include "FeatureObserverRegistry.h"
+#include "Invariant.h"
 #include "SimAcquisition.h"
 #include "SimFeature.h"
-#include "SimTriggerSettings.h"
 #include "TovrikFeature.h"
 #include "TovrikFeatureObserverInterface.h"
 #include "TovrikStatus.h"
+#include "TriggerSettings.h"
 #include "ValueText.h"
 
 #include <algorithm>
@@ -22,29 +23,67 @@ FeatureObserverRegistry::Delivery delivery(SimNotifyMode mode)
                                          : FeatureObserverRegistry::Delivery::OnCaller;
 }
 
-// The exposure has to fit into one line period, less the sensor's readout margin.
-constexpr double exposureReadoutMarginUs = 1.0;
+bool isNumber(int type)
+{
+    return type == Tovrik::FeatureTypeInteger || type == Tovrik::FeatureTypeFloat;
+}
 
 } // namespace
+
+// How the rules and the acquisition look at the store: values by name and selector entry, read
+// with the camera's lock held by whoever asks.
+class SimCamera::RulesView final : public LineScanRules::Camera
+{
+public:
+    explicit RulesView(const SimCamera& camera) : m_camera(camera) {}
+
+    std::optional<std::string> text(const char* feature, const char* selectorEntry) const override
+    {
+        LT_ASSERT(m_camera.m_mutex.isHeld());
+        const State* state = m_camera.find(feature);
+        const Value* value = state ? m_camera.valueFor(*state, selectorEntry) : nullptr;
+        if (!value)
+            return std::nullopt;
+        return m_camera.text(*state, *value);
+    }
+    std::optional<double> number(const char* feature, const char* selectorEntry) const override
+    {
+        LT_ASSERT(m_camera.m_mutex.isHeld());
+        const State* state = m_camera.find(feature);
+        const Value* value = state ? m_camera.valueFor(*state, selectorEntry) : nullptr;
+        if (!value || !isNumber(state->definition.type))
+            return std::nullopt;
+        return state->definition.type == Tovrik::FeatureTypeFloat ? value->number
+                                                                  : static_cast<double>(value->integer);
+    }
+    bool acquiring() const override { return m_camera.m_acquisition->isAcquiring(); }
+
+    TriggerSettings::Reader reader() const
+    {
+        return {[this](const char* feature, const char* entry) { return text(feature, entry); },
+                [this](const char* feature) -> std::optional<double> {
+                    const State* state = m_camera.find(feature);
+                    return state ? std::optional<double>(state->definition.max) : std::nullopt;
+                }};
+    }
+
+private:
+    const SimCamera& m_camera;
+};
 
 std::shared_ptr<SimCamera> SimCamera::create(const std::vector<SimFeatureDefinition>& definitions,
                                              SimNotifyMode mode)
 {
     std::shared_ptr<SimCamera> camera(new SimCamera(definitions, mode));
     camera->attachHandles();
-    // Commands asked for through the line-source interface run as another party's writes.
-    camera->m_acquisition->setCommandRunner(
-        [weak = std::weak_ptr<SimCamera>(camera)](const std::string& command) {
-            const std::shared_ptr<SimCamera> strong = weak.lock();
-            return strong ? strong->write(command, "1") : static_cast<int>(Status::NotOpened);
-        });
     return camera;
 }
 
 SimCamera::SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNotifyMode mode)
-    : m_acquisition(std::make_unique<SimAcquisition>()),
+    : m_view(std::make_unique<RulesView>(*this)), m_acquisition(std::make_unique<SimAcquisition>()),
       m_observers(std::make_unique<FeatureObserverRegistry>(delivery(mode)))
 {
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     for (const SimFeatureDefinition& definition : definitions) {
         State state;
         state.definition = definition;
@@ -52,15 +91,15 @@ SimCamera::SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNo
         m_indexByName.emplace(definition.name, m_states.size());
         m_states.push_back(std::move(state));
     }
-    for (State& state : m_states) {
+    for (size_t i = 0; i < m_states.size(); ++i) {
+        State& state = m_states[i];
         const SimFeatureDefinition& definition = state.definition;
         std::vector<std::string> keys{std::string()};
-        if (!definition.selector.empty()) {
-            if (const State* selector = find(definition.selector)) {
-                keys.clear();
-                for (const SimEntry& entry : selector->definition.entries)
-                    keys.push_back(entry.name);
-            }
+        if (State* selector = find(definition.selector)) {
+            selector->selected.push_back(i);
+            keys.clear();
+            for (const SimEntry& entry : selector->definition.entries)
+                keys.push_back(entry.name);
         }
         for (const std::string& key : keys) {
             Value value;
@@ -77,9 +116,11 @@ SimCamera::SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNo
             state.values[key] = value;
         }
     }
-    applyCoupling();
-    for (State& state : m_states)
-        m_observers->changed(state.definition.name, snapshotOf(state));
+    for (const State& state : m_states)
+        follow(state);
+    m_acquisition->configure(TriggerSettings::read(m_view->reader()));
+    for (const State& state : m_states)
+        m_observers->changed(state.definition.name, stateOf(state));
 }
 
 SimCamera::~SimCamera()
@@ -89,14 +130,14 @@ SimCamera::~SimCamera()
 
 void SimCamera::attachHandles()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     for (size_t i = 0; i < m_states.size(); ++i)
         m_states[i].handle = std::make_shared<SimFeature>(weak_from_this(), i);
 }
 
 std::vector<std::shared_ptr<Tovrik::Feature>> SimCamera::features() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     std::vector<std::shared_ptr<Tovrik::Feature>> result;
     for (const State& state : m_states) {
         if (state.listed)
@@ -107,7 +148,7 @@ std::vector<std::shared_ptr<Tovrik::Feature>> SimCamera::features() const
 
 std::vector<std::string> SimCamera::featureNames() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     std::vector<std::string> result;
     for (const State& state : m_states) {
         if (state.listed)
@@ -118,21 +159,21 @@ std::vector<std::string> SimCamera::featureNames() const
 
 std::shared_ptr<Tovrik::Feature> SimCamera::feature(const std::string& name) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     const State* state = find(name);
     return state ? state->handle : nullptr;
 }
 
 SimFeatureDefinition SimCamera::definition(const std::string& name) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     const State* state = find(name);
     return state ? state->definition : SimFeatureDefinition();
 }
 
 bool SimCamera::hasFeature(const std::string& name) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     const State* state = find(name);
     return state && state->listed;
 }
@@ -142,7 +183,7 @@ int SimCamera::write(const std::string& name, const std::string& valueText, cons
     std::vector<std::string> changed;
     int status = 0;
     {
-        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         State* state = find(name);
         if (!state)
             return Status::NotFound;
@@ -158,7 +199,7 @@ int SimCamera::write(const std::string& name, const std::string& valueText, cons
 
 std::string SimCamera::value(const std::string& name, const std::string& selectorEntry) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     const State* state = find(name);
     if (!state)
         return std::string();
@@ -171,21 +212,21 @@ std::string SimCamera::value(const std::string& name, const std::string& selecto
 
 bool SimCamera::isWritable(const std::string& name) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     const State* state = find(name);
     return state && effectiveWritable(*state);
 }
 
 bool SimCamera::isAvailable(const std::string& name) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     const State* state = find(name);
     return state && state->definition.available;
 }
 
 std::vector<std::string> SimCamera::selectorEntries(const std::string& name) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     std::vector<std::string> keys;
     if (const State* state = find(name)) {
         for (const auto& value : state->values)
@@ -200,95 +241,81 @@ std::vector<std::string> SimCamera::selectorEntries(const std::string& name) con
     return keys;
 }
 
-void SimCamera::setAvailable(const std::string& name, bool available)
+void SimCamera::changeAndNotify(const std::string& name, const std::function<void(State&)>& change)
 {
     std::vector<std::string> changed;
     {
-        std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        if (State* state = find(name))
-            state->definition.available = available;
-        changed = collectChanges();
+        std::lock_guard<CheckedMutex> lock(m_mutex);
+        if (State* state = find(name)) {
+            change(*state);
+            changed = collectChanges(follow(*state));
+        }
     }
     notify(changed);
+}
+
+void SimCamera::setAvailable(const std::string& name, bool available)
+{
+    changeAndNotify(name, [available](State& state) { state.definition.available = available; });
 }
 
 void SimCamera::setWritable(const std::string& name, bool writable)
 {
-    std::vector<std::string> changed;
-    {
-        std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        if (State* state = find(name))
-            state->definition.writable = writable;
-        changed = collectChanges();
-    }
-    notify(changed);
+    changeAndNotify(name, [writable](State& state) { state.definition.writable = writable; });
 }
 
 void SimCamera::setEntryAvailable(const std::string& name, const std::string& entryName, bool available)
 {
-    std::vector<std::string> changed;
-    {
-        std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        if (State* state = find(name)) {
-            if (SimEntry* entry = state->definition.entry(entryName))
-                entry->available = available;
-        }
-        changed = collectChanges();
-    }
-    notify(changed);
+    changeAndNotify(name, [&entryName, available](State& state) {
+        if (SimEntry* entry = state.definition.entry(entryName))
+            entry->available = available;
+    });
 }
 
 void SimCamera::setRange(const std::string& name, double min, double max, double increment)
 {
-    std::vector<std::string> changed;
-    {
-        std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        if (State* state = find(name)) {
-            state->definition.min = min;
-            state->definition.max = max;
-            state->definition.increment = increment;
-        }
-        applyCoupling();
-        changed = collectChanges();
-    }
-    notify(changed);
+    changeAndNotify(name, [min, max, increment](State& state) {
+        state.definition.min = min;
+        state.definition.max = max;
+        state.definition.increment = increment;
+    });
 }
 
 void SimCamera::setReportedName(const std::string& name, const std::string& reportedName)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     if (State* state = find(name))
         state->reportedName = reportedName;
 }
 
 void SimCamera::removeFeature(const std::string& name)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     if (State* state = find(name))
         state->listed = false;
 }
 
 std::vector<SimJournalEntry> SimCamera::journal() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return m_journal;
 }
 
 size_t SimCamera::journalSize() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return m_journal.size();
 }
 
 void SimCamera::clearJournal()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     m_journal.clear();
 }
 
 void SimCamera::injectFault(const std::string& name, SimOperation operation, int status, int count)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     if (count == 0)
         m_faults.erase({name, operation});
     else
@@ -297,14 +324,34 @@ void SimCamera::injectFault(const std::string& name, SimOperation operation, int
 
 void SimCamera::clearFault(const std::string& name, SimOperation operation)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     m_faults.erase({name, operation});
 }
 
 void SimCamera::clearFaults()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     m_faults.clear();
+}
+
+void SimCamera::setReadOnly(bool readOnly)
+{
+    std::vector<std::string> changed;
+    {
+        std::lock_guard<CheckedMutex> lock(m_mutex);
+        m_readOnly = readOnly;
+        std::vector<const State*> all;
+        for (const State& state : m_states)
+            all.push_back(&state);
+        changed = collectChanges(all);
+    }
+    notify(changed);
+}
+
+bool SimCamera::isReadOnly() const
+{
+    std::lock_guard<CheckedMutex> lock(m_mutex);
+    return m_readOnly;
 }
 
 void SimCamera::setNotifyMode(SimNotifyMode mode)
@@ -326,7 +373,7 @@ void SimCamera::waitForNotifications()
 
 void SimCamera::setKeepObserversAfterUnregister(bool keep)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     m_keepObservers = keep;
 }
 
@@ -346,7 +393,7 @@ int SimCamera::sdkWrite(size_t index, int form, const std::string& valueText, co
     int status = 0;
     SimJournalEntry refused;
     {
-        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         status = fault(index, SimOperation::SetValue);
         if (status == 0 && typed && form != m_states[index].definition.type)
             status = Status::InvalidParameter;
@@ -369,6 +416,7 @@ void SimCamera::setWriteFailureListener(std::function<void(const SimJournalEntry
 int SimCamera::checkAndStore(size_t index, const std::string& key, int status, const std::string& valueText,
                              const Value* typed, bool external, std::vector<std::string>* changed)
 {
+    LT_ASSERT(m_mutex.isHeld());
     State& state = m_states[index];
     Value value;
     if (status == 0) {
@@ -386,12 +434,13 @@ int SimCamera::checkAndStore(size_t index, const std::string& key, int status, c
         return status;
     }
     store(index, value, key, external);
-    *changed = collectChanges(&state);
+    *changed = collectChanges(follow(state));
     return 0;
 }
 
 int SimCamera::fault(size_t index, SimOperation operation)
 {
+    LT_ASSERT(m_mutex.isHeld());
     const auto it = m_faults.find({m_states[index].definition.name, operation});
     if (it == m_faults.end())
         return 0;
@@ -431,6 +480,7 @@ std::string SimCamera::contextFor(const State& state, const std::string& key) co
 
 const SimCamera::Value& SimCamera::current(const State& state) const
 {
+    LT_ASSERT(m_mutex.isHeld());
     if (state.definition.live) {
         state.live = Value();
         parse(state, m_acquisition->liveValue(state.definition.name, selectorKey(state)), &state.live);
@@ -440,6 +490,15 @@ const SimCamera::Value& SimCamera::current(const State& state) const
     if (it != state.values.end())
         return it->second;
     return state.values.begin()->second;
+}
+
+const SimCamera::Value* SimCamera::valueFor(const State& state, const std::string& selectorEntry) const
+{
+    if (selectorEntry.empty() || state.definition.live)
+        return &current(state);
+    // A feature no selector selects has one value for every entry.
+    const auto it = state.values.find(state.values.count(std::string()) ? std::string() : selectorEntry);
+    return it == state.values.end() ? nullptr : &it->second;
 }
 
 std::string SimCamera::text(const State& state, const Value& value) const
@@ -458,34 +517,17 @@ std::string SimCamera::text(const State& state, const Value& value) const
 
 bool SimCamera::effectiveWritable(const State& state) const
 {
-    if (!state.definition.writable || !state.definition.available)
-        return false;
-    const std::string& name = state.definition.name;
-    // The image's shape is fixed while the camera acquires.
-    if ((name == "Width" || name == "Height" || name == "PixelFormat") && m_acquisition->isAcquiring())
-        return false;
-    if (name == "AcquisitionLineRate") {
-        // The line rate is moot while lines are triggered from outside.
-        if (const State* mode = find("TriggerMode")) {
-            const auto lineStart = mode->values.find("LineStart");
-            if (lineStart != mode->values.end() && lineStart->second.text == "On")
-                return false;
-        }
-    }
-    return true;
+    LT_ASSERT(m_mutex.isHeld());
+    return !m_readOnly && state.definition.writable && state.definition.available &&
+           m_rules.writable(state.definition.name, *m_view);
 }
 
 void SimCamera::effectiveRange(const State& state, double* min, double* max) const
 {
+    LT_ASSERT(m_mutex.isHeld());
     *min = state.definition.min;
     *max = state.definition.max;
-    if (state.definition.name == "ExposureTime") {
-        if (const State* lineRate = find("AcquisitionLineRate")) {
-            const double rate = current(*lineRate).number;
-            if (rate > 0.0)
-                *max = std::max(*min, std::min(*max, 1.0e6 / rate - exposureReadoutMarginUs));
-        }
-    }
+    m_rules.narrowRange(state.definition.name, *m_view, min, max);
 }
 
 int SimCamera::parse(const State& state, const std::string& valueText, Value* value) const
@@ -536,82 +578,83 @@ int SimCamera::check(const State& state, const Value& value) const
     }
 }
 
-int SimCamera::store(size_t index, const Value& value, const std::string& key, bool external)
+void SimCamera::store(size_t index, const Value& value, const std::string& key, bool external)
 {
+    LT_ASSERT(m_mutex.isHeld());
     State& state = m_states[index];
     state.values[key] = value;
     m_journal.push_back(
         {++m_sequence, state.definition.name, text(state, value), contextFor(state, key), 0, external});
-    applyCoupling();
     if (state.definition.type == Tovrik::FeatureTypeCommand)
-        execute(state.definition.name);
-    return 0;
+        m_acquisition->execute(state.definition.name);
 }
 
-void SimCamera::applyCoupling()
+std::vector<const SimCamera::State*> SimCamera::follow(const State& state)
 {
-    if (State* exposure = find("ExposureTime")) {
+    LT_ASSERT(m_mutex.isHeld());
+    std::vector<const State*> affected{&state};
+    for (size_t selected : state.selected)
+        affected.push_back(&m_states[selected]);
+    const TriggerSettings::Reader reader = m_view->reader();
+    m_acquisition->changed(state.definition.name, reader);
+    for (const std::string& name : m_rules.dependents(state.definition.name)) {
+        State* dependent = find(name);
+        if (!dependent)
+            continue;
+        affected.push_back(dependent);
+        // A narrowed range still holds the value; a derived value follows what it derives from.
         double min = 0.0;
         double max = 0.0;
-        effectiveRange(*exposure, &min, &max);
-        for (auto& value : exposure->values)
-            value.second.number = std::clamp(value.second.number, min, std::max(min, max));
+        effectiveRange(*dependent, &min, &max);
+        const std::optional<double> derived = m_rules.derived(name, *m_view);
+        for (auto& value : dependent->values) {
+            if (dependent->definition.type == Tovrik::FeatureTypeFloat)
+                value.second.number =
+                    derived ? *derived : std::clamp(value.second.number, min, std::max(min, max));
+            else if (derived && dependent->definition.type == Tovrik::FeatureTypeInteger)
+                value.second.integer = static_cast<int64_t>(*derived);
+        }
+        m_acquisition->changed(name, reader);
     }
-    State* payload = find("PayloadSize");
-    const State* width = find("Width");
-    const State* height = find("Height");
-    if (payload && width && height) {
-        for (auto& value : payload->values)
-            value.second.integer = current(*width).integer * current(*height).integer; // Mono8
-    }
-    m_acquisition->configure(SimTriggerSettings::read(*this));
+    return affected;
 }
 
-void SimCamera::execute(const std::string& command)
+FeatureState SimCamera::stateOf(const State& state) const
 {
-    if (command == "AcquisitionStart")
-        m_acquisition->begin();
-    else if (command == "AcquisitionStop")
-        m_acquisition->end();
-    else if (command == "EncoderReset")
-        m_acquisition->resetEncoder();
-}
-
-std::string SimCamera::snapshotOf(const State& state) const
-{
-    double min = 0.0;
-    double max = 0.0;
-    effectiveRange(state, &min, &max);
+    using Part = FeatureState::Part<bool>;
+    FeatureState result;
     // A live value changes as the camera acquires; only its other properties are compared.
-    std::string snapshot = state.definition.live ? std::string() : text(state, current(state));
-    snapshot += effectiveWritable(state) ? "|w" : "|r";
-    snapshot += state.definition.available ? "a|" : "u|";
-    snapshot += ValueText::fromNumber(min) + "|" + ValueText::fromNumber(max) + "|" +
-                ValueText::fromNumber(state.definition.increment) + "|";
+    if (!state.definition.live)
+        result.value = FeatureState::Part<std::string>{0, text(state, current(state))};
+    result.writable = Part{0, effectiveWritable(state)};
+    result.available = Part{0, state.definition.available};
     for (const SimEntry& entry : state.definition.entries)
-        snapshot += entry.available ? '1' : '0';
-    return snapshot;
+        result.entries.emplace_back(entry.name, Part{0, entry.available});
+    if (isNumber(state.definition.type)) {
+        FeatureState::Range range;
+        effectiveRange(state, &range.min, &range.max);
+        range.increment = state.definition.increment;
+        result.range = FeatureState::Part<FeatureState::Range>{0, range};
+    }
+    return result;
 }
 
-std::vector<std::string> SimCamera::collectChanges(const State* written)
+std::vector<std::string> SimCamera::collectChanges(const std::vector<const State*>& candidates)
 {
-    std::vector<const State*> order;
-    if (written)
-        order.push_back(written);
-    for (const State& state : m_states) {
-        if (&state != written)
-            order.push_back(&state);
-    }
+    LT_ASSERT(m_mutex.isHeld());
     std::vector<std::string> changed;
-    for (const State* state : order) {
-        if (m_observers->changed(state->definition.name, snapshotOf(*state)))
-            changed.push_back(state->definition.name);
+    for (const State* state : candidates) {
+        const std::string& name = state->definition.name;
+        if (std::find(changed.begin(), changed.end(), name) == changed.end() &&
+            m_observers->changed(name, stateOf(*state)))
+            changed.push_back(name);
     }
     return changed;
 }
 
 void SimCamera::notify(const std::vector<std::string>& changed)
 {
+    LT_ASSERT(!m_mutex.isHeld());
     if (!changed.empty())
         m_observers->notify(changed);
 }

@@ -1,17 +1,18 @@
 #pragma once
 
+#include "CheckedMutex.h"
+#include "FeatureState.h"
+#include "LineScanRules.h"
+#include "Listener.h"
 #include "SimApi.h"
 #include "SimFeatureDefinition.h"
 #include "SimJournalEntry.h"
 #include "SimOperation.h"
 
-#include "Listener.h"
-
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -25,10 +26,11 @@ class FeatureObserverInterface;
 } // namespace Tovrik
 class SimFeature;
 
-// A simulated line-scan camera: typed features with GenICam selectors, range and access checks,
-// coupled features, change notifications, a journal of every write and fault injection.
-// Thread-safe: the SDK side (feature handles), other parties and the notification thread may
-// call in concurrently.
+// A simulated camera's features: a generic store of typed features with GenICam selectors, range
+// and access checks, change notifications, a journal of every write and fault injection. What the
+// features do to each other is the line-scan camera's rules'; what the camera measures and what
+// its commands do is its acquisition's, which hears of every change. Thread-safe: the SDK side
+// (feature handles), other parties and the notification thread may call in concurrently.
 class SIM_EXPORT SimCamera : public std::enable_shared_from_this<SimCamera>
 {
 public:
@@ -70,6 +72,9 @@ public:
     void injectFault(const std::string& name, SimOperation operation, int status, int count = -1);
     void clearFault(const std::string& name, SimOperation operation);
     void clearFaults();
+    // Refuses every write from now on, as a camera opened to look only does (NoAccess).
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const;
 
     void setNotifyMode(SimNotifyMode mode);
     SimNotifyMode notifyMode() const;
@@ -84,7 +89,7 @@ public:
     // refuses.
     void setWriteFailureListener(std::function<void(const SimJournalEntry&)> listener);
 
-    // The camera's acquisition: its bench, its clock and its stream of lines.
+    // The camera's acquisition: its bench, its clock and its lines.
     SimAcquisition& acquisition() const { return *m_acquisition; }
 
 private:
@@ -104,24 +109,28 @@ private:
         bool listed = true;
         std::map<std::string, Value> values; // by selector entry, "" when not selected
         std::shared_ptr<SimFeature> handle;
-        mutable Value live; // the last value read of a live feature
+        std::vector<size_t> selected; // the features this one selects
+        mutable Value live;           // the last value read of a live feature
     };
     struct Fault
     {
         int status = 0;
         int remaining = -1;
     };
+    class RulesView;
 
     SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNotifyMode mode);
     void attachHandles();
     // A write through a feature handle; typed is null for the text form.
     int sdkWrite(size_t index, int form, const std::string& valueText, const Value* typed);
     // One write's checks, journal entry and store, shared by both kinds of writer; status carries a
-    // refusal made before (a fault, a wrong form). Expects m_mutex to be held.
+    // refusal made before (a fault, a wrong form).
     int checkAndStore(size_t index, const std::string& key, int status, const std::string& valueText,
                       const Value* typed, bool external, std::vector<std::string>* changed);
+    // Runs change under the lock, then tells the observers of what it changed.
+    void changeAndNotify(const std::string& name, const std::function<void(State&)>& change);
 
-    // All private helpers expect m_mutex to be held.
+    // All private helpers below expect m_mutex to be held.
     int fault(size_t index, SimOperation operation);
     State* find(const std::string& name);
     const State* find(const std::string& name) const;
@@ -129,32 +138,36 @@ private:
     // "Selector=Entry" for a selected feature's value under key, empty otherwise.
     std::string contextFor(const State& state, const std::string& key) const;
     const Value& current(const State& state) const;
+    const Value* valueFor(const State& state, const std::string& selectorEntry) const;
     std::string text(const State& state, const Value& value) const;
     bool effectiveWritable(const State& state) const;
     void effectiveRange(const State& state, double* min, double* max) const;
     int parse(const State& state, const std::string& valueText, Value* value) const;
     int check(const State& state, const Value& value) const;
-    int store(size_t index, const Value& value, const std::string& key, bool external);
-    // Derived values and what the acquisition acts on, after any change.
-    void applyCoupling();
-    void execute(const std::string& command);
-    std::string snapshotOf(const State& state) const;
-    // The features whose snapshot changed: the written one first, then in definition order.
-    std::vector<std::string> collectChanges(const State* written = nullptr);
+    void store(size_t index, const Value& value, const std::string& key, bool external);
+    // What follows a change of state: ranges narrowed and values derived by the rules, the
+    // acquisition told. Returns the features whose state may have changed, state's first.
+    std::vector<const State*> follow(const State& state);
+    FeatureState stateOf(const State& state) const;
+    // The features among these whose state changed since observers last heard, in this order.
+    std::vector<std::string> collectChanges(const std::vector<const State*>& candidates);
     // Tells the observers of the features changed; m_mutex must not be held.
     void notify(const std::vector<std::string>& changed);
 
+    const LineScanRules m_rules{};
+    std::unique_ptr<RulesView> m_view; // the rules' and the acquisition's look at the store
     // Lock only after m_mutex.
     std::unique_ptr<SimAcquisition> m_acquisition;
     std::unique_ptr<FeatureObserverRegistry> m_observers;
     Listener<const SimJournalEntry&> m_writeFailureListener;
 
     // Guards every member below.
-    mutable std::recursive_mutex m_mutex;
+    mutable CheckedMutex m_mutex;
     std::vector<State> m_states;
     std::unordered_map<std::string, size_t> m_indexByName; // fixed after construction
     std::vector<SimJournalEntry> m_journal;
     int m_sequence = 0;
     std::map<std::pair<std::string, SimOperation>, Fault> m_faults;
     bool m_keepObservers = false;
+    bool m_readOnly = false;
 };

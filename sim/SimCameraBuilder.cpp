@@ -1,8 +1,8 @@
 #include "SimCameraBuilder.h"
 
+#include "FeatureName.h"
 #include "SimAcquisition.h"
 #include "SimCamera.h"
-#include "SimVariantReader.h"
 #include "TovrikFeature.h"
 
 #include <algorithm>
@@ -28,21 +28,21 @@ std::vector<SimEntry> lineEntries(bool withOff)
 void addDevice(SimCameraBuilder& builder)
 {
     using namespace Tovrik;
-    builder.add(number("DeviceVendorName", FeatureTypeString, 0, 0, 0, "Tovrik Imaging (simulated)",
-                       "Name of the manufacturer of the device."));
-    builder.add(number("DeviceModelName", FeatureTypeString, 0, 0, 0, "TL-4K line-scan camera",
+    builder.add(number(FeatureName::DeviceVendorName, FeatureTypeString, 0, 0, 0,
+                       "Tovrik Imaging (simulated)", "Name of the manufacturer of the device."));
+    builder.add(number(FeatureName::DeviceModelName, FeatureTypeString, 0, 0, 0, "TL-4K line-scan camera",
                        "Model of the device."));
-    builder.add(number("DeviceSerialNumber", FeatureTypeString, 0, 0, 0, "40123-0042",
+    builder.add(number(FeatureName::DeviceSerialNumber, FeatureTypeString, 0, 0, 0, "40123-0042",
                        "Serial number of the device."));
-    builder.add(number("DeviceFirmwareVersion", FeatureTypeString, 0, 0, 0, "2.4.1",
+    builder.add(number(FeatureName::DeviceFirmwareVersion, FeatureTypeString, 0, 0, 0, "2.4.1",
                        "Version of the firmware in the device."));
-    builder.setWritable("DeviceVendorName", false)
-        .setWritable("DeviceModelName", false)
-        .setWritable("DeviceSerialNumber", false)
-        .setWritable("DeviceFirmwareVersion", false);
+    builder.setWritable(FeatureName::DeviceVendorName, false)
+        .setWritable(FeatureName::DeviceModelName, false)
+        .setWritable(FeatureName::DeviceSerialNumber, false)
+        .setWritable(FeatureName::DeviceFirmwareVersion, false);
 
     builder.add(enumeration(
-        "MasterSlaveMode",
+        FeatureName::MasterSlaveMode,
         {{"Master", "The camera runs on its own and may drive other cameras.", true},
          {"Slave", "The camera follows a master camera; its trigger is set by the master.", true}},
         "Master", "Selects whether the camera runs as master or follows a master camera."));
@@ -52,30 +52,30 @@ void addDevice(SimCameraBuilder& builder)
 void addImage(SimCameraBuilder& builder)
 {
     using namespace Tovrik;
-    builder.add(number("Width", FeatureTypeInteger, 16, 4096, 16, "4096",
+    builder.add(number(FeatureName::Width, FeatureTypeInteger, 16, 4096, 16, "4096",
                        "Width of the image in pixels: the pixels of each line."));
-    builder.add(number("Height", FeatureTypeInteger, 1, 16384, 1, "1024",
+    builder.add(number(FeatureName::Height, FeatureTypeInteger, 1, 16384, 1, "1024",
                        "Height of the image in lines: a frame of a line-scan camera is this many lines."));
-    builder.add(enumeration("PixelFormat", {{"Mono8", "Monochrome, 8 bits per pixel.", true}}, "Mono8",
-                            "Format of the pixels provided by the device."));
-    builder.add(number("PayloadSize", FeatureTypeInteger, 0, 4096.0 * 16384.0, 1, "0",
+    builder.add(enumeration(FeatureName::PixelFormat, {{"Mono8", "Monochrome, 8 bits per pixel.", true}},
+                            "Mono8", "Format of the pixels provided by the device."));
+    builder.add(number(FeatureName::PayloadSize, FeatureTypeInteger, 0, 4096.0 * 16384.0, 1, "0",
                        "Bytes of one frame as the camera sends it."));
-    builder.setWritable("PayloadSize", false);
+    builder.setWritable(FeatureName::PayloadSize, false);
 }
 
 // Acquisition, its line rate and exposure.
 void addAcquisition(SimCameraBuilder& builder)
 {
     using namespace Tovrik;
-    builder.add(
-        number("AcquisitionStart", FeatureTypeCommand, 0, 0, 0, "", "Starts the acquisition of the device."));
-    builder.add(number("AcquisitionStop", FeatureTypeCommand, 0, 0, 0, "",
+    builder.add(number(FeatureName::AcquisitionStart, FeatureTypeCommand, 0, 0, 0, "",
+                       "Starts the acquisition of the device."));
+    builder.add(number(FeatureName::AcquisitionStop, FeatureTypeCommand, 0, 0, 0, "",
                        "Stops the acquisition of the device at the end of the current line; a partly filled "
                        "frame is sent as it is."));
-    builder.add(number("AcquisitionLineRate", FeatureTypeFloat, 100.0, 80000.0, 0.5, "10000",
+    builder.add(number(FeatureName::AcquisitionLineRate, FeatureTypeFloat, 100.0, 80000.0, 0.5, "10000",
                        "Line rate in lines per second at which lines are captured when the line trigger is "
                        "generated internally."));
-    builder.add(number("ExposureTime", FeatureTypeFloat, 2.0, 1000000.0, 0.1, "50",
+    builder.add(number(FeatureName::ExposureTime, FeatureTypeFloat, 2.0, 1000000.0, 0.1, "50",
                        "Exposure time in microseconds. Limited by the line period."));
 }
 
@@ -84,17 +84,17 @@ void addTriggers(SimCameraBuilder& builder)
 {
     using namespace Tovrik;
     builder.add(
-        enumeration("TriggerSelector",
+        enumeration(FeatureName::TriggerSelector,
                     {{"LineStart", "Selects the trigger that starts the capture of one line.", true},
                      {"FrameStart", "Selects the trigger that starts the capture of one frame.", true}},
                     "LineStart", "Selects the type of trigger to configure."));
     SimFeatureDefinition triggerMode =
-        enumeration("TriggerMode",
+        enumeration(FeatureName::TriggerMode,
                     {{"Off", "The selected trigger is generated internally.", true},
                      {"On", "The selected trigger comes from the trigger source.", true}},
                     "Off", "Controls whether the selected trigger is active.");
     SimFeatureDefinition triggerSource = enumeration(
-        "TriggerSource",
+        FeatureName::TriggerSource,
         {{"Line1", "Physical line 1 (I/O pins 1, 6).", true},
          {"Line2", "Physical line 2 (I/O pins 2, 7).", true},
          {"Line3", "Physical line 3 (I/O pin 3).", true},
@@ -105,7 +105,7 @@ void addTriggers(SimCameraBuilder& builder)
         "Line1", "Specifies the internal signal or physical input line to use as the trigger source.");
     triggerSource.initial["FrameStart"] = "Software";
     SimFeatureDefinition triggerActivation =
-        enumeration("TriggerActivation",
+        enumeration(FeatureName::TriggerActivation,
                     {{"RisingEdge", "The trigger is considered valid on the rising edge.", true},
                      {"FallingEdge", "The trigger is considered valid on the falling edge.", true},
                      {"AnyEdge", "The trigger is considered valid on either edge.", true},
@@ -113,15 +113,15 @@ void addTriggers(SimCameraBuilder& builder)
                      {"LevelLow", "The trigger is valid as long as the level is low.", true}},
                     "RisingEdge", "Specifies the activation mode of the trigger.");
     SimFeatureDefinition triggerDivider =
-        number("TriggerDivider", FeatureTypeInteger, 1, 128, 1, "1",
+        number(FeatureName::TriggerDivider, FeatureTypeInteger, 1, 128, 1, "1",
                "Divides the number of incoming trigger pulses by an integer factor.");
     for (SimFeatureDefinition* selected :
          {&triggerMode, &triggerSource, &triggerActivation, &triggerDivider}) {
-        selected->selector = "TriggerSelector";
+        selected->selector = FeatureName::TriggerSelector;
         builder.add(*selected);
     }
     SimFeatureDefinition missed =
-        number("LineTriggerMissedCount", FeatureTypeInteger, 0, 2147483647.0, 1, "0",
+        number(FeatureName::LineTriggerMissedCount, FeatureTypeInteger, 0, 2147483647.0, 1, "0",
                "Line triggers missed since the acquisition started: they came "
                "while the previous line was still being exposed or read out.");
     missed.writable = false;
@@ -133,28 +133,28 @@ void addTriggers(SimCameraBuilder& builder)
 void addEncoder(SimCameraBuilder& builder)
 {
     using namespace Tovrik;
-    builder.add(enumeration("EncoderSelector", {{"Encoder0", "Encoder module 0.", true}}, "Encoder0",
-                            "Selects which encoder to configure."));
+    builder.add(enumeration(FeatureName::EncoderSelector, {{"Encoder0", "Encoder module 0.", true}},
+                            "Encoder0", "Selects which encoder to configure."));
     SimFeatureDefinition sourceA =
-        enumeration("EncoderSourceA", lineEntries(true), "Line1",
+        enumeration(FeatureName::EncoderSourceA, lineEntries(true), "Line1",
                     "Selects the signal that is the source of the A input of the encoder.");
     SimFeatureDefinition sourceB =
-        enumeration("EncoderSourceB", lineEntries(true), "Off",
+        enumeration(FeatureName::EncoderSourceB, lineEntries(true), "Off",
                     "Selects the signal that is the source of the B input of the encoder.");
     SimFeatureDefinition encoderMode = enumeration(
-        "EncoderMode",
+        FeatureName::EncoderMode,
         {{"FourPhase", "Counts the four phases of the A and B signals; follows direction changes.", true},
          {"HighResolution", "Counts every edge of A and B.", true}},
         "FourPhase",
         "Selects if the count of encoder uses FourPhase mode with jitter filtering or "
         "the HighResolution mode without jitter filtering.");
     SimFeatureDefinition divider =
-        number("EncoderDividerFloat", FeatureTypeFloat, 1.0, 1024.0, 0.0001, "1",
+        number(FeatureName::EncoderDividerFloat, FeatureTypeFloat, 1.0, 1024.0, 0.0001, "1",
                "Number of encoder pulses needed to generate one encoder output pulse (fractional divider).");
-    SimFeatureDefinition value = number("EncoderValue", FeatureTypeInteger, -2147483648.0, 2147483647.0, 1,
-                                        "0", "Current value of the encoder's counter.");
+    SimFeatureDefinition value = number(FeatureName::EncoderValue, FeatureTypeInteger, -2147483648.0,
+                                        2147483647.0, 1, "0", "Current value of the encoder's counter.");
     SimFeatureDefinition status =
-        enumeration("EncoderStatus",
+        enumeration(FeatureName::EncoderStatus,
                     {{"EncoderUp", "The counter last counted up.", true},
                      {"EncoderDown", "The counter last counted down.", true},
                      {"EncoderIdle", "The encoder is not active: it has no source.", true},
@@ -164,11 +164,11 @@ void addEncoder(SimCameraBuilder& builder)
         measured->writable = false;
         measured->live = true;
     }
-    SimFeatureDefinition reset = number("EncoderReset", FeatureTypeCommand, 0, 0, 0, "",
+    SimFeatureDefinition reset = number(FeatureName::EncoderReset, FeatureTypeCommand, 0, 0, 0, "",
                                         "Resets the encoder's counter and the reference of its output to 0.");
     for (SimFeatureDefinition* selected :
          {&sourceA, &sourceB, &encoderMode, &divider, &value, &status, &reset}) {
-        selected->selector = "EncoderSelector";
+        selected->selector = FeatureName::EncoderSelector;
         builder.add(*selected);
     }
 }
@@ -178,24 +178,25 @@ void addLines(SimCameraBuilder& builder)
 {
     using namespace Tovrik;
     std::vector<SimEntry> lines = lineEntries(false);
-    builder.add(enumeration("LineSelector", lines, "Line1",
+    builder.add(enumeration(FeatureName::LineSelector, lines, "Line1",
                             "Selects the physical line of the I/O connector to configure."));
-    SimFeatureDefinition lineMode = enumeration(
-        "LineMode", {{"Input", "The line is an input.", true}, {"Output", "The line is an output.", true}},
-        "Input", "Controls whether the selected line is an input or an output.");
-    lineMode.selector = "LineSelector";
+    SimFeatureDefinition lineMode =
+        enumeration(FeatureName::LineMode,
+                    {{"Input", "The line is an input.", true}, {"Output", "The line is an output.", true}},
+                    "Input", "Controls whether the selected line is an input or an output.");
+    lineMode.selector = FeatureName::LineSelector;
     builder.add(lineMode);
     SimFeatureDefinition inverter =
-        number("LineInverter", FeatureTypeBoolean, 0, 0, 0, "false",
+        number(FeatureName::LineInverter, FeatureTypeBoolean, 0, 0, 0, "false",
                "Controls the inversion of the signal of the selected input or output line.");
-    inverter.selector = "LineSelector";
+    inverter.selector = FeatureName::LineSelector;
     builder.add(inverter);
     SimFeatureDefinition lineStatus =
-        number("LineStatus", FeatureTypeBoolean, 0, 0, 0, "false",
+        number(FeatureName::LineStatus, FeatureTypeBoolean, 0, 0, 0, "false",
                "Returns the current status of the selected input or output line, after its inverter.");
-    lineStatus.selector = "LineSelector";
+    lineStatus.selector = FeatureName::LineSelector;
     SimFeatureDefinition statusAll = number(
-        "LineStatusAll", FeatureTypeInteger, 0, 15, 1, "0",
+        FeatureName::LineStatusAll, FeatureTypeInteger, 0, 15, 1, "0",
         "Returns the current status of all lines in one bit field, Line1 in bit 0, after their inverters.");
     for (SimFeatureDefinition* measured : {&lineStatus, &statusAll}) {
         measured->writable = false;
@@ -303,11 +304,6 @@ SimFeatureDefinition* SimCameraBuilder::find(const std::string& name)
 {
     const auto it = m_indexByName.find(name);
     return it == m_indexByName.end() ? nullptr : &m_definitions[it->second];
-}
-
-bool SimCameraBuilder::applyJson(const QByteArray& json, QString* error)
-{
-    return SimVariantReader(*this).read(json, error);
 }
 
 std::shared_ptr<SimCamera> SimCameraBuilder::build() const

@@ -10,12 +10,10 @@
 #include <unordered_map>
 #include <vector>
 
-class QByteArray;
-class QString;
 class SimCamera;
 
 // Describes a simulated camera and builds it. lineScanCamera() is the camera the viewer and the
-// tests start from; variants change it in C++ or through a JSON description.
+// tests start from; variants change it in C++ or through a JSON description (SimVariantReader).
 class SIM_EXPORT SimCameraBuilder
 {
 public:
@@ -37,9 +35,6 @@ public:
 
     SimFeatureDefinition* find(const std::string& name);
     const std::vector<SimFeatureDefinition>& definitions() const { return m_definitions; }
-
-    // Applies a JSON variant (see README); false with one line saying what is wrong in error.
-    bool applyJson(const QByteArray& json, QString* error);
 
     std::shared_ptr<SimCamera> build() const;
 

@@ -14,7 +14,7 @@ namespace Status = Tovrik::Status;
 struct SimFeature::Access
 {
     std::shared_ptr<SimCamera> camera;
-    std::unique_lock<std::recursive_mutex> lock;
+    std::unique_lock<CheckedMutex> lock;
     SimCamera::State* state = nullptr;
     int status = Status::NotOpened;
 };
@@ -25,7 +25,7 @@ SimFeature::Access SimFeature::enter(int operation) const
     access.camera = m_camera.lock();
     if (!access.camera)
         return access;
-    access.lock = std::unique_lock<std::recursive_mutex>(access.camera->m_mutex);
+    access.lock = std::unique_lock<CheckedMutex>(access.camera->m_mutex);
     access.state = &access.camera->m_states[m_index];
     access.status = access.camera->fault(m_index, static_cast<SimOperation>(operation));
     return access;

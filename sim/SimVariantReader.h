@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SimApi.h"
+
 #include <QString>
 
 #include <string>
@@ -14,7 +16,7 @@ struct SimFeatureDefinition;
 // Reads a camera variant (JSON, see README) into a builder. Every key, JSON type, value, entry and
 // range is checked; the first problem is reported as one line naming the feature and what is
 // wrong, and a variant that is accepted gives a camera whose every value is valid.
-class SimVariantReader
+class SIM_EXPORT SimVariantReader
 {
 public:
     explicit SimVariantReader(SimCameraBuilder& builder);

@@ -3,6 +3,7 @@
 #include "FeatureAccess.h"
 #include "GenicamFixtures.h"
 #include "GenicamStatus.h"
+#include "GenicamWorker.h"
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
 #include "TovrikExceptions.h"
@@ -233,33 +234,33 @@ TEST_F(GenicamFakeTest, ObserversHearEachChangeOnceFromTheWorkerThread)
     ASSERT_EQ(handle("ExposureTime")->registerObserver(observer), 0);
     // Changed right after registering, before any poll: not taken for the baseline unreported.
     ASSERT_EQ(camera->writeRegister(0x2600, 4), 0); // another party
-    camera->pollNow();
+    camera->worker().pollNow();
     EXPECT_EQ(observer->taken(), std::vector<std::string>{"EncoderSourceA"});
-    camera->pollNow();
+    camera->worker().pollNow();
     EXPECT_TRUE(observer->taken().empty()); // unchanged: not again
     EXPECT_NE(observer->threads.front(), std::this_thread::get_id());
     set("LineMode", "Output"); // not observed
-    camera->pollNow();
+    camera->worker().pollNow();
     EXPECT_TRUE(observer->taken().empty());
     // A new line rate moves the exposure's upper limit: its observers hear of it.
     set("AcquisitionLineRate", "20000");
-    camera->pollNow();
+    camera->worker().pollNow();
     EXPECT_EQ(observer->taken(), std::vector<std::string>{"ExposureTime"});
     ASSERT_EQ(handle("EncoderSourceA")->unregisterObserver(observer), 0);
-    EXPECT_EQ(camera->observerCount("EncoderSourceA"), 0u);
+    EXPECT_EQ(camera->worker().poller().observerCount("EncoderSourceA"), 0u);
     ASSERT_EQ(camera->writeRegister(0x2600, 2), 0);
-    camera->pollNow();
+    camera->worker().pollNow();
     EXPECT_TRUE(observer->taken().empty());
     // The page detaches and attaches again at every tick: a change in between is heard once back.
     ASSERT_EQ(handle("EncoderSourceA")->registerObserver(observer), 0);
-    camera->pollNow();
+    camera->worker().pollNow();
     EXPECT_EQ(observer->taken(), std::vector<std::string>{"EncoderSourceA"});
     EXPECT_EQ(handle("EncoderSourceA")->registerObserver(nullptr), Status::InvalidParameter);
 }
 
 TEST_F(GenicamFakeTest, PollingFindsChangesWithoutBeingAskedAndAfterWrites)
 {
-    camera->setPollInterval(std::chrono::milliseconds(20));
+    camera->worker().poller().setInterval(std::chrono::milliseconds(20));
     auto observer = std::make_shared<RecordingObserver>();
     std::string seen;
     // An observer may call back into the feature from the worker's delivery.

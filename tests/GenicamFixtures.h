@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GenicamCamera.h"
+#include "GenicamWorker.h"
 #include "RecordingObserver.h"
 #include "TovrikFeature.h"
 
@@ -22,7 +23,7 @@ protected:
 #if LINETRIGGER_SANITIZE
         // Sanitizers slow Aravis's fake past the one second an operator action may wait in all;
         // these tests read whole camera states at once, and the bound is the optimised build's.
-        camera->setCallBound(std::chrono::seconds(30));
+        camera->worker().executor().setBound(std::chrono::seconds(30));
 #endif
     }
 

@@ -1,4 +1,5 @@
 #include "GenicamLink.h"
+#include "LinkStates.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@
 
 namespace {
 
-using State = GenicamLink::State;
+using State = Link;
 using Action = GenicamLink::Action;
 
 enum class Event {
@@ -115,7 +116,7 @@ TEST(GenicamLinkTest, EventsDecideTheStateAndWhatTheWorkerDoesWhen)
             {500, Event::ControlLost, C, "", Action::Probe, 500}, // is it there at all?
             {505, Event::Answered, C, "", Action::TakeControl, 500},
             {510, Event::Refused, M, lostControl, Action::Probe, 1510},
-            {3510, Event::Stop, State::Stopped, "", Action::None, -1},
+            {3510, Event::Stop, State::Closed, "", Action::None, -1},
         }},
         {"a camera that does not answer the request for control is probed before it is asked again", true, {
             {0, Event::Opened, C, "", Action::Probe, 1000},
@@ -174,8 +175,8 @@ TEST(GenicamLinkTest, EventsDecideTheStateAndWhatTheWorkerDoesWhen)
                 break;
             }
             EXPECT_EQ(lost, step.event == Event::ProbeFailed && step.state == State::Lost);
-            EXPECT_EQ(link.state(), step.state);
-            EXPECT_EQ(link.reason(), step.reason);
+            EXPECT_EQ(linkOf(link.status()), step.state);
+            EXPECT_EQ(link.status().reasonText(), step.reason);
             const GenicamLink::Next next = link.next();
             EXPECT_EQ(next.action, step.next);
             if (step.nextAtMs >= 0) {

@@ -1,9 +1,11 @@
 #include "FeatureAccess.h"
 #include "GenicamCamera.h"
+#include "GenicamWorker.h"
 #include "GvcpRelay.h"
 #include "LineFrame.h"
 #include "LineSource.h"
 #include "LineTriggerWidget.h"
+#include "LinkStates.h"
 #include "PageDriver.h"
 #include "TestHost.h"
 #include "TovrikExceptions.h"
@@ -28,7 +30,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Link = GenicamCamera::Link;
 
 // Aravis's fake GigE Vision camera on 127.0.0.1, reached through a relay on 127.0.0.2 that counts,
 // delays and swallows its control traffic. Stopped by its PID however the test ends.
@@ -49,9 +50,9 @@ protected:
             camera = GenicamCamera::open(relayAddress, &error);
         ASSERT_TRUE(camera) << error;
         ASSERT_EQ(camera->writeSettings(GenicamCamera::powerUpSettings(), &error), 0) << error;
-        camera->setLinkListener([this](Link link, const std::string&) {
+        camera->setStatusListener([this](const LinkStatus& status) {
             std::lock_guard<std::mutex> lock(mutex);
-            links.push_back(link);
+            links.push_back(linkOf(status));
         });
     }
     void TearDown() override
@@ -99,9 +100,9 @@ protected:
     }
     bool waitForLink(Link wanted)
     {
-        for (int round = 0; round < 100 && camera->link() != wanted; ++round)
+        for (int round = 0; round < 100 && linkOf(camera->status()) != wanted; ++round)
             spin(100ms);
-        return camera->link() == wanted;
+        return linkOf(camera->status()) == wanted;
     }
 
     QString tool;
@@ -202,9 +203,9 @@ TEST_F(GenicamNetworkTest, LostCameraIsReportedOnceAndTakenBackWhenItReturns)
     relay.silenceClients();
     relay.clientsApart = true;
     relay.swallowing = false;
-    ASSERT_TRUE(waitForLink(Link::Monitoring)) << camera->linkReason();
-    EXPECT_EQ(camera->linkReason(), "control is being taken back");
-    ASSERT_TRUE(waitForLink(Link::Connected)) << camera->linkReason();
+    ASSERT_TRUE(waitForLink(Link::Monitoring)) << camera->status().reasonText();
+    EXPECT_EQ(camera->status().reasonText(), "control is being taken back");
+    ASSERT_TRUE(waitForLink(Link::Connected)) << camera->status().reasonText();
     spin(1500ms); // the page's next refresh shows the camera's values
     std::printf("longest stall of the event loop while the camera was away: %lld ms\n",
                 static_cast<long long>(stall.count()));
@@ -227,7 +228,7 @@ TEST_F(GenicamNetworkTest, CameraKilledAndRestartedIsOpenedAgain)
     stopCamera();
     ASSERT_TRUE(waitForLink(Link::Lost));
     startCamera();
-    ASSERT_TRUE(waitForLink(Link::Connected)) << camera->linkReason();
+    ASSERT_TRUE(waitForLink(Link::Connected)) << camera->status().reasonText();
     EXPECT_LE(stall, 1300ms);
     // The page reads the reopened camera first; a write in that same burst would share its bound.
     spin(500ms);
@@ -288,7 +289,7 @@ TEST_F(GenicamNetworkTest, OneActionWaitsAtMostTheBoundInAll)
     EXPECT_LE(waited, 1300);
     relay.delayMicroseconds = 0;
     spin(2s);
-    EXPECT_EQ(camera->link(), Link::Connected);
+    EXPECT_EQ(linkOf(camera->status()), Link::Connected);
 }
 
 // A viewer that monitors takes control when the camera has none: when the other one's connection
@@ -298,12 +299,12 @@ TEST_F(GenicamNetworkTest, MonitoringViewerTakesControlWhenTheCameraHasNone)
     std::string error;
     const std::shared_ptr<GenicamCamera> second = GenicamCamera::open("127.0.0.1", &error);
     ASSERT_TRUE(second) << error;
-    ASSERT_EQ(second->link(), Link::Monitoring);
+    ASSERT_EQ(linkOf(second->status()), Link::Monitoring);
     std::mutex secondMutex;
     std::vector<std::string> heard;
-    second->setLinkListener([&](Link, const std::string& reason) {
+    second->setStatusListener([&](const LinkStatus& status) {
         std::lock_guard<std::mutex> lock(secondMutex);
-        heard.push_back(reason);
+        heard.push_back(status.reasonText());
     });
     std::string failure;
     EXPECT_EQ(second->writeSettings({{"TriggerMode", "On"}}, &failure), Tovrik::Status::ResourceInUse);
@@ -311,9 +312,9 @@ TEST_F(GenicamNetworkTest, MonitoringViewerTakesControlWhenTheCameraHasNone)
     relay.swallowing = true; // the first viewer falls silent
     QElapsedTimer clock;
     clock.start();
-    while (second->link() != Link::Connected && clock.elapsed() < 10000)
+    while (linkOf(second->status()) != Link::Connected && clock.elapsed() < 10000)
         spin(100ms);
-    ASSERT_EQ(second->link(), Link::Connected);
+    ASSERT_EQ(linkOf(second->status()), Link::Connected);
     std::printf("control taken %lld ms after the controller fell silent\n",
                 static_cast<long long>(clock.elapsed()));
     {
@@ -333,11 +334,11 @@ TEST_F(GenicamNetworkTest, StreamBringsCompleteFramesAndResumesAfterTheCameraCam
     camera.reset();
     std::string error;
     std::shared_ptr<GenicamCamera> direct;
-    for (int attempt = 0; attempt < 20 && (!direct || direct->link() != Link::Connected); ++attempt)
+    for (int attempt = 0; attempt < 20 && (!direct || linkOf(direct->status()) != Link::Connected); ++attempt)
         direct = GenicamCamera::open("127.0.0.1", &error);
-    ASSERT_TRUE(direct && direct->link() == Link::Connected) << error;
+    ASSERT_TRUE(direct && linkOf(direct->status()) == Link::Connected) << error;
     ASSERT_EQ(direct->writeSettings({{"Width", "1024"}, {"Height", "256"}}, &error), 0) << error;
-    LineSource& source = direct->lineSource();
+    LineSource& source = *direct->lineSource();
     std::mutex framesMutex;
     std::vector<std::pair<int, int>> frames; // width and lines; the buffers go back at once
     source.setFrameListener([&] {
@@ -367,14 +368,14 @@ TEST_F(GenicamNetworkTest, StreamBringsCompleteFramesAndResumesAfterTheCameraCam
               Tovrik::Status::NoAccess); // fixed while acquiring
 
     stopCamera();
-    for (int round = 0; round < 100 && direct->link() != Link::Lost; ++round)
+    for (int round = 0; round < 100 && linkOf(direct->status()) != Link::Lost; ++round)
         spin(100ms);
-    ASSERT_EQ(direct->link(), Link::Lost);
+    ASSERT_EQ(linkOf(direct->status()), Link::Lost);
     const size_t whileAway = taken();
     startCamera();
-    for (int round = 0; round < 150 && direct->link() != Link::Connected; ++round)
+    for (int round = 0; round < 150 && linkOf(direct->status()) != Link::Connected; ++round)
         spin(100ms);
-    ASSERT_EQ(direct->link(), Link::Connected) << direct->linkReason();
+    ASSERT_EQ(linkOf(direct->status()), Link::Connected) << direct->status().reasonText();
     spin(2s);
     EXPECT_GE(taken(), whileAway + 25); // in the restarted camera's own image size
     EXPECT_TRUE(source.isAcquiring());
@@ -385,11 +386,11 @@ TEST_F(GenicamNetworkTest, SecondClientMonitorsAndItsWritesAreRefusedAtOnce)
     std::string error;
     const std::shared_ptr<GenicamCamera> second = GenicamCamera::open("127.0.0.1", &error);
     ASSERT_TRUE(second) << error;
-    EXPECT_EQ(second->link(), Link::Monitoring);
-    EXPECT_EQ(second->linkReason(), "another application controls the camera");
-    std::vector<GenicamWorker::WriteFailure> failures;
-    second->setWriteListener(
-        [&failures](const GenicamWorker::WriteFailure& failure) { failures.push_back(failure); });
+    EXPECT_EQ(linkOf(second->status()), Link::Monitoring);
+    EXPECT_EQ(second->status().reasonText(), "another application controls the camera");
+    std::vector<CameraDevice::WriteFailure> failures;
+    second->setWriteFailureListener(
+        [&failures](const CameraDevice::WriteFailure& failure) { failures.push_back(failure); });
 
     QElapsedTimer clock;
     clock.start();

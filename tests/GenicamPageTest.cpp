@@ -1,6 +1,7 @@
 #include <arv.h>
 
 #include "GenicamFixtures.h"
+#include "GenicamWorker.h"
 #include "LineTriggerWidget.h"
 #include "PageDriver.h"
 #include "SimCamera.h"
@@ -100,7 +101,7 @@ TEST_F(GenicamPageTest, OperatorActionsLeaveTheSameCameraStateAsOnTheSimulatedCa
         pageAction(step).run(onSim);
         pageAction(step).run(onFake);
         tick(onSim);
-        camera->pollNow(); // changes found are queued to the page ...
+        camera->worker().pollNow(); // changes found are queued to the page ...
         QCoreApplication::processEvents();
         tick(onFake); // ... and shown at its next tick
         EXPECT_EQ(stateOf(*camera), stateOf(*sim)) << "after " << step;

@@ -51,6 +51,12 @@ protected:
     int64_t lines() { return static_cast<int64_t>(acquisition().statistics().lines); }
     int64_t missed() const { return std::stoll(camera->value("LineTriggerMissedCount")); }
     void setBench(const SimBench& bench) { ASSERT_TRUE(acquisition().setBench(bench)); }
+    // AcquisitionStop as another party writes it; the last, partly filled frame is handed over.
+    void stop()
+    {
+        ASSERT_EQ(camera->write("AcquisitionStop", "1"), 0);
+        acquisition().handOver();
+    }
     // Takes every frame as it comes, on the advancing thread.
     void collectFrames()
     {
@@ -162,7 +168,7 @@ TEST_F(SimAcquisitionTest, FractionalDividerDoesNotDrift)
     camera->write("AcquisitionStart", "1");
     settle(1.0, 7800.0);
     move(300000.0, 7800.0); // 3 million counts, 60000 lines/s
-    acquisition().stopAcquisition();
+    stop();
     ASSERT_EQ(count(), 3000000);
     EXPECT_EQ(missed(), 0);
     // divider = mantissa / 2^(24 - exponent) exactly: line k comes at count ceil(k * divider), which
@@ -232,7 +238,7 @@ TEST_F(SimAcquisitionTest, FramesCarryTheirLinesTimesAndPositions)
     EXPECT_EQ(camera->feature("Width")->setValue(int64_t{2048}), -112);
     settle();
     move(25);
-    acquisition().stopAcquisition();
+    stop();
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[2]->lines, 50);
     for (size_t i = 0; i < frames.size(); ++i) {

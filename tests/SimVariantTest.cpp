@@ -1,5 +1,6 @@
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
+#include "SimVariantReader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -71,7 +72,8 @@ TEST(SimVariant, EveryProblemIsRefusedWithOneLineSayingWhat)
     for (const Refusal& refusal : refusals) {
         SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
         QString error;
-        EXPECT_FALSE(builder.applyJson(contents(folder.filePath(refusal.file)), &error)) << refusal.file;
+        EXPECT_FALSE(SimVariantReader(builder).read(contents(folder.filePath(refusal.file)), &error))
+            << refusal.file;
         EXPECT_EQ(error.toStdString(), refusal.message) << refusal.file;
     }
     EXPECT_EQ(folder.entryList({"*.json"}).size(), int(std::size(refusals))); // every example is in the table
@@ -94,7 +96,7 @@ TEST(SimVariant, EdgesOfTheValidAreAccepted)
     for (const char* json : accepted) {
         SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
         QString error;
-        EXPECT_TRUE(builder.applyJson(json, &error)) << json << "\n" << error.toStdString();
+        EXPECT_TRUE(SimVariantReader(builder).read(json, &error)) << json << "\n" << error.toStdString();
     }
 }
 
@@ -112,7 +114,7 @@ TEST(SimVariant, CostGrowsLinearlyWithTheFeatures)
         timer.start();
         SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
         QString error;
-        EXPECT_TRUE(builder.applyJson(json, &error)) << error.toStdString();
+        EXPECT_TRUE(SimVariantReader(builder).read(json, &error)) << error.toStdString();
         const std::shared_ptr<SimCamera> camera = builder.build();
         size_t characters = 0;
         for (const std::string& name : camera->featureNames()) // as the viewer's camera panel reads them
@@ -133,7 +135,7 @@ TEST(SimVariant, ShippedExamplesAreAccepted)
     for (const QString& file : folder.entryList({"*.json"})) {
         SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
         QString error;
-        EXPECT_TRUE(builder.applyJson(contents(folder.filePath(file)), &error))
+        EXPECT_TRUE(SimVariantReader(builder).read(contents(folder.filePath(file)), &error))
             << file.toStdString() << ": " << error.toStdString();
     }
 }

@@ -140,7 +140,8 @@ TEST_F(TriggerChainTest, SquarePixelsFromTheBenchGiveRoundCircles)
     ASSERT_FALSE(frames.empty());
     EXPECT_NEAR(aspectOfTheCentreCircle(*frames.front()), 1.0, 0.02);
 
-    camera->acquisition().stopAcquisition(); // hands over the last, partly filled frame
+    camera->write("AcquisitionStop", "1");
+    camera->acquisition().handOver(); // the last, partly filled frame
     frames.clear();
     camera->write("Height", "4096");
     move(20.0); // to 30 mm into the chart

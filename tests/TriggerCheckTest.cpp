@@ -4,7 +4,9 @@
 #include "SimAcquisition.h"
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
+#include "SimDevice.h"
 #include "TestHost.h"
+#include "TriggerSample.h"
 #include "TriggerSampler.h"
 #include "TriggerVerdict.h"
 
@@ -41,19 +43,16 @@ void twoChannels(SimCamera& camera, SimBench&)
 
 // Runs the camera for a second and a half of simulated time, sampled at irregular intervals as the
 // trigger check samples it, and returns the sentence.
-QString verdictOn(SimCamera& camera, TriggerObservation* observation = nullptr)
+QString verdictOn(const std::shared_ptr<SimCamera>& camera, TriggerObservation* observation = nullptr)
 {
-    SimAcquisition& acquisition = camera.acquisition();
-    TriggerSampler sampler(camera.features(), &acquisition, [&acquisition] {
-        return std::make_optional(
-            std::make_pair(acquisition.bench().beltSpeed, acquisition.bench().pixelSize));
-    });
+    const SimDevice device(camera, "test camera");
+    TriggerSampler sampler;
     static const int steps[] = {83, 113, 97, 107};
     double seconds = 0.0;
     for (int i = 0; seconds < 1.5; ++i) {
-        acquisition.advance(milliseconds(steps[i % 4]));
+        camera->acquisition().advance(milliseconds(steps[i % 4]));
         seconds += steps[i % 4] / 1000.0;
-        sampler.sample(seconds);
+        sampler.add(device.sampleNow());
     }
     if (observation)
         *observation = sampler.observation();
@@ -96,7 +95,7 @@ TEST(TriggerCheck, EachSituationIsNamedInOneSentence)
          "No lines: the line trigger waits for Software, while the encoder turns: choose the encoder on the page."},
         {"overtrigger", [](SimCamera& c, SimBench& b) { twoChannels(c, b); b.beltSpeed = 5000; }, true,
          "Lines are missed: triggers come at 50000 per second, 150 % more than an exposure of 50 µs allows (20000 "
-         "lines per second). Shorten the exposure to at most 19.9 µs, or raise the pulses per line to 2.5."},
+         "lines per second). Shorten the exposure to at most 20 µs, or raise the pulses per line to 2.5."},
         {"beyond the top line rate", [](SimCamera& c, SimBench& b) {
              twoChannels(c, b); c.write("ExposureTime", "5"); b.beltSpeed = 10000; }, true,
          "Lines are missed: triggers come at 100000 per second, more than the camera's top line rate of 80000; run the "
@@ -112,7 +111,7 @@ TEST(TriggerCheck, EachSituationIsNamedInOneSentence)
         if (situation.start) {
             ASSERT_EQ(camera->write("AcquisitionStart", "1"), 0);
         }
-        const QString verdict = verdictOn(*camera);
+        const QString verdict = verdictOn(camera);
         EXPECT_TRUE(verdict.contains(QString::fromUtf8(situation.saying))) << verdict.toStdString();
     }
 }
@@ -125,7 +124,7 @@ TEST(TriggerCheck, MeasuresTheEncoderAndTheLinesActivity)
     twoChannels(*camera, bench);
     camera->write("AcquisitionStart", "1");
     TriggerObservation o;
-    verdictOn(*camera, &o);
+    verdictOn(camera, &o);
     ASSERT_TRUE(o.countsPerSecond);
     EXPECT_NEAR(*o.countsPerSecond, 2500, 50);
     EXPECT_EQ(o.encoderStatus, "EncoderUp");
@@ -136,7 +135,7 @@ TEST(TriggerCheck, MeasuresTheEncoderAndTheLinesActivity)
     // What the camera does not have stays unknown.
     camera->removeFeature("EncoderValue");
     camera->removeFeature("LineStatusAll");
-    verdictOn(*camera, &o);
+    verdictOn(camera, &o);
     EXPECT_FALSE(o.countsPerSecond);
     EXPECT_EQ(o.lines[1], Activity::Unknown);
 }
@@ -149,8 +148,10 @@ TEST(TriggerCheck, CalculatorsPulsesPerLineGiveRoundCircles)
     bench.pulsesPerRevolution = 2048;
     bench.wheelCircumference = 157.08;
     const std::shared_ptr<SimCamera> camera = SimCameraBuilder::lineScanCamera().setBench(bench).build();
-    Calculator calculator(camera->features());
+    Calculator calculator;
     calculator.setInputs({bench.pixelSize, bench.pulsesPerRevolution, bench.wheelCircumference});
+    const TriggerSample sample = SimDevice(camera, "test camera").sampleNow();
+    calculator.setCamera(sample.settings.exposureUs, sample.settings.topLineRate);
     EXPECT_EQ(calculator.pulsesPerLine(), "1.3038");
     EXPECT_TRUE(calculator.fastestBelt().startsWith("2000.0 mm/s")) << calculator.fastestBelt().toStdString();
     EXPECT_TRUE(camera->journal().empty());

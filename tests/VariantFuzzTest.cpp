@@ -1,5 +1,6 @@
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
+#include "SimVariantReader.h"
 #include "TovrikFeature.h"
 
 #include <QDir>
@@ -182,7 +183,7 @@ TEST(VariantFuzz, MutatedVariantsAreAcceptedOrRefusedWithOneLine)
         timer.start();
         SimCameraBuilder builder = SimCameraBuilder::lineScanCamera();
         QString error;
-        if (builder.applyJson(input, &error)) {
+        if (SimVariantReader(builder).read(input, &error)) {
             ++accepted;
             const std::shared_ptr<SimCamera> camera = builder.build();
             for (const std::shared_ptr<Tovrik::Feature>& feature : camera->features()) {

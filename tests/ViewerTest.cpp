@@ -1,9 +1,10 @@
 #include "CameraOpener.h"
-#include "CameraPanel.h"
 #include "LogPanel.h"
 #include "MainWindow.h"
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
+#include "SimCameraPanel.h"
+#include "SimDevice.h"
 #include "SimViewerCamera.h"
 
 #include <QComboBox>
@@ -72,28 +73,47 @@ QJsonObject reportOn(const QStringList& camera)
     return report;
 }
 
-// A camera another application controls, whose connection the test changes.
-class SwitchedCamera final : public ViewerCamera
+// A camera another application controls, whose link the test changes.
+class SwitchedDevice final : public CameraDevice
 {
 public:
     std::vector<std::shared_ptr<Tovrik::Feature>> features() const override { return camera->features(); }
-    QString source() const override { return "camera 7"; }
-    QString notifications() const override { return "polled"; }
-    QString connection() const override { return "monitoring only"; }
-    bool inControl() const override { return false; }
-    int writeAsAnotherTool(const QString&, const QString&) override { return 0; }
-    LineSource* lineSource() const override { return nullptr; }
-    void change(bool lost, const QString& message) { emit connectionChanged(lost, message); }
+    LineSource* lineSource() override { return nullptr; }
+    std::string summary() const override { return "camera 7"; }
+    std::string notifications() const override { return "polled"; }
+    LinkStatus status() const override { return current; }
+    void setStatusListener(std::function<void(const LinkStatus&)> listener) override { heard = listener; }
+    void setWriteFailureListener(std::function<void(const WriteFailure&)>) override {}
+    int writeAsAnotherTool(const std::string&, const std::string&) override { return 0; }
+    void setSampleListener(std::function<void(const TriggerSample&)>, std::chrono::milliseconds) override {}
+    void change(LinkStatus status)
+    {
+        current = std::move(status);
+        heard(current);
+    }
 
     std::shared_ptr<SimCamera> camera = threadCamera();
+    LinkStatus current{LinkStatus::State::Connected, LinkStatus::Control::Monitoring,
+                       LinkStatus::Reason::OtherApplication, std::string()};
+    std::function<void(const LinkStatus&)> heard;
 };
+
+std::unique_ptr<ViewerCamera> simulated(std::shared_ptr<SimCamera> camera)
+{
+    return std::make_unique<SimViewerCamera>(std::move(camera), "test camera");
+}
+
+SimCameraPanel* panelOf(const MainWindow& window)
+{
+    return qobject_cast<SimCameraPanel*>(window.cameraPanel());
+}
 
 } // namespace
 
 TEST(Viewer, RunsThePageBesideTheDeviceTabAndLogsRefusedWrites)
 {
     auto camera = threadCamera();
-    MainWindow window(camera, 2, "test camera");
+    MainWindow window(simulated(camera), 2);
     window.show();
     ASSERT_TRUE(window.loadExtension(pluginDirectory));
     QTabWidget* tabs = window.acquisitionControl();
@@ -103,12 +123,12 @@ TEST(Viewer, RunsThePageBesideTheDeviceTabAndLogsRefusedWrites)
 
     // Another tool's change reaches the page at its next tick.
     QWidget* page = tabs->widget(1);
-    EXPECT_EQ(window.cameraPanel()->writeValue("LineInverter", "true"), 0);
+    EXPECT_EQ(panelOf(window)->writeValue("LineInverter", "true"), 0);
     camera->waitForNotifications();
     QCoreApplication::processEvents();
     QMetaObject::invokeMethod(page, "updateTimer");
     EXPECT_EQ(page->findChild<QComboBox*>("cb_EncoderDirection")->currentText(), "Counter-Clockwise");
-    EXPECT_TRUE(window.cameraPanel()->journalText().contains(
+    EXPECT_TRUE(panelOf(window)->journalText().contains(
         "LineInverter [LineSelector=Line1] = true   by another tool"));
 
     // The page ignores the status of its text writes; the viewer's log shows the refusal.
@@ -125,7 +145,7 @@ TEST(Viewer, DeclinedPagesAreExplainedFromTheHostsSide)
     {
         QTemporaryDir directory;
         QFile::copy(QStringLiteral(TOVRIK_LIBRARY_PATH), directory.filePath("libTovrik.so"));
-        MainWindow window(threadCamera(), 2, "test camera");
+        MainWindow window(simulated(threadCamera()), 2);
         EXPECT_FALSE(window.loadExtension(directory.path()));
         EXPECT_TRUE(logText(window).contains("libTovrik.so could not be loaded"));
         EXPECT_TRUE(logText(window).contains("No viewer extension found"));
@@ -143,11 +163,11 @@ TEST(Viewer, DeclinedPagesAreExplainedFromTheHostsSide)
           "1 of the 9 features the page follows are missing (LineInverter)"}},
     };
     for (const auto& c : cases) {
-        MainWindow window(SimCameraBuilder::lineScanCamera()
-                              .setInitial("DeviceSerialNumber", c.serial)
-                              .remove(c.version == 2 ? "LineInverter" : "")
-                              .build(),
-                          c.version, "test camera");
+        MainWindow window(simulated(SimCameraBuilder::lineScanCamera()
+                                        .setInitial("DeviceSerialNumber", c.serial)
+                                        .remove(c.version == 2 ? "LineInverter" : "")
+                                        .build()),
+                          c.version);
         EXPECT_FALSE(window.loadExtension(pluginDirectory));
         for (const QString& seen : c.seen + QStringList{"the \"Acquisition Control\" tab widget is there"})
             EXPECT_TRUE(logText(window).contains(seen)) << logText(window).toStdString();
@@ -156,15 +176,18 @@ TEST(Viewer, DeclinedPagesAreExplainedFromTheHostsSide)
 
 TEST(Viewer, ConnectionAndControlAreLoggedOnceAndShownOnTheDeviceTab)
 {
-    auto camera = std::make_unique<SwitchedCamera>();
-    SwitchedCamera* switched = camera.get();
-    MainWindow window(std::move(camera), 2);
-    switched->change(true, "lost (read timeout), reopening in the background");
-    switched->change(false, "connected, in control");
-    EXPECT_EQ(window.logPanel()->messages(),
-              (QStringList{"Camera camera 7: monitoring only",
-                           "Camera lost: camera 7: lost (read timeout), reopening in the background",
-                           "Camera back: camera 7: connected, in control"}));
+    auto device = std::make_shared<SwitchedDevice>();
+    MainWindow window(std::make_unique<ViewerCamera>(device), 2);
+    device->change({LinkStatus::State::Lost, LinkStatus::Control::Monitoring, LinkStatus::Reason::LinkFailed,
+                    "read timeout"});
+    device->change({});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(
+        window.logPanel()->messages(),
+        (QStringList{"Camera camera 7: monitoring only (another application controls the camera): writes "
+                     "are refused",
+                     "Camera lost: camera 7: lost (read timeout), reopening in the background",
+                     "Camera back: camera 7: connected, in control"}));
     EXPECT_EQ(window.acquisitionControl()->widget(0)->findChild<QLabel*>("connection")->text(),
               "connected, in control");
 }
@@ -235,17 +258,17 @@ TEST(Viewer, NotificationsFollowTheVariantUnlessTheCommandLineChooses)
     const struct
     {
         QString choice;
-        std::optional<SimNotifyMode> option;
+        std::optional<bool> notifyThread;
         const char* expected;
     } cases[] = {
         {QString(), std::nullopt, "from the SDK's notification thread"},
         {variant, std::nullopt, "on the writing thread"},
-        {variant, SimNotifyMode::Thread, "from the SDK's notification thread"},
-        {QString(), SimNotifyMode::Synchronous, "on the writing thread"},
+        {variant, true, "from the SDK's notification thread"},
+        {QString(), false, "on the writing thread"},
     };
     for (const auto& c : cases) {
         CameraOpener::Options options;
-        options.notifications = c.option;
+        options.notifyThread = c.notifyThread;
         QString error;
         const std::unique_ptr<ViewerCamera> camera = CameraOpener::open(c.choice, options, &error);
         ASSERT_TRUE(camera) << error.toStdString();

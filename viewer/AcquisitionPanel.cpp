@@ -1,12 +1,9 @@
 #include "AcquisitionPanel.h"
 
-#include "BenchPanel.h"
 #include "Calculator.h"
 #include "LineIntake.h"
 #include "LineSource.h"
 #include "LiveView.h"
-#include "SimAcquisition.h"
-#include "SimCamera.h"
 #include "TriggerCheck.h"
 #include "ViewerCamera.h"
 
@@ -38,31 +35,26 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     if (m_source)
         m_intake = std::make_unique<LineIntake>(*m_source, m_waterfall);
 
-    const std::shared_ptr<SimCamera> sim = camera.simCamera();
-    TriggerSampler::Bench bench;
-    if (sim) {
-        bench = [sim]() -> std::optional<std::pair<double, double>> {
-            const SimBench current = sim->acquisition().bench();
-            return std::make_pair(current.beltSpeed, current.pixelSize);
-        };
-    }
-    // A real camera is asked less often: each sample is a few reads on its network.
-    m_check = new TriggerCheck(camera.features(), m_source, bench, sim ? 100 : 250, this);
+    m_check = new TriggerCheck(this);
     layout->addWidget(m_check);
 
     auto* tools = new QTabWidget(this);
-    if (sim) {
-        m_bench = new BenchPanel(sim->acquisition(), tools);
+    m_bench = camera.createBenchPanel(tools);
+    if (m_bench)
         tools->addTab(m_bench, tr("Bench"));
-    }
-    m_calculator = new Calculator(camera.features(), tools);
-    if (sim) {
-        const SimBench current = sim->acquisition().bench();
-        m_calculator->setInputs({current.pixelSize, current.pulsesPerRevolution, current.wheelCircumference});
-    }
+    m_calculator = new Calculator(tools);
+    if (const std::optional<Installation> installation = camera.installation())
+        m_calculator->setInputs(*installation);
     tools->addTab(m_calculator, tr("Calculator"));
     layout->addWidget(tools, 2);
 
+    connect(&camera, &ViewerCamera::sampled, this, [this](const TriggerSample& sample) {
+        m_check->add(sample);
+        if (sample.settingsKnown)
+            m_calculator->setCamera(sample.settings.exposureUs, sample.settings.topLineRate);
+    });
+    // Ten a second: a GenICam camera's backend keeps to its own budget of commands.
+    camera.sample(std::chrono::milliseconds(100));
     connect(m_start, &QPushButton::clicked, this, [this] { start(); });
     connect(m_stop, &QPushButton::clicked, this, [this] { stop(); });
     m_start->setEnabled(m_source != nullptr);
@@ -73,7 +65,10 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     showFigures();
 }
 
-AcquisitionPanel::~AcquisitionPanel() = default;
+AcquisitionPanel::~AcquisitionPanel()
+{
+    m_camera.sample(std::chrono::milliseconds(0));
+}
 
 bool AcquisitionPanel::start()
 {

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <memory>
 
-class BenchPanel;
 class Calculator;
 class LineIntake;
 class LineSource;
@@ -21,7 +20,8 @@ class ViewerCamera;
 
 // Acquisition beside the page: start and stop, the live view of the lines, the figures (lines and
 // frames per second, missed triggers, dropped frames), the trigger check, and the tools: the
-// simulated camera's bench and the calculator.
+// simulated camera's bench and the calculator. The camera's samples feed the check and the
+// calculator; nothing here waits on the camera but start and stop.
 class AcquisitionPanel : public QWidget
 {
     Q_OBJECT
@@ -34,7 +34,8 @@ public:
     void stop();
     LiveView* liveView() const { return m_view; }
     TriggerCheck* triggerCheck() const { return m_check; }
-    BenchPanel* bench() const { return m_bench; }
+    // The simulated camera's bench; null for other cameras.
+    QWidget* bench() const { return m_bench; }
     Calculator* calculator() const { return m_calculator; }
     QString figures() const;
 
@@ -51,7 +52,7 @@ private:
     std::unique_ptr<LineIntake> m_intake;
     LiveView* m_view = nullptr;
     TriggerCheck* m_check = nullptr;
-    BenchPanel* m_bench = nullptr;
+    QWidget* m_bench = nullptr;
     Calculator* m_calculator = nullptr;
     QPushButton* m_start = nullptr;
     QPushButton* m_stop = nullptr;

@@ -1,7 +1,6 @@
 #include "AcquisitionReport.h"
 
 #include "AcquisitionPanel.h"
-#include "FeatureAccess.h"
 #include "LineSource.h"
 #include "MainWindow.h"
 #include "TriggerCheck.h"
@@ -11,7 +10,6 @@
 #include <QJsonObject>
 
 #include <cstdio>
-#include <exception>
 
 namespace {
 
@@ -27,20 +25,11 @@ AcquisitionReport::AcquisitionReport(MainWindow& window, double seconds, QObject
     connect(&m_ticker, &QTimer::timeout, this, &AcquisitionReport::tick);
 }
 
-std::optional<long long> AcquisitionReport::encoderValue() const
-{
-    try {
-        return static_cast<long long>(
-            FeatureAccess(m_window.camera().features()).getValueAsDouble(QStringLiteral("EncoderValue")));
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 void AcquisitionReport::start()
 {
     QTimer::singleShot(settleMs, this, [this] {
-        m_encoderAtStart = encoderValue();
+        // The check's newest sample: the report never waits on the camera.
+        m_encoderAtStart = m_window.acquisition()->triggerCheck()->observation().encoderValue;
         if (!m_window.acquisition()->start()) {
             std::fprintf(stderr, "Acquisition did not start.\n");
             emit finished(2);
@@ -69,7 +58,7 @@ void AcquisitionReport::finish()
     const LineSource::Statistics statistics = source->statistics();
     const TriggerObservation observation = m_window.acquisition()->triggerCheck()->observation();
     const QString verdict = m_window.acquisition()->triggerCheck()->verdict();
-    const std::optional<long long> encoderAtEnd = encoderValue();
+    const std::optional<long long> encoderAtEnd = observation.encoderValue;
     m_window.acquisition()->stop();
 
     QJsonObject report;

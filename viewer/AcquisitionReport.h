@@ -27,7 +27,6 @@ signals:
 private:
     void tick();
     void finish();
-    std::optional<long long> encoderValue() const;
 
     MainWindow& m_window;
     const double m_seconds;

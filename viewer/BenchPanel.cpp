@@ -27,6 +27,7 @@ QComboBox* lineBox(QWidget* parent)
 BenchPanel::BenchPanel(SimAcquisition& acquisition, QWidget* parent)
     : QWidget(parent), m_acquisition(acquisition), m_timer(this)
 {
+    setObjectName(QStringLiteral("bench"));
     auto* form = new QFormLayout(this);
     m_speed = new QDoubleSpinBox(this);
     m_speed->setObjectName(QStringLiteral("beltSpeed"));
@@ -57,8 +58,11 @@ BenchPanel::BenchPanel(SimAcquisition& acquisition, QWidget* parent)
     m_output = new QComboBox(this);
     m_output->addItems({tr("differential (RS422)"), tr("single-ended (LVCMOS)")});
     form->addRow(tr("Encoder output:"), m_output);
+    m_output->setObjectName(QStringLiteral("encoderOutput"));
     m_lineA = lineBox(this);
+    m_lineA->setObjectName(QStringLiteral("channelA"));
     m_lineB = lineBox(this);
+    m_lineB->setObjectName(QStringLiteral("channelB"));
     form->addRow(tr("Channel A wired to:"), m_lineA);
     form->addRow(tr("Channel B wired to:"), m_lineB);
     m_problem = new QLabel(this);

@@ -13,7 +13,6 @@
 #include <QSpinBox>
 
 #include <cmath>
-#include <exception>
 
 namespace {
 
@@ -32,8 +31,7 @@ const Counting countings[] = {
 
 } // namespace
 
-Calculator::Calculator(const FeatureAccess::FeatureList& features, QWidget* parent)
-    : QWidget(parent), m_access(features), m_timer(this)
+Calculator::Calculator(QWidget* parent) : QWidget(parent)
 {
     auto* form = new QFormLayout(this);
     m_pixelSize = new QDoubleSpinBox(this);
@@ -78,17 +76,24 @@ Calculator::Calculator(const FeatureAccess::FeatureList& features, QWidget* pare
                                "camera."),
                             this));
 
-    setInputs(Inputs());
+    setInputs(Installation());
     for (QDoubleSpinBox* box : {m_pixelSize, m_wheel, m_pulsesPerMm})
         connect(box, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &Calculator::calculate);
     connect(m_pulses, qOverload<int>(&QSpinBox::valueChanged), this, &Calculator::calculate);
     connect(m_counting, qOverload<int>(&QComboBox::currentIndexChanged), this, &Calculator::calculate);
     connect(m_byWheel, &QRadioButton::toggled, this, &Calculator::calculate);
-    connect(&m_timer, &QTimer::timeout, this, &Calculator::calculate);
-    m_timer.start(1000);
 }
 
-void Calculator::setInputs(const Inputs& inputs)
+void Calculator::setCamera(double exposureUs, double topLineRate)
+{
+    const auto camera = std::make_pair(exposureUs, topLineRate);
+    if (m_camera == camera)
+        return;
+    m_camera = camera;
+    calculate();
+}
+
+void Calculator::setInputs(const Installation& inputs)
 {
     {
         const QSignalBlocker blockers[] = {QSignalBlocker(m_pixelSize), QSignalBlocker(m_pulses),
@@ -129,21 +134,17 @@ void Calculator::calculate()
                                 .arg(1.0 / (pulsesPerMm * countsPerPulse), 0, 'f', 4)
                           : QString::number(divider, 'f', 4));
     const double linesPerMm = 1.0 / m_pixelSize->value();
-    try {
-        double min = 0.0;
-        double top = 0.0;
-        double increment = 0.0;
-        m_access.getValueAndLimits(QStringLiteral("AcquisitionLineRate"), &min, &top, &increment);
-        const double exposure = m_access.getValueAsDouble(QStringLiteral("ExposureTime"));
-        const double readout = TriggerMath::readoutUs(top);
-        const double fastest = TriggerMath::maxBeltSpeed(linesPerMm, exposure, readout);
-        m_belt->setText(
-            tr("%1 mm/s (%2 m/min): at an exposure of %3 µs the camera takes at most %4 lines a second")
-                .arg(fastest, 0, 'f', 1)
-                .arg(fastest * 0.06, 0, 'f', 1)
-                .arg(exposure)
-                .arg(std::floor(TriggerMath::maxLineRate(exposure, readout))));
-    } catch (const std::exception& exception) {
-        m_belt->setText(tr("not available: %1").arg(QString::fromUtf8(exception.what())));
+    if (!m_camera) {
+        m_belt->setText(tr("not available yet: the camera's exposure is not known"));
+        return;
     }
+    const double exposure = m_camera->first;
+    const double readout = TriggerMath::readoutUs(m_camera->second);
+    const double fastest = TriggerMath::maxBeltSpeed(linesPerMm, exposure, readout);
+    m_belt->setText(
+        tr("%1 mm/s (%2 m/min): at an exposure of %3 µs the camera takes at most %4 lines a second")
+            .arg(fastest, 0, 'f', 1)
+            .arg(fastest * 0.06, 0, 'f', 1)
+            .arg(exposure)
+            .arg(std::floor(TriggerMath::maxLineRate(exposure, readout))));
 }

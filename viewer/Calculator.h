@@ -1,12 +1,12 @@
 #pragma once
 
-#include "FeatureAccess.h"
+#include "Installation.h"
 
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -16,23 +16,18 @@ class QSpinBox;
 
 // The arithmetic of square pixels: from the size of a pixel on the object, the encoder's
 // resolution and wheel (or its pulses per mm) and how the camera counts, the pulses per line to
-// enter on the page, and the fastest belt the camera can follow at its exposure. It only shows:
-// it never writes the camera.
+// enter on the page, and the fastest belt the camera can follow at its exposure (as the camera's
+// last sample said). It only shows: it never writes the camera, nor asks it anything.
 class Calculator : public QWidget
 {
     Q_OBJECT
 
 public:
-    struct Inputs
-    {
-        double pixelSize = 0.1;
-        double pulsesPerRevolution = 1000;
-        double wheelCircumference = 100.0;
-    };
+    explicit Calculator(QWidget* parent = nullptr);
 
-    Calculator(const FeatureAccess::FeatureList& features, QWidget* parent = nullptr);
-
-    void setInputs(const Inputs& inputs);
+    void setInputs(const Installation& inputs);
+    // The camera's exposure and the top of its line rate, in µs and lines a second.
+    void setCamera(double exposureUs, double topLineRate);
     // What it shows, for people and tests: the pulses per line, then the fastest belt.
     QString pulsesPerLine() const;
     QString fastestBelt() const;
@@ -40,7 +35,7 @@ public:
 private:
     void calculate();
 
-    FeatureAccess m_access;
+    std::optional<std::pair<double, double>> m_camera; // exposure and top line rate
     QDoubleSpinBox* m_pixelSize = nullptr;
     QRadioButton* m_byWheel = nullptr;
     QSpinBox* m_pulses = nullptr;
@@ -49,5 +44,4 @@ private:
     QComboBox* m_counting = nullptr;
     QLabel* m_result = nullptr;
     QLabel* m_belt = nullptr;
-    QTimer m_timer; // the exposure may change on the page
 };

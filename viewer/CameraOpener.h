@@ -1,7 +1,5 @@
 #pragma once
 
-#include "SimOperation.h"
-
 #include <QString>
 
 #include <memory>
@@ -20,7 +18,7 @@ public:
     struct Options
     {
         // Unset: the variant's "notify", else the SDK's own thread.
-        std::optional<SimNotifyMode> notifications;
+        std::optional<bool> notifyThread;
     };
     // The largest variant file read: far above any camera's description.
     static constexpr int maxVariantMiB = 16;

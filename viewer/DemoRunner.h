@@ -1,7 +1,5 @@
 #pragma once
 
-#include "SimBench.h"
-
 #include <QObject>
 #include <QString>
 
@@ -26,10 +24,11 @@ signals:
     void finished(int exitCode);
 
 private:
+    enum class Outcome { Done, Failed, Skipped };
     struct Step
     {
         QString description;
-        std::function<bool()> action;
+        std::function<Outcome()> action;
         QString screenshot;
         bool live = false; // lines are acquired: the view needs longer to fill
     };
@@ -38,9 +37,9 @@ private:
     void finish();
     bool choose(const char* comboName, const QString& text);
     bool click(const char* buttonName);
-    // The simulated camera's bench, changed; false for other cameras.
-    bool changeBench(const std::function<void(SimBench&)>& change);
-    static void rewire(SimBench& bench, SimEncoderOutput output, int lineA, int lineB);
+    // The simulated camera's bench, rewired and its belt set as an operator would on its panel;
+    // skipped for cameras without a bench.
+    Outcome rewire(const QString& output, const QString& lineA, const QString& lineB, double beltSpeed);
 
     MainWindow* m_window;
     QString m_outputDirectory;

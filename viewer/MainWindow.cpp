@@ -1,11 +1,13 @@
 #include "MainWindow.h"
 
 #include "AcquisitionPanel.h"
-#include "CameraPanel.h"
+#include "CameraFamily.h"
 #include "FeatureAccess.h"
+#include "FeatureName.h"
 #include "LogPanel.h"
-#include "SimViewerCamera.h"
+#include "PageFeatures.h"
 #include "TovrikExceptions.h"
+#include "ViewerCamera.h"
 #include "ViewerExtensionInterface.h"
 #include "ViewerHost.h"
 
@@ -20,14 +22,10 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
-MainWindow::MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterfaceVersion,
-                       const QString& cameraSource, QWidget* parent)
-    : MainWindow(std::make_unique<SimViewerCamera>(std::move(camera), cameraSource), hostInterfaceVersion,
-                 parent)
-{}
+#include <iterator>
 
 MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterfaceVersion, QWidget* parent)
-    : QMainWindow(parent), m_camera(std::move(camera))
+    : QMainWindow(parent), m_camera(std::move(camera)), m_status(m_camera->status())
 {
     setWindowTitle(tr("Line Trigger Viewer"));
     m_host = new ViewerHost(hostInterfaceVersion, this);
@@ -45,10 +43,9 @@ MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterf
     m_sideTabs = new QTabWidget(horizontal);
     m_acquisition = new AcquisitionPanel(*m_camera, m_sideTabs);
     m_sideTabs->addTab(m_acquisition, tr("Live view"));
-    if (m_camera->simCamera()) {
-        m_cameraPanel = new CameraPanel(m_camera->simCamera(), m_sideTabs);
+    m_cameraPanel = m_camera->createCameraPanel(m_sideTabs);
+    if (m_cameraPanel)
         m_sideTabs->addTab(m_cameraPanel, tr("Simulated camera"));
-    }
     horizontal->setStretchFactor(0, 3);
     horizontal->setStretchFactor(1, 2);
     // Room for the page and its 650-pixel diagram without a horizontal scroll bar.
@@ -63,7 +60,7 @@ MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterf
 
     connect(m_host, &ViewerHost::logged, m_logPanel, &LogPanel::append);
     connect(m_camera.get(), &ViewerCamera::writeFailed, this, &MainWindow::logRefusedWrite);
-    connect(m_camera.get(), &ViewerCamera::connectionChanged, this, &MainWindow::showConnection);
+    connect(m_camera.get(), &ViewerCamera::statusChanged, this, &MainWindow::showStatus);
     connect(m_acquisition, &AcquisitionPanel::message, this, [this](bool failure, const QString& text) {
         m_host->log(failure ? PlugInHostLogLevel::Error : PlugInHostLogLevel::Info, text);
     });
@@ -156,10 +153,10 @@ QWidget* MainWindow::createDeviceTab()
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         form->addRow(label, value);
     };
-    row(tr("Vendor"), QStringLiteral("DeviceVendorName"));
-    row(tr("Model"), QStringLiteral("DeviceModelName"));
-    row(tr("Serial number"), QStringLiteral("DeviceSerialNumber"));
-    row(tr("Firmware"), QStringLiteral("DeviceFirmwareVersion"));
+    row(tr("Vendor"), QString::fromLatin1(FeatureName::DeviceVendorName));
+    row(tr("Model"), QString::fromLatin1(FeatureName::DeviceModelName));
+    row(tr("Serial number"), QString::fromLatin1(FeatureName::DeviceSerialNumber));
+    row(tr("Firmware"), QString::fromLatin1(FeatureName::DeviceFirmwareVersion));
     auto* source = new QLabel(m_camera->source(), tab);
     source->setWordWrap(true);
     form->addRow(tr("Camera"), source);
@@ -182,46 +179,45 @@ void MainWindow::logRefusedWrite(const QString& feature, const QString& selectio
                     .arg(where, value, QString::fromStdString(Tovrik::errorMessage(status))));
 }
 
-void MainWindow::showConnection(bool lost, const QString& message)
+void MainWindow::showStatus(const LinkStatus& status)
 {
+    const QString message = m_camera->describe(status);
     m_connection->setText(message);
+    const bool lost = status.state == LinkStatus::State::Lost;
     if (lost)
         m_host->log(PlugInHostLogLevel::Error, tr("Camera lost: %1: %2").arg(m_camera->source(), message));
-    else if (m_cameraLost)
+    else if (m_status.state == LinkStatus::State::Lost)
         m_host->log(PlugInHostLogLevel::Info, tr("Camera back: %1: %2").arg(m_camera->source(), message));
     else
         m_host->log(PlugInHostLogLevel::Warning, tr("Camera %1: %2").arg(m_camera->source(), message));
-    m_cameraLost = lost;
+    m_status = status;
 }
 
 QString MainWindow::hostSideOfRefusal() const
 {
-    // What the Line Trigger page needs, as its documentation gives it.
-    static const QStringList pageFeatures{"ExposureTime",    "AcquisitionLineRate", "TriggerMode",
-                                          "TriggerSelector", "EncoderDividerFloat", "EncoderSourceA",
-                                          "EncoderSourceB",  "MasterSlaveMode",     "LineInverter"};
     QStringList facts;
     const FeatureAccess access(m_camera->features());
     try {
-        const QString serial = access.getValueAsString(QStringLiteral("DeviceSerialNumber"));
-        bool number = false;
-        const int family = serial.section(QLatin1Char('-'), 0, 0).toInt(&number);
-        const bool served = number && family >= 40000 && family <= 41999;
-        facts << (served ? tr("serial number %1, in the family 40000 to 41999 the plug-in serves")
-                         : tr("serial number %1, outside the family 40000 to 41999 the plug-in serves"))
-                     .arg(serial);
+        const QString serial = access.getValueAsString(QString::fromLatin1(FeatureName::DeviceSerialNumber));
+        facts << (CameraFamily::serves(serial)
+                      ? tr("serial number %1, in the family %2 to %3 the plug-in serves")
+                      : tr("serial number %1, outside the family %2 to %3 the plug-in serves"))
+                     .arg(serial)
+                     .arg(CameraFamily::first)
+                     .arg(CameraFamily::last);
     } catch (const std::exception& exception) {
         facts << tr("no readable serial number (%1)").arg(QString::fromUtf8(exception.what()));
     }
     QStringList missing;
-    for (const QString& name : pageFeatures) {
-        if (!access.hasFeature(name))
-            missing << name;
+    for (const char* name : PageFeatures::observed) {
+        if (!access.hasFeature(QString::fromLatin1(name)))
+            missing << QString::fromLatin1(name);
     }
-    facts << (missing.isEmpty() ? tr("all %1 features the page follows are present").arg(pageFeatures.size())
+    const int all = static_cast<int>(std::size(PageFeatures::observed));
+    facts << (missing.isEmpty() ? tr("all %1 features the page follows are present").arg(all)
                                 : tr("%1 of the %2 features the page follows are missing (%3)")
                                       .arg(missing.size())
-                                      .arg(pageFeatures.size())
+                                      .arg(all)
                                       .arg(missing.join(QStringLiteral(", "))));
     facts << (qobject_cast<QTabWidget*>(m_host->getWidget(QStringLiteral("Acquisition Control")))
                   ? tr("the \"Acquisition Control\" tab widget is there")

@@ -1,31 +1,29 @@
 #pragma once
 
+#include "LinkStatus.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
 #include <memory>
 
 class AcquisitionPanel;
-class CameraPanel;
 class LogPanel;
 class QLabel;
 class QPluginLoader;
 class QTabWidget;
-class SimCamera;
 class ViewerExtensionInterface;
 class ViewerCamera;
 class ViewerHost;
 
-// The viewer: an "Acquisition Control" tab widget that extensions add pages to, the host log and
-// the simulated camera's panel when the camera is simulated.
+// The viewer: an "Acquisition Control" tab widget that extensions add pages to, the host log, the
+// live view and, when the camera has one, the panel of its features (the simulated camera's).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
     MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterfaceVersion,
-               QWidget* parent = nullptr);
-    MainWindow(std::shared_ptr<SimCamera> camera, uint32_t hostInterfaceVersion, const QString& cameraSource,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -36,8 +34,8 @@ public:
 
     QTabWidget* acquisitionControl() const { return m_tabs; }
     LogPanel* logPanel() const { return m_logPanel; }
-    // Null unless the camera is the simulated one.
-    CameraPanel* cameraPanel() const { return m_cameraPanel; }
+    // Null unless the camera has a panel of its features (the simulated one).
+    QWidget* cameraPanel() const { return m_cameraPanel; }
     AcquisitionPanel* acquisition() const { return m_acquisition; }
     QTabWidget* sideTabs() const { return m_sideTabs; }
     ViewerCamera& camera() const { return *m_camera; }
@@ -51,18 +49,18 @@ private:
     void refuse(const QString& reason);
     QString hostSideOfRefusal() const;
     void logRefusedWrite(const QString& feature, const QString& selection, const QString& value, int status);
-    void showConnection(bool lost, const QString& message);
+    void showStatus(const LinkStatus& status);
 
     std::unique_ptr<ViewerCamera> m_camera;
     ViewerHost* m_host = nullptr;
     QTabWidget* m_tabs = nullptr;
     LogPanel* m_logPanel = nullptr;
-    CameraPanel* m_cameraPanel = nullptr;
+    QWidget* m_cameraPanel = nullptr;
     AcquisitionPanel* m_acquisition = nullptr;
     QTabWidget* m_sideTabs = nullptr;
     QWidget* m_pageParent = nullptr;
     QLabel* m_connection = nullptr;
-    bool m_cameraLost = false;
+    LinkStatus m_status;
     std::unique_ptr<QPluginLoader> m_loader;
     QPointer<QObject> m_extensionObject;
     ViewerExtensionInterface* m_extension = nullptr;

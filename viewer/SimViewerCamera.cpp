@@ -1,47 +1,93 @@
 #include "SimViewerCamera.h"
 
+#include "BenchPanel.h"
+#include "CameraOpener.h"
 #include "SimAcquisition.h"
 #include "SimCamera.h"
+#include "SimCameraBuilder.h"
+#include "SimCameraPanel.h"
+#include "SimDevice.h"
+#include "SimVariantReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <utility>
 
 SimViewerCamera::SimViewerCamera(std::shared_ptr<SimCamera> camera, const QString& source, QObject* parent)
-    : ViewerCamera(parent), m_camera(std::move(camera)), m_source(source)
+    : ViewerCamera(std::make_shared<SimDevice>(camera, source.toStdString()), parent),
+      m_camera(std::move(camera))
+{}
+
+std::shared_ptr<SimCameraBuilder> SimViewerCamera::prepare(const QString& variantFile, QString* error)
 {
-    m_camera->setWriteFailureListener([this](const SimJournalEntry& entry) {
-        emit writeFailed(QString::fromStdString(entry.feature), QString::fromStdString(entry.selector),
-                         QString::fromStdString(entry.value), entry.status);
-    });
+    auto builder = std::make_shared<SimCameraBuilder>(SimCameraBuilder::lineScanCamera());
+    builder->setNotifyMode(SimNotifyMode::Thread);
+    if (variantFile.isEmpty())
+        return builder;
+    // Checked before opening: opening a FIFO waits for a writer, a device never ends.
+    const QFileInfo info(variantFile);
+    if (info.exists() && !info.isFile()) {
+        *error = QObject::tr("Cannot read %1: not a regular file").arg(variantFile);
+        return nullptr;
+    }
+    if (info.size() > CameraOpener::maxVariantBytes) {
+        *error = QObject::tr("Cannot read %1: larger than %2 MiB")
+                     .arg(variantFile)
+                     .arg(CameraOpener::maxVariantMiB);
+        return nullptr;
+    }
+    QFile file(variantFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QObject::tr("Cannot read %1: %2").arg(file.fileName(), file.errorString());
+        return nullptr;
+    }
+    QString reason;
+    if (!SimVariantReader(*builder).read(file.read(CameraOpener::maxVariantBytes), &reason)) {
+        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file.fileName()), reason);
+        return nullptr;
+    }
+    return builder;
 }
 
-SimViewerCamera::~SimViewerCamera()
+std::unique_ptr<ViewerCamera> SimViewerCamera::open(const SimCameraBuilder& described,
+                                                    const QString& variantFile,
+                                                    std::optional<bool> notifyThread)
 {
-    // Clearing waits for a call in progress: the listener never runs on this object afterwards.
-    m_camera->setWriteFailureListener(nullptr);
+    SimCameraBuilder builder = described;
+    if (notifyThread)
+        builder.setNotifyMode(*notifyThread ? SimNotifyMode::Thread : SimNotifyMode::Synchronous);
+    std::shared_ptr<SimCamera> camera = builder.build();
+    camera->acquisition().setRealTime(true);
+    const QString source = variantFile.isEmpty()
+                               ? QObject::tr("built-in simulated line-scan camera")
+                               : QObject::tr("simulated, from %1").arg(QDir::toNativeSeparators(variantFile));
+    return std::make_unique<SimViewerCamera>(camera, source);
 }
 
-QString SimViewerCamera::connection() const
+QWidget* SimViewerCamera::createCameraPanel(QWidget* parent)
 {
-    return tr("connected (simulated)");
+    return new SimCameraPanel(m_camera, parent);
 }
 
-std::vector<std::shared_ptr<Tovrik::Feature>> SimViewerCamera::features() const
+QWidget* SimViewerCamera::createBenchPanel(QWidget* parent)
 {
-    return m_camera->features();
+    return new BenchPanel(m_camera->acquisition(), parent);
 }
 
-QString SimViewerCamera::notifications() const
+std::optional<Installation> SimViewerCamera::installation() const
 {
-    return m_camera->notifyMode() == SimNotifyMode::Thread ? tr("from the SDK's notification thread")
-                                                           : tr("on the writing thread");
+    const SimBench bench = m_camera->acquisition().bench();
+    return Installation{bench.pixelSize, bench.pulsesPerRevolution, bench.wheelCircumference};
 }
 
-int SimViewerCamera::writeAsAnotherTool(const QString& feature, const QString& value)
+QString SimViewerCamera::journal() const
 {
-    return m_camera->write(feature.toStdString(), value.toStdString());
+    return SimCameraPanel::journalOf(m_camera->journal(), 0);
 }
 
-LineSource* SimViewerCamera::lineSource() const
+void SimViewerCamera::setReadOnly(bool readOnly)
 {
-    return &m_camera->acquisition();
+    static_cast<SimDevice&>(device()).setReadOnly(readOnly);
 }

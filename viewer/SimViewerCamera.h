@@ -2,22 +2,36 @@
 
 #include "ViewerCamera.h"
 
-// The built-in simulated camera, or a variant of it.
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class SimCamera;
+class SimCameraBuilder;
+class SimDevice;
+
+// The built-in simulated camera, or a variant of it: the one camera with a bench in front of it and
+// a panel of all its features as another tool sees them.
 class SimViewerCamera final : public ViewerCamera
 {
 public:
     SimViewerCamera(std::shared_ptr<SimCamera> camera, const QString& source, QObject* parent = nullptr);
-    ~SimViewerCamera() override;
 
-    std::vector<std::shared_ptr<Tovrik::Feature>> features() const override;
-    QString source() const override { return m_source; }
-    QString notifications() const override;
-    QString connection() const override;
-    int writeAsAnotherTool(const QString& feature, const QString& value) override;
-    std::shared_ptr<SimCamera> simCamera() const override { return m_camera; }
-    LineSource* lineSource() const override;
+    // A variant file read and checked into the simulated camera's description; null with the line
+    // to show in error.
+    static std::shared_ptr<SimCameraBuilder> prepare(const QString& variantFile, QString* error);
+    // The camera described, running in real time; notifyThread overrides the variant's choice.
+    static std::unique_ptr<ViewerCamera> open(const SimCameraBuilder& builder, const QString& variantFile,
+                                              std::optional<bool> notifyThread);
+
+    QWidget* createCameraPanel(QWidget* parent) override;
+    QWidget* createBenchPanel(QWidget* parent) override;
+    std::optional<Installation> installation() const override;
+    QString journal() const override;
+    // Writes are refused from now on, as on a camera opened to look only.
+    void setReadOnly(bool readOnly);
 
 private:
     std::shared_ptr<SimCamera> m_camera;
-    QString m_source;
 };

@@ -28,9 +28,7 @@ QString activityText(TriggerObservation::Activity activity)
 
 } // namespace
 
-TriggerCheck::TriggerCheck(const FeatureAccess::FeatureList& features, const LineSource* source,
-                           TriggerSampler::Bench bench, int interval, QWidget* parent)
-    : QWidget(parent), m_sampler(features, source, std::move(bench)), m_timer(this), m_interval(interval)
+TriggerCheck::TriggerCheck(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -54,31 +52,25 @@ TriggerCheck::TriggerCheck(const FeatureAccess::FeatureList& features, const Lin
     form->addRow(tr("Lines:"), lines);
     layout->addLayout(form);
 
-    m_clock.start();
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &TriggerCheck::sample);
-    sample();
+    show();
 }
 
 QString TriggerCheck::verdict() const
 {
-    return m_verdict->text();
+    return TriggerVerdict::sentence(m_observation);
 }
 
-void TriggerCheck::sample()
+void TriggerCheck::add(const TriggerSample& sample)
 {
-    m_sampler.sample(m_clock.nsecsElapsed() * 1e-9);
+    m_sampler.add(sample);
     m_observation = m_sampler.observation();
     show();
-    // Irregular intervals: a steady encoder never looks still because it is seen at one phase.
-    static const double spread[] = {0.83, 1.13, 0.97, 1.07};
-    m_timer.start(static_cast<int>(m_interval * spread[m_samples++ % 4]));
 }
 
 void TriggerCheck::show()
 {
     const TriggerObservation& o = m_observation;
-    m_verdict->setText(TriggerVerdict::sentence(o));
+    m_verdict->setText(verdict());
     if (!o.encoderValue) {
         m_encoder->setText(tr("not available"));
     } else {

@@ -3,8 +3,6 @@
 #include "TriggerObservation.h"
 #include "TriggerSampler.h"
 
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -13,29 +11,25 @@ class QLabel;
 
 // The trigger check beside the live view: the encoder's position, direction and counts per
 // second, which of Line1 to Line4 shows activity, and one sentence saying whether lines come and,
-// if not or too few, why.
+// if not or too few, why. It only takes the samples the camera's backend measured on its own
+// thread: it never waits on the camera.
 class TriggerCheck : public QWidget
 {
     Q_OBJECT
 
 public:
-    // interval: the mean time between samples; each is taken a little early or late.
-    TriggerCheck(const FeatureAccess::FeatureList& features, const LineSource* source,
-                 TriggerSampler::Bench bench, int interval, QWidget* parent = nullptr);
+    explicit TriggerCheck(QWidget* parent = nullptr);
 
+    void add(const TriggerSample& sample);
     const TriggerObservation& observation() const { return m_observation; }
+    // The sentence for the observation now.
     QString verdict() const;
 
 private:
-    void sample();
     void show();
 
     TriggerSampler m_sampler;
     TriggerObservation m_observation;
-    QElapsedTimer m_clock;
-    QTimer m_timer;
-    int m_interval;
-    int m_samples = 0;
     QLabel* m_verdict = nullptr;
     QLabel* m_encoder = nullptr;
     std::array<QLabel*, 5> m_lines{};

@@ -30,7 +30,7 @@ struct TriggerObservation
     double lineRate = 0.0;
     double topLineRate = 0.0; // the top of AcquisitionLineRate: the sensor's readout
 
-    // Known on the simulated camera only: the belt and the optics.
+    // Known where the camera knows its installation (the simulated camera's bench).
     std::optional<double> beltSpeed; // mm/s
     std::optional<double> pixelSize; // mm
 

@@ -99,9 +99,9 @@ QString readModes(const Parser& p, ViewerOptions& options)
     if (parser.isSet(p.sync) && parser.isSet(p.notifyThread))
         return QStringLiteral("--notify-thread and --sync-notify exclude each other: choose one");
     if (parser.isSet(p.sync))
-        options.notifications = SimNotifyMode::Synchronous;
+        options.notifyThread = false;
     else if (parser.isSet(p.notifyThread))
-        options.notifications = SimNotifyMode::Thread;
+        options.notifyThread = true;
 
     bool ok = false;
     options.hostVersion = parser.value(p.hostVersion).toUInt(&ok);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "SimOperation.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +17,7 @@ public:
     bool listCameras = false;
     QString camera;
     QString pluginDir;
-    std::optional<SimNotifyMode> notifications;
+    std::optional<bool> notifyThread; // unset: the variant's choice
     uint hostVersion = 2;
     QString screenshot;
     QString demo;

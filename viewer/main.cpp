@@ -77,7 +77,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     setNames();
     CameraOpener::Options opening;
-    opening.notifications = options.notifications;
+    opening.notifyThread = options.notifyThread;
     QString error;
     std::unique_ptr<ViewerCamera> camera = CameraOpener::open(*prepared, opening, &error);
     if (!camera) {

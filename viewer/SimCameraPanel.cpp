@@ -1,4 +1,4 @@
-#include "CameraPanel.h"
+#include "SimCameraPanel.h"
 
 #include "SimCamera.h"
 #include "TovrikFeature.h"
@@ -45,7 +45,7 @@ QString yesNo(bool value)
 
 } // namespace
 
-CameraPanel::CameraPanel(std::shared_ptr<SimCamera> camera, QWidget* parent)
+SimCameraPanel::SimCameraPanel(std::shared_ptr<SimCamera> camera, QWidget* parent)
     : QWidget(parent), m_camera(std::move(camera)), m_refreshTimer(this)
 {
     auto* layout = new QVBoxLayout(this);
@@ -104,7 +104,7 @@ CameraPanel::CameraPanel(std::shared_ptr<SimCamera> camera, QWidget* parent)
     m_refreshTimer.start(250);
 }
 
-int CameraPanel::writeValue(const QString& feature, const QString& value, const QString& selectorEntry)
+int SimCameraPanel::writeValue(const QString& feature, const QString& value, const QString& selectorEntry)
 {
     const int status =
         m_camera->write(feature.toStdString(), value.toStdString(), selectorEntry.toStdString());
@@ -114,7 +114,7 @@ int CameraPanel::writeValue(const QString& feature, const QString& value, const 
     return status;
 }
 
-void CameraPanel::refresh()
+void SimCameraPanel::refresh()
 {
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = m_tree->topLevelItem(i);
@@ -137,7 +137,17 @@ void CameraPanel::refresh()
         m_journal->clear();
         m_journalShown = 0;
     }
-    for (size_t i = m_journalShown; i < journal.size(); ++i) {
+    if (journal.size() > m_journalShown)
+        m_journal->appendPlainText(journalOf(journal, m_journalShown));
+    if (journal.size() != m_journalShown) // the newest entry in view
+        m_journal->verticalScrollBar()->setValue(m_journal->verticalScrollBar()->maximum());
+    m_journalShown = journal.size();
+}
+
+QString SimCameraPanel::journalOf(const std::vector<SimJournalEntry>& journal, size_t from)
+{
+    QStringList lines;
+    for (size_t i = from; i < journal.size(); ++i) {
         const SimJournalEntry& entry = journal[i];
         QString line = QStringLiteral("%1  %2%3 = %4")
                            .arg(entry.sequence, 4)
@@ -150,19 +160,17 @@ void CameraPanel::refresh()
             line += QStringLiteral("   refused (%1)").arg(entry.status);
         if (entry.external)
             line += QStringLiteral("   by another tool");
-        m_journal->appendPlainText(line);
+        lines << line;
     }
-    if (journal.size() != m_journalShown) // the newest entry in view
-        m_journal->verticalScrollBar()->setValue(m_journal->verticalScrollBar()->maximum());
-    m_journalShown = journal.size();
+    return lines.join(QLatin1Char('\n'));
 }
 
-QString CameraPanel::journalText() const
+QString SimCameraPanel::journalText() const
 {
     return m_journal->toPlainText();
 }
 
-void CameraPanel::rebuildTree()
+void SimCameraPanel::rebuildTree()
 {
     m_tree->clear();
     for (const std::string& name : m_camera->featureNames()) {
@@ -183,7 +191,7 @@ void CameraPanel::rebuildTree()
     }
 }
 
-void CameraPanel::updateEntryChoices()
+void SimCameraPanel::updateEntryChoices()
 {
     const std::string name = m_featureBox->currentText().toStdString();
     const SimFeatureDefinition definition = m_camera->definition(name);
@@ -205,12 +213,12 @@ void CameraPanel::updateEntryChoices()
     m_valueBox->setCurrentText(QString::fromStdString(m_camera->value(name)));
 }
 
-void CameraPanel::writeFromForm()
+void SimCameraPanel::writeFromForm()
 {
     writeValue(m_featureBox->currentText(), m_valueBox->currentText(), m_entryBox->currentData().toString());
 }
 
-void CameraPanel::toggleMasterSlave()
+void SimCameraPanel::toggleMasterSlave()
 {
     const bool slave = m_camera->value("MasterSlaveMode") == "Slave";
     writeValue(QStringLiteral("MasterSlaveMode"), slave ? QStringLiteral("Master") : QStringLiteral("Slave"));

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "FeatureState.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -48,10 +51,12 @@ public:
     // Drops every observer; deliveries not yet made are dropped too.
     void clear();
 
-    // Compares a feature's snapshot (any text that changes when an observer should hear of it)
-    // with the last one and keeps it. The first snapshot of a feature is its baseline: false.
-    bool changed(const std::string& feature, const std::string& snapshot);
+    // Compares a feature's state with the last one and keeps it. The first state of a feature is
+    // its baseline: false.
+    bool changed(const std::string& feature, const FeatureState& state);
     bool hasBaseline(const std::string& feature) const;
+    // The state last compared, if any.
+    std::optional<FeatureState> state(const std::string& feature) const;
     void forgetBaselines();
 
     // Tells the observers of these features, in this order.
@@ -69,7 +74,7 @@ private:
     // Guards the observers, the baselines and the delivery mode.
     mutable std::mutex m_mutex;
     std::map<std::string, std::pair<Handle, std::vector<Observer>>> m_observers;
-    std::map<std::string, std::string> m_snapshots;
+    std::map<std::string, FeatureState> m_states;
     Delivery m_delivery;
     // Shared with the registry's thread, which may end after the registry when the registry's owner
     // let go of it inside a delivery.

@@ -107,30 +107,37 @@ void FeatureObserverRegistry::clear()
     m_queue->notifications.clear();
 }
 
-bool FeatureObserverRegistry::changed(const std::string& feature, const std::string& snapshot)
+bool FeatureObserverRegistry::changed(const std::string& feature, const FeatureState& state)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const auto known = m_snapshots.find(feature);
-    if (known == m_snapshots.end()) {
-        m_snapshots.emplace(feature, snapshot);
+    const auto known = m_states.find(feature);
+    if (known == m_states.end()) {
+        m_states.emplace(feature, state);
         return false;
     }
-    if (known->second == snapshot)
+    if (known->second == state)
         return false;
-    known->second = snapshot;
+    known->second = state;
     return true;
 }
 
 bool FeatureObserverRegistry::hasBaseline(const std::string& feature) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_snapshots.count(feature) != 0;
+    return m_states.count(feature) != 0;
+}
+
+std::optional<FeatureState> FeatureObserverRegistry::state(const std::string& feature) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto known = m_states.find(feature);
+    return known == m_states.end() ? std::nullopt : std::optional<FeatureState>(known->second);
 }
 
 void FeatureObserverRegistry::forgetBaselines()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_snapshots.clear();
+    m_states.clear();
 }
 
 void FeatureObserverRegistry::notify(const std::vector<std::string>& features)

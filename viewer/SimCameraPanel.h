@@ -4,26 +4,30 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QTreeWidget;
 class SimCamera;
+struct SimJournalEntry;
 
 // The simulated camera as another tool sees it: every feature's value per selector entry,
 // writability and availability, refreshed live; a form to change any value; the write journal.
-class CameraPanel : public QWidget
+class SimCameraPanel : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit CameraPanel(std::shared_ptr<SimCamera> camera, QWidget* parent = nullptr);
+    explicit SimCameraPanel(std::shared_ptr<SimCamera> camera, QWidget* parent = nullptr);
 
     // Writes as another party would; returns the camera's status (0 on success).
     int writeValue(const QString& feature, const QString& value, const QString& selectorEntry = QString());
     void refresh();
     QString journalText() const;
+    // Journal entries from index from on, one line each.
+    static QString journalOf(const std::vector<SimJournalEntry>& journal, size_t from);
     QTreeWidget* featureTree() const { return m_tree; }
 
 private:

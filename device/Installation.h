@@ -1,0 +1,15 @@
+#pragma once
+
+// What the trigger arithmetic needs to know of an installation besides the camera: how large a
+// pixel is on the object, and the encoder's resolution on its wheel.
+struct Installation
+{
+    double pixelSize = 0.1;            // mm on the object seen by one pixel across
+    double pulsesPerRevolution = 1000; // the encoder's pulses (periods of channel A) per turn
+    double wheelCircumference = 100.0; // mm of travel per turn
+
+    double pulsesPerMm() const
+    {
+        return wheelCircumference > 0.0 ? pulsesPerRevolution / wheelCircumference : 0.0;
+    }
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class GenicamContext;
+
+// Reads of a camera's values within one call on its worker thread, counting what reaches the
+// camera: about one command a value, two a range. What the description fixes costs nothing.
+class GenicamReads
+{
+public:
+    explicit GenicamReads(GenicamContext& context) : m_context(context) {}
+
+    // Nothing when the camera has no such feature or it cannot be read now.
+    std::optional<std::string> text(const std::string& feature);
+    std::optional<int64_t> integer(const char* feature);
+    // The top of a number's range.
+    std::optional<double> top(const char* feature);
+
+    int count() const { return m_count; }
+    GenicamContext& context() { return m_context; }
+
+private:
+    GenicamContext& m_context;
+    int m_count = 0;
+};

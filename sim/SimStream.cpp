@@ -1,0 +1,43 @@
+#include "SimStream.h"
+
+#include "FeatureName.h"
+#include "SimAcquisition.h"
+#include "SimCamera.h"
+
+#include <utility>
+
+SimStream::SimStream(std::shared_ptr<SimCamera> camera) : m_camera(std::move(camera)) {}
+
+bool SimStream::startAcquisition(std::string* error)
+{
+    const int status = m_camera->write(FeatureName::AcquisitionStart, "1");
+    if (status != 0 && error)
+        *error = "the camera refused AcquisitionStart (status " + std::to_string(status) + ")";
+    return status == 0;
+}
+
+void SimStream::stopAcquisition()
+{
+    m_camera->write(FeatureName::AcquisitionStop, "1");
+    m_camera->acquisition().handOver(); // the last, partly filled frame
+}
+
+bool SimStream::isAcquiring() const
+{
+    return m_camera->acquisition().isAcquiring();
+}
+
+std::shared_ptr<const LineFrame> SimStream::takeFrame()
+{
+    return m_camera->acquisition().takeFrame();
+}
+
+void SimStream::setFrameListener(std::function<void()> listener)
+{
+    m_camera->acquisition().setFrameListener(std::move(listener));
+}
+
+LineSource::Statistics SimStream::statistics() const
+{
+    return m_camera->acquisition().statistics();
+}
