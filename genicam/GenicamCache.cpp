@@ -91,21 +91,21 @@ void GenicamCache::beginCall(GenicamContext& context)
     const bool newBurst = Clock::now() - m_lastDone > GenicamLink::quietTime;
     if (context.kind() != Kind::Read || newBurst)
         m_values.clear();
-    const bool direct = context.kind() == Kind::Other || context.kind() == Kind::Poll;
-    if (direct || newBurst)
+    // A poll freshens its selectors once per round (startRound), not per call.
+    if (context.kind() == Kind::Other || (newBurst && context.kind() != Kind::Poll))
         m_freshSelectors.clear();
     if (!context.device())
         return;
-    if (direct)
+    if (context.kind() == Kind::Other)
         setCaching(context.device(), false);
-    else
-        freshenSelectors(context);
+    else if (!context.feature().empty())
+        freshen(context, context.feature());
 }
 
 void GenicamCache::endCall(GenicamContext& context)
 {
     m_lastDone = Clock::now();
-    if (context.kind() == GenicamContext::Kind::Other || context.kind() == GenicamContext::Kind::Poll)
+    if (context.kind() == GenicamContext::Kind::Other)
         setCaching(context.device(), true);
     if (context.kind() != GenicamContext::Kind::Write || context.feature().empty())
         return;
@@ -115,18 +115,23 @@ void GenicamCache::endCall(GenicamContext& context)
         m_freshSelectors.insert(context.feature());
 }
 
-void GenicamCache::freshenSelectors(GenicamContext& context)
+void GenicamCache::startRound()
 {
-    // A selector a call depends on is read from the camera once per burst; after that, and after
-    // our own writes to it, Aravis answers from its cache.
-    const auto described = context.feature().empty() ? nullptr : describe(context, context.feature());
+    m_freshSelectors.clear();
+}
+
+void GenicamCache::freshen(GenicamContext& context, const std::string& feature)
+{
+    // A selector a read depends on is read from the camera once per burst (or poll round); after
+    // that, and after our own writes to it, Aravis answers from its cache.
+    const auto described = describe(context, feature);
     if (!described)
         return;
     std::vector<std::string> selectors;
     if (!described->selector.empty())
         selectors.push_back(described->selector);
-    if (described->isSelector && context.kind() == GenicamContext::Kind::Read)
-        selectors.push_back(context.feature());
+    if (described->isSelector && context.kind() != GenicamContext::Kind::Write)
+        selectors.push_back(feature);
     for (const std::string& selector : selectors) {
         if (!m_freshSelectors.insert(selector).second)
             continue;

@@ -18,8 +18,8 @@ class GenicamContext;
 // long as it cannot have changed. What the description fixes about a feature (and which feature
 // selects it) holds for the connection; a value read or written holds within one burst of calls
 // (no write in between for reads, no pause longer than the quiet time); a selector's register,
-// once read in a burst, is answered from Aravis's register cache, which holds nothing else. A new
-// connection starts from nothing.
+// once read in a burst or in one poll round, is answered from Aravis's register cache, which holds
+// nothing else. A new connection starts from nothing.
 class GenicamCache
 {
 public:
@@ -35,6 +35,10 @@ public:
     // Worker thread, around every call.
     void beginCall(GenicamContext& context);
     void endCall(GenicamContext& context);
+    // Worker thread: a poll round (or a sample) begins; the selectors are read afresh once in it.
+    void startRound();
+    // Worker thread: the selectors feature's value depends on are fresh in this burst or round.
+    void freshen(GenicamContext& context, const std::string& feature);
     // Worker thread: within the burst, a value read, or written to a write-through register.
     void remember(const std::string& feature, const std::string& value);
     bool recall(const std::string& feature, std::string* value) const;
@@ -50,8 +54,6 @@ public:
     static void setCaching(ArvDevice* device, bool on);
 
 private:
-    void freshenSelectors(GenicamContext& context);
-
     // Worker thread only.
     std::map<std::string, std::string> m_values;
     std::set<std::string> m_freshSelectors;

@@ -183,6 +183,7 @@ void GenicamPoller::step()
 {
     std::string name;
     bool sampleNow = false;
+    bool newRound = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const auto now = Clock::now();
@@ -190,6 +191,7 @@ void GenicamPoller::step()
             m_round = m_observers.observed();
             m_nextPoll = now + m_interval;
             ++m_rounds;
+            newRound = true;
         }
         if (!m_round.empty()) {
             name = m_round.back();
@@ -199,20 +201,23 @@ void GenicamPoller::step()
         }
     }
     if (!name.empty())
-        pollOne(name);
+        pollOne(name, newRound);
     else if (sampleNow)
         sample();
 }
 
-void GenicamPoller::pollOne(const std::string& name)
+void GenicamPoller::pollOne(const std::string& name, bool newRound)
 {
     auto fresh = std::make_shared<FeatureState>();
     int reads = 0;
-    // Polls look at the camera itself, never at a cache.
-    const int status = m_run([name, fresh, &reads](GenicamContext& context) {
+    // Polls look at the camera itself; only a selector, once read in the round, is Aravis's to keep.
+    const int status = m_run([name, newRound, fresh, &reads](GenicamContext& context) {
+        if (newRound)
+            context.cache().startRound();
         const auto described = context.cache().describe(context, name);
         if (!described)
             return static_cast<int>(Status::NotOpened);
+        context.cache().freshen(context, name);
         *fresh = GenicamNode(context, name).state(*described);
         reads = 1 + (fresh->available ? 1 : 0) + (fresh->writable ? 1 : 0) +
                 static_cast<int>(fresh->entries.size()) + (fresh->range ? 2 : 0);
@@ -230,7 +235,7 @@ void GenicamPoller::pollAll()
         m_round = m_observers.observed();
         ++m_rounds;
     }
-    for (;;) {
+    for (bool first = true;; first = false) {
         std::string name;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -239,7 +244,7 @@ void GenicamPoller::pollAll()
             name = m_round.back();
             m_round.pop_back();
         }
-        pollOne(name);
+        pollOne(name, first);
     }
 }
 
@@ -256,6 +261,7 @@ void GenicamPoller::sample()
     TriggerSample taken;
     int operations = 0;
     const int status = m_run([this, readSetUp, &taken, &operations](GenicamContext& context) {
+        context.cache().startRound();
         GenicamReads reads(context);
         taken = measure(reads, readSetUp);
         operations = reads.count();

@@ -75,7 +75,7 @@ public:
     void clear();
 
 private:
-    void pollOne(const std::string& name);
+    void pollOne(const std::string& name, bool newRound);
     void sample();
     TriggerSample measure(GenicamReads& reads, bool readSetUp);
     // m_mutex held: commands spent within the last second.

@@ -11,6 +11,7 @@ std::optional<std::string> GenicamReads::text(const std::string& feature)
     std::string text;
     if (!node.exists())
         return std::nullopt;
+    m_context.cache().freshen(m_context, feature);
     ++m_count;
     if (node.getValue(text) != 0)
         return std::nullopt;
@@ -23,6 +24,7 @@ std::optional<int64_t> GenicamReads::integer(const char* feature)
     int64_t value = 0;
     if (!node.exists())
         return std::nullopt;
+    m_context.cache().freshen(m_context, feature);
     ++m_count;
     if (node.getValue(&value) != 0)
         return std::nullopt;
@@ -40,6 +42,7 @@ std::optional<double> GenicamReads::top(const char* feature)
     double low = 0.0;
     double high = 0.0;
     m_count += 2;
+    m_context.cache().freshen(m_context, feature);
     if (GenicamNode(m_context, feature).getRange(&low, &high) != 0)
         return std::nullopt;
     return high;
