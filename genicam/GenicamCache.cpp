@@ -3,6 +3,7 @@
 #include "GenicamCache.h"
 
 #include "GenicamContext.h"
+#include "GenicamDescription.h"
 #include "GenicamNode.h"
 
 #include <utility>
@@ -201,7 +202,7 @@ std::shared_ptr<const GenicamFeatureInfo> GenicamCache::describe(GenicamContext&
             isSelector = isSelector || selected.second == name;
     }
     // Outside the lock: reading the description may touch the camera.
-    GenicamFeatureInfo read = GenicamNode(context, name).info(selector);
+    GenicamFeatureInfo read = GenicamDescription::info(GenicamNode(context, name), selector);
     read.isSelector = isSelector;
     auto described = std::make_shared<const GenicamFeatureInfo>(std::move(read));
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -28,20 +28,6 @@ ArvGcNode* linked(ArvGcNode* node, int propertyType)
     return link ? arv_gc_property_node_get_linked_node(link) : nullptr;
 }
 
-bool linksTo(ArvGcFeatureNode* node, int propertyType)
-{
-    return GenicamNode::property(ARV_DOM_NODE(node), propertyType) != nullptr;
-}
-
-// Registers cache what is written unless their description says NoCache.
-bool cachable(ArvGcNode* registerNode)
-{
-    ArvGcPropertyNode* cachable =
-        GenicamNode::property(ARV_DOM_NODE(registerNode), ARV_GC_PROPERTY_NODE_TYPE_CACHABLE);
-    return !cachable || arv_gc_property_node_get_cachable(cachable, ARV_GC_CACHABLE_WRITE_THROUGH) !=
-                            ARV_GC_CACHABLE_NO_CACHE;
-}
-
 } // namespace
 
 ArvGcPropertyNode* GenicamNode::property(ArvDomNode* node, int propertyType)
@@ -394,89 +380,6 @@ int GenicamNode::isEntryAvailable(const std::string& entry, bool* result) const
             return available(candidate, result);
     }
     return Tovrik::Status::NotFound;
-}
-
-GenicamFeatureInfo GenicamNode::info(const std::string& selector) const
-{
-    GenicamFeatureInfo info;
-    if (!m_node)
-        return info;
-    info.exists = true;
-    info.type = type();
-    info.description = description();
-    info.selector = selector;
-    for (ArvGcFeatureNode* entry : entryNodes()) {
-        info.entries.push_back(text(arv_gc_feature_node_get_name(entry)));
-        info.entryDescriptions.push_back(helpText(entry));
-        bool entryAvailable = false;
-        info.entryAvailable.push_back(!linksTo(entry, ARV_GC_PROPERTY_NODE_TYPE_P_IS_AVAILABLE) &&
-                                              !linksTo(entry, ARV_GC_PROPERTY_NODE_TYPE_P_IS_IMPLEMENTED) &&
-                                              available(entry, &entryAvailable) == 0
-                                          ? int(entryAvailable)
-                                          : GenicamFeatureInfo::Ask);
-    }
-    bool flag = false;
-    const bool availabilityFixed = !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_IS_AVAILABLE) &&
-                                   !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_IS_IMPLEMENTED);
-    if (availabilityFixed && isAvailable(&flag) == 0)
-        info.available = flag;
-    if (availabilityFixed && !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_IS_LOCKED) &&
-        isWritable(&flag) == 0)
-        info.writable = flag;
-
-    ArvGcNode* value = linkedNode(ARV_GC_PROPERTY_NODE_TYPE_P_VALUE);
-    // A range of its own, in literals, or the unbounded one of a plain register.
-    info.rangeFixed =
-        !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_MINIMUM) &&
-        !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_MAXIMUM) &&
-        ((hasProperty(ARV_GC_PROPERTY_NODE_TYPE_MINIMUM) && hasProperty(ARV_GC_PROPERTY_NODE_TYPE_MAXIMUM)) ||
-         (value && ARV_IS_GC_REGISTER_NODE(value)));
-    info.incrementFixed = !linksTo(m_node, ARV_GC_PROPERTY_NODE_TYPE_P_INCREMENT);
-    if (info.type == Tovrik::FeatureTypeFloat) {
-        info.rangeFixed = info.rangeFixed && getRange(&info.min, &info.max) == 0;
-        info.incrementFixed = info.incrementFixed && getIncrement(&info.increment) == 0;
-    } else if (info.type == Tovrik::FeatureTypeInteger) {
-        info.rangeFixed = info.rangeFixed && getRange(&info.intMin, &info.intMax) == 0;
-        info.incrementFixed = info.incrementFixed && getIncrement(&info.intIncrement) == 0;
-    }
-    info.writeThrough = value && ARV_IS_GC_REGISTER_NODE(value) && cachable(value);
-    return info;
-}
-
-FeatureState GenicamNode::state(const GenicamFeatureInfo& info) const
-{
-    FeatureState state;
-    std::string value;
-    int status = getValue(value);
-    state.value = FeatureState::Part<std::string>{status, value};
-    bool flag = false;
-    if (info.available == GenicamFeatureInfo::Ask) {
-        status = isAvailable(&flag);
-        state.available = FeatureState::Part<bool>{status, flag};
-    }
-    if (info.writable == GenicamFeatureInfo::Ask) {
-        status = isWritable(&flag);
-        state.writable = FeatureState::Part<bool>{status, flag};
-    }
-    for (size_t i = 0; i < info.entries.size(); ++i) {
-        if (info.entryAvailable[i] != GenicamFeatureInfo::Ask)
-            continue;
-        status = isEntryAvailable(info.entries[i], &flag);
-        state.entries.emplace_back(info.entries[i], FeatureState::Part<bool>{status, flag});
-    }
-    FeatureState::Range range;
-    if (!info.rangeFixed && info.type == Tovrik::FeatureTypeFloat) {
-        status = getRange(&range.min, &range.max);
-        state.range = FeatureState::Part<FeatureState::Range>{status, range};
-    } else if (!info.rangeFixed && info.type == Tovrik::FeatureTypeInteger) {
-        int64_t low = 0;
-        int64_t high = 0;
-        status = getRange(&low, &high);
-        range.min = static_cast<double>(low);
-        range.max = static_cast<double>(high);
-        state.range = FeatureState::Part<FeatureState::Range>{status, range};
-    }
-    return state;
 }
 
 ArvGcNode* GenicamNode::linkedNode(int propertyType) const

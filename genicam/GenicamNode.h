@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FeatureState.h"
 #include "GenicamFeatureInfo.h"
 
 #include <cstdint>
@@ -47,20 +46,19 @@ public:
     int isAvailable(bool* available) const;
     int isEntryAvailable(const std::string& entry, bool* available) const;
 
-    // What the description fixes; selector names the feature that selects this one.
-    GenicamFeatureInfo info(const std::string& selector) const;
-    // Everything an observer may want to hear about: the value and those of availability,
-    // writability, entry availability and range that info leaves open.
-    FeatureState state(const GenicamFeatureInfo& info) const;
-
     // The property element of the given type among a description node's children, or null.
     static ArvGcPropertyNode* property(ArvDomNode* node, int propertyType);
 
-private:
+    // The description behind it, for what reads it (GenicamDescription).
+    ArvGcFeatureNode* featureNode() const { return m_node; }
     ArvGcNode* linkedNode(int propertyType) const;
     bool hasProperty(int propertyType) const;
     // Entry nodes in document order, unimplemented ones left out.
     std::vector<ArvGcFeatureNode*> entryNodes() const;
+    // Availability as GenICam defines it for the SDK: implemented and available.
+    int available(ArvGcFeatureNode* node, bool* result) const;
+
+private:
     // The feature exists, has the expected type (0: any) and is available.
     int checkAvailable(int expectedType) const;
     int checkReadable(int expectedType) const;
@@ -68,9 +66,6 @@ private:
     // One typed read or write: the checks, the Aravis call with its error, the status.
     template <typename T, typename Read> int read(T* value, int expectedType, Read readValue) const;
     template <typename Write> int write(int expectedType, Write writeValue) const;
-
-    // Availability as GenICam defines it for the SDK: implemented and available.
-    int available(ArvGcFeatureNode* node, bool* result) const;
 
     GenicamContext* m_context;
     ArvGcFeatureNode* m_node = nullptr;

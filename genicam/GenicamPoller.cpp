@@ -2,6 +2,7 @@
 
 #include "FeatureName.h"
 #include "GenicamCache.h"
+#include "GenicamDescription.h"
 #include "GenicamLink.h"
 #include "GenicamNode.h"
 #include "GenicamReads.h"
@@ -218,7 +219,7 @@ void GenicamPoller::pollOne(const std::string& name, bool newRound)
         if (!described)
             return static_cast<int>(Status::NotOpened);
         context.cache().freshen(context, name);
-        *fresh = GenicamNode(context, name).state(*described);
+        *fresh = GenicamDescription::state(GenicamNode(context, name), *described);
         reads = 1 + (fresh->available ? 1 : 0) + (fresh->writable ? 1 : 0) +
                 static_cast<int>(fresh->entries.size()) + (fresh->range ? 2 : 0);
         return 0;

@@ -3,6 +3,7 @@
 #include "GenicamStream.h"
 
 #include "GenicamContext.h"
+#include "GenicamLog.h"
 #include "GenicamWorker.h"
 #include "LineFrame.h"
 #include "TovrikStatus.h"
@@ -176,6 +177,9 @@ void GenicamStream::receive(FrameQueue& queue, const std::atomic<bool>& receivin
         int width = 0;
         int height = 0;
         if (!wholeImage(buffer, &width, &height)) {
+            qCDebug(lcGenicam, "frame %llu not whole: buffer status %d",
+                    static_cast<unsigned long long>(arv_buffer_get_frame_id(buffer)),
+                    arv_buffer_get_status(buffer));
             queue.countIncomplete();
             arv_stream_push_buffer(stream, buffer);
             continue;

@@ -5,6 +5,7 @@
 #include "GenicamCache.h"
 #include "GenicamContext.h"
 #include "GenicamGvcp.h"
+#include "GenicamLog.h"
 #include "GenicamStatus.h"
 #include "GenicamWake.h"
 #include "Invariant.h"
@@ -25,42 +26,13 @@ struct HandlerData
 
 } // namespace
 
-struct GenicamSupervisor::Closer
-{
-    std::mutex mutex; // guards everything below
-    std::condition_variable condition;
-    std::deque<ArvDevice*> devices;
-    bool busy = false;
-    bool stopping = false;
-
-    void run()
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        for (;;) {
-            condition.wait(lock, [this] { return stopping || !devices.empty(); });
-            if (devices.empty())
-                return;
-            ArvDevice* device = devices.front();
-            devices.pop_front();
-            busy = true;
-            lock.unlock();
-            g_object_unref(device);
-            lock.lock();
-            busy = false;
-        }
-    }
-};
-
 GenicamSupervisor::GenicamSupervisor(Opener opener, bool reopens, GenicamWake& wake, GenicamCache& cache)
-    : m_opener(std::move(opener)), m_wake(wake), m_cache(cache), m_link(reopens, Clock::now()),
-      m_closer(std::make_shared<Closer>())
-{
-    m_closerThread = GenicamThread([closer = m_closer] { closer->run(); });
-}
+    : m_opener(std::move(opener)), m_wake(wake), m_cache(cache), m_link(reopens, Clock::now())
+{}
 
 GenicamSupervisor::~GenicamSupervisor()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     g_clear_object(&m_probed);
 }
 
@@ -91,7 +63,7 @@ bool GenicamSupervisor::open(std::string* error)
 
 GenicamSupervisor::Clock::time_point GenicamSupervisor::due(bool* urgent) const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     *urgent = false;
     if (m_losing || m_controlLost) {
         *urgent = m_losing;
@@ -108,7 +80,7 @@ void GenicamSupervisor::act()
 {
     GenicamLink::Action action = GenicamLink::Action::None;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         const auto now = Clock::now();
         if (m_controlLost.exchange(false))
             m_link.controlLost(now);
@@ -148,7 +120,7 @@ void GenicamSupervisor::heard(const GenicamContext& context, int status)
     // from the description or a cache without reaching it.
     using Kind = GenicamContext::Kind;
     if (status == 0 && (context.kind() == Kind::Write || context.kind() == Kind::Poll)) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         m_link.answered(Clock::now());
     }
 }
@@ -156,7 +128,7 @@ void GenicamSupervisor::heard(const GenicamContext& context, int status)
 void GenicamSupervisor::failed(const std::string& why)
 {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         m_link.failed(why, Clock::now());
     }
     m_probeWake.notify_all(); // the prober probes at once
@@ -173,13 +145,13 @@ void GenicamSupervisor::probe()
         arv_device_read_register(m_device, bootstrapVersion, &version, &error);
         answered = GenicamStatus::take(&error) == 0;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     probed(answered);
 }
 
 void GenicamSupervisor::probeLoop()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
+    std::unique_lock<CheckedMutex> lock(m_mutex);
     while (!m_stopping) {
         const bool due = m_probed && m_link.reachable() && Clock::now() >= m_link.probeAt();
         if (!due) {
@@ -203,6 +175,7 @@ void GenicamSupervisor::probeLoop()
 
 void GenicamSupervisor::probed(bool answered)
 {
+    LT_ASSERT(m_mutex.isHeld());
     if (answered) {
         m_link.answered(Clock::now());
     } else if (m_link.probeFailed(Clock::now())) {
@@ -223,7 +196,7 @@ void GenicamSupervisor::takeControl()
     context.take(&error);
     const auto now = Clock::now();
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         if (granted)
             m_link.controlGranted(now);
         else if (context.linkFailure().empty())
@@ -240,7 +213,8 @@ void GenicamSupervisor::reopen()
     std::string failure;
     ArvDevice* device = m_opener(&failure);
     if (!device) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        qCDebug(lcGenicam, "reopening failed: %s", failure.c_str());
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         m_link.openFailed(Clock::now());
         return;
     }
@@ -268,7 +242,7 @@ void GenicamSupervisor::adopt(ArvDevice* device)
             [](gpointer data, GClosure*) { delete static_cast<HandlerData*>(data); }, GConnectFlags(0));
     }
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         m_link.opened(controller, Clock::now());
         g_clear_object(&m_probed);
         if (ARV_IS_GV_DEVICE(device)) {
@@ -294,7 +268,7 @@ void GenicamSupervisor::onControlLost(void* /*device*/, void* data)
 void GenicamSupervisor::lose()
 {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         if (!std::exchange(m_losing, false))
             return;
         g_clear_object(&m_probed);
@@ -308,11 +282,7 @@ void GenicamSupervisor::lose()
     if (m_controlLostHandler != 0)
         g_signal_handler_disconnect(device, std::exchange(m_controlLostHandler, 0));
     m_cache.forget();
-    {
-        std::lock_guard<std::mutex> lock(m_closer->mutex);
-        m_closer->devices.push_back(device);
-    }
-    m_closer->condition.notify_all();
+    m_closer.close(device);
 }
 
 void GenicamSupervisor::publish()
@@ -323,13 +293,14 @@ void GenicamSupervisor::publish()
     if (now == m_published)
         return;
     m_published = now;
+    qCInfo(lcGenicam, "link: %s", now.describe().c_str());
     m_statusListener(now);
 }
 
 void GenicamSupervisor::finish()
 {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         m_link.stop();
         g_clear_object(&m_probed);
     }
@@ -347,37 +318,30 @@ void GenicamSupervisor::finish()
 void GenicamSupervisor::stop(GenicamThread& prober)
 {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         m_stopping = true;
     }
     m_probeWake.notify_all();
     // The prober ends once it is out of its probe; closing waits a short while for that.
     prober.join(GenicamLink::stopBound);
-    bool busy = false;
-    {
-        std::lock_guard<std::mutex> lock(m_closer->mutex);
-        m_closer->stopping = true;
-        busy = m_closer->busy || !m_closer->devices.empty();
-    }
-    m_closer->condition.notify_all();
-    m_closerThread.join(busy ? std::chrono::milliseconds(0) : GenicamLink::stopBound);
+    m_closer.stop(GenicamLink::stopBound);
 }
 
 LinkStatus GenicamSupervisor::status() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return m_link.status();
 }
 
 bool GenicamSupervisor::reachable() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return !m_stopping && m_link.reachable();
 }
 
 bool GenicamSupervisor::inControl() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return m_link.inControl();
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "CheckedMutex.h"
+#include "GenicamCloser.h"
 #include "GenicamLink.h"
 #include "GenicamThread.h"
 #include "Listener.h"
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -75,11 +76,9 @@ public:
     void setDeviceHooks(std::function<void()> gone, std::function<void(GenicamContext& context)> back);
 
 private:
-    struct Closer;
-
     void adopt(ArvDevice* device);
     void probe();
-    void probed(bool answered); // m_mutex held
+    void probed(bool answered);
     void takeControl();
     void reopen();
     void lose();
@@ -107,16 +106,12 @@ private:
     LinkStatus m_published;
 
     // Guards everything below.
-    mutable std::mutex m_mutex;
-    std::condition_variable m_probeWake;
+    mutable CheckedMutex m_mutex;
+    std::condition_variable_any m_probeWake;
     GenicamLink m_link;
     bool m_losing = false; // the link is lost: the worker closes the device
     bool m_stopping = false;
     GInetAddress* m_probed = nullptr; // a GigE Vision camera's address, for the prober
 
-    // Lost devices are closed on a thread of their own: Aravis may take seconds to let go of a
-    // camera that is gone. When the worker stops, that thread is joined at once if it is idle,
-    // else at the process's exit, within a bound.
-    std::shared_ptr<Closer> m_closer;
-    GenicamThread m_closerThread;
+    GenicamCloser m_closer;
 };

@@ -1,6 +1,7 @@
 #include "GenicamThread.h"
 
-#include <cstdio>
+#include "GenicamLog.h"
+
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,8 @@ class LeftThreads
 public:
     static LeftThreads& instance()
     {
+        // The category first: it is to outlive the threads' register, which logs as the process ends.
+        lcGenicam();
         static LeftThreads threads;
         return threads;
     }
@@ -31,8 +34,8 @@ public:
                     left.thread.detach(); // the exit is on this very thread
                 continue;
             }
-            std::fprintf(stderr, "A camera connection did not close within %lld s; exiting without it.\n",
-                         static_cast<long long>(bound.count() / 1000));
+            qCWarning(lcGenicam, "A camera connection did not close within %lld s; exiting without it.",
+                      static_cast<long long>(bound.count() / 1000));
             left.thread.detach(); // the process ends now, and the thread with it
         }
     }

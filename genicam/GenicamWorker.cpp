@@ -1,5 +1,6 @@
 #include "GenicamWorker.h"
 
+#include "GenicamDescription.h"
 #include "GenicamNode.h"
 #include "Invariant.h"
 #include "TovrikStatus.h"
@@ -206,7 +207,7 @@ void GenicamWorker::addObserver(const std::string& name,
         const auto described = context.cache().describe(context, name);
         if (!described)
             return static_cast<int>(Status::NotOpened);
-        *state = GenicamNode(context, name).state(*described);
+        *state = GenicamDescription::state(GenicamNode(context, name), *described);
         return 0;
     });
     if (status == 0)

@@ -3,6 +3,7 @@
 #include "CameraLines.h"
 #include "FeatureName.h"
 #include "LineFrame.h"
+#include "SimLog.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +19,8 @@ constexpr double fullExposureUs = 50.0;
 constexpr double encoderTimeoutNs = 0.5e9;
 // The real-time thread advances at most this much simulated time per hold of the lock.
 constexpr double sliceNs = 2.0e6;
+// Falling this far behind real time is worth a word.
+constexpr double lagWarningNs = 100.0e6;
 
 } // namespace
 
@@ -30,7 +33,7 @@ SimAcquisition::~SimAcquisition()
 
 bool SimAcquisition::isAcquiring() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return m_acquiring;
 }
 
@@ -61,7 +64,7 @@ void SimAcquisition::setRealTime(bool realTime)
         return;
     if (realTime) {
         {
-            std::lock_guard<std::mutex> lock(m_mutex);
+            std::lock_guard<CheckedMutex> lock(m_mutex);
             m_realTime = true;
             m_wallOrigin = Clock::now();
             m_simOrigin = m_now;
@@ -74,13 +77,13 @@ void SimAcquisition::setRealTime(bool realTime)
     threadLock.unlock();
     m_wake.notify_all();
     m_thread.join();
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     m_realTime = false;
 }
 
 bool SimAcquisition::isRealTime() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return m_realTime;
 }
 
@@ -88,7 +91,7 @@ void SimAcquisition::advance(std::chrono::nanoseconds duration)
 {
     double endNs = 0.0;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         if (m_realTime)
             return;
         endNs = m_now + static_cast<double>(duration.count());
@@ -97,7 +100,7 @@ void SimAcquisition::advance(std::chrono::nanoseconds duration)
     // that takes them as they come keeps up.
     for (bool more = true; more;) {
         {
-            std::lock_guard<std::mutex> lock(m_mutex);
+            std::lock_guard<CheckedMutex> lock(m_mutex);
             advanceTo(std::min(endNs, m_now + sliceNs));
             more = m_now < endNs;
         }
@@ -113,7 +116,7 @@ bool SimAcquisition::setBench(const SimBench& bench, std::string* problem)
             *problem = reason;
         return false;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     catchUp();
     applyBench(bench);
     return true;
@@ -121,13 +124,13 @@ bool SimAcquisition::setBench(const SimBench& bench, std::string* problem)
 
 SimBench SimAcquisition::bench() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return m_bench;
 }
 
 void SimAcquisition::setBeltSpeed(double mmPerSecond)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     catchUp();
     const double limit = m_bench.maxBeltSpeed();
     m_bench.beltSpeed = std::isfinite(mmPerSecond) ? std::clamp(mmPerSecond, -limit, limit) : 0.0;
@@ -135,26 +138,26 @@ void SimAcquisition::setBeltSpeed(double mmPerSecond)
 
 double SimAcquisition::beltPosition() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return m_position;
 }
 
 std::chrono::nanoseconds SimAcquisition::now() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return std::chrono::nanoseconds(std::llround(m_now));
 }
 
 void SimAcquisition::configure(const TriggerSettings& settings)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     catchUp();
     apply(settings);
 }
 
 void SimAcquisition::changed(const std::string& feature, const TriggerSettings::Reader& reader)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     TriggerSettings settings = m_settings;
     if (!settings.update(feature, reader) || settings == m_settings)
         return;
@@ -164,6 +167,7 @@ void SimAcquisition::changed(const std::string& feature, const TriggerSettings::
 
 void SimAcquisition::apply(const TriggerSettings& settings)
 {
+    LT_ASSERT(m_mutex.isHeld());
     const bool encoderChanged = !settings.sameEncoder(m_settings);
     m_settings = settings;
     Trigger& t = m_trigger;
@@ -195,7 +199,7 @@ void SimAcquisition::execute(const std::string& command)
 
 TriggerSettings SimAcquisition::settings() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     return m_settings;
 }
 
@@ -203,7 +207,7 @@ void SimAcquisition::begin()
 {
     // Frames of an earlier run still on their way are handed over first.
     std::lock_guard<std::mutex> order(m_deliveryMutex);
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     if (m_acquiring)
         return;
     catchUp();
@@ -223,7 +227,7 @@ void SimAcquisition::begin()
 
 void SimAcquisition::end()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     if (!m_acquiring)
         return;
     catchUp();
@@ -236,14 +240,14 @@ void SimAcquisition::end()
 
 void SimAcquisition::resetEncoder()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     catchUp();
     m_encoder.reset();
 }
 
 std::string SimAcquisition::liveValue(const std::string& feature, const std::string& selectorEntry) const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     if (feature == FeatureName::EncoderValue)
         return std::to_string(m_encoder.value());
     if (feature == FeatureName::EncoderStatus)
@@ -261,7 +265,7 @@ std::string SimAcquisition::liveValue(const std::string& feature, const std::str
 
 SimAcquisition::Measurement SimAcquisition::measure() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<CheckedMutex> lock(m_mutex);
     Measurement m;
     m.seconds = m_now * 1.0e-9;
     m.acquiring = m_acquiring;
@@ -283,6 +287,7 @@ int SimAcquisition::lineBits() const
 
 void SimAcquisition::advanceTo(double endNs)
 {
+    LT_ASSERT(m_mutex.isHeld());
     const double period = m_trigger.lineRate > 0.0 ? 1.0e9 / m_trigger.lineRate : infinity;
     for (;;) {
         const double quarterNs = nextQuarterNs();
@@ -387,6 +392,7 @@ void SimAcquisition::encoderOutput(int pulses, double atNs)
 
 void SimAcquisition::trigger(double atNs, bool fromTimer)
 {
+    LT_ASSERT(m_mutex.isHeld());
     if (!m_acquiring)
         return;
     if (!fromTimer && ++m_triggers % static_cast<uint64_t>(m_trigger.divider) != 0)
@@ -401,6 +407,7 @@ void SimAcquisition::trigger(double atNs, bool fromTimer)
 
 void SimAcquisition::takeLine(double atNs)
 {
+    LT_ASSERT(m_mutex.isHeld());
     const int width = m_settings.width;
     if (m_frameLines == 0) {
         m_frame = m_queue.acquire(width, m_settings.height);
@@ -428,6 +435,7 @@ void SimAcquisition::takeLine(double atNs)
 
 void SimAcquisition::applyBench(const SimBench& bench)
 {
+    LT_ASSERT(m_mutex.isHeld());
     m_bench = bench;
     m_quarter = static_cast<int64_t>(std::floor(m_position * bench.quartersPerMm()));
     m_chart.configure(m_settings.width, bench.pixelSize, m_settings.exposureUs / fullExposureUs);
@@ -436,6 +444,7 @@ void SimAcquisition::applyBench(const SimBench& bench)
 
 void SimAcquisition::restartEncoder()
 {
+    LT_ASSERT(m_mutex.isHeld());
     m_levels = lineLevels();
     m_encoder.configure(m_trigger.encoderA > 0, m_trigger.encoderB > 0, m_settings.counting(),
                         m_settings.encoderDivider, m_levels[static_cast<size_t>(m_trigger.encoderA)],
@@ -453,6 +462,7 @@ std::string SimAcquisition::encoderStatus() const
 
 void SimAcquisition::catchUp()
 {
+    LT_ASSERT(m_mutex.isHeld());
     if (m_realTime)
         advanceTo(
             m_simOrigin +
@@ -463,11 +473,13 @@ void SimAcquisition::catchUp()
 void SimAcquisition::run()
 {
     std::unique_lock<std::mutex> threadLock(m_threadMutex);
+    auto lastWarning = Clock::now() - std::chrono::seconds(10);
     while (!m_stop) {
         threadLock.unlock();
         bool behind = false;
+        double lagNs = 0.0;
         {
-            std::lock_guard<std::mutex> lock(m_mutex);
+            std::lock_guard<CheckedMutex> lock(m_mutex);
             const double target =
                 m_simOrigin + static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(
                                                       Clock::now() - m_wallOrigin)
@@ -475,6 +487,12 @@ void SimAcquisition::run()
             // In slices, so that the camera's readers never wait long for the lock.
             behind = target > m_now + sliceNs;
             advanceTo(std::min(target, m_now + sliceNs));
+            lagNs = target - m_now;
+        }
+        // A machine too slow for the lines asked of it: said, at most every ten seconds.
+        if (lagNs > lagWarningNs && Clock::now() - lastWarning > std::chrono::seconds(10)) {
+            lastWarning = Clock::now();
+            qCWarning(lcSim, "the simulated camera runs %.0f ms behind real time", lagNs * 1.0e-6);
         }
         deliver();
         threadLock.lock();
@@ -489,7 +507,7 @@ void SimAcquisition::deliver()
     std::vector<std::shared_ptr<LineFrame>> filled;
     uint64_t lines = 0;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<CheckedMutex> lock(m_mutex);
         filled.swap(m_filled);
         lines = m_uncountedLines;
         m_uncountedLines = 0;

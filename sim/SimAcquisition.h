@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CheckedMutex.h"
 #include "FrameQueue.h"
 #include "LineSource.h"
 #include "SimApi.h"
@@ -122,7 +123,7 @@ private:
     void deliver();
 
     // Guards everything below but the queue and the thread's controls.
-    mutable std::mutex m_mutex;
+    mutable CheckedMutex m_mutex;
     TriggerSettings m_settings;
     Trigger m_trigger;
     SimBench m_bench;

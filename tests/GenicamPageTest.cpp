@@ -7,7 +7,9 @@
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
 #include "TestHost.h"
+#include "TovrikStatus.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 
 #include <map>
@@ -108,4 +110,26 @@ TEST_F(GenicamPageTest, OperatorActionsLeaveTheSameCameraStateAsOnTheSimulatedCa
         EXPECT_EQ(pageState(onFake), pageState(onSim)) << "after " << step;
     }
     EXPECT_TRUE(fakeHost.entries.empty()) << fakeHost.messages().join('\n').toStdString();
+}
+
+// The description has Line5 for the eight-line model, not implemented on this one: no list offers it.
+TEST_F(GenicamPageTest, EntriesTheDescriptionMarksNotImplementedAreNeverOffered)
+{
+    std::vector<std::string> entries;
+    ASSERT_EQ(handle("EncoderSourceA")->getEntries(entries, 0), 0);
+    EXPECT_EQ(entries, (std::vector<std::string>{"Off", "Line1", "Line2", "Line3", "Line4"}));
+    bool available = true;
+    EXPECT_EQ(handle("EncoderSourceB")->isEntryAvailable("Line5", &available), Tovrik::Status::NotFound);
+    EXPECT_EQ(handle("EncoderSourceA")->setValue("Line5"), Tovrik::Status::InvalidValue);
+
+    TestHost host;
+    LineTriggerWidget page(camera->features(), host, nullptr);
+    page.show();
+    pageAction("encoder mode").run(page);
+    pageAction("channels 2").run(page);
+    for (const QComboBox* box : {page.cb_EncoderSourceA, page.cb_EncoderSourceB}) {
+        ASSERT_GT(box->count(), 0);
+        for (int i = 0; i < box->count(); ++i)
+            EXPECT_FALSE(box->itemText(i).contains("Line5")) << box->objectName().toStdString();
+    }
 }

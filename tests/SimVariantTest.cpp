@@ -47,6 +47,8 @@ TEST(SimVariant, EveryProblemIsRefusedWithOneLineSayingWhat)
         {"range-excludes-value.json", "feature AcquisitionLineRate: value 10000 lies outside 20000 to 30000"},
         {"entries-exclude-value.json",
          "feature TriggerSource: value \"Software\" is none of its entries (Line1, Line2)"},
+        {"value-unavailable-entry.json",
+         "feature EncoderSourceA: value \"Line2\" is an entry it marks unavailable"},
         {"selector-omitted.json",
          "feature TriggerMode: its selector TriggerSelector is no enumeration feature of the camera"},
         {"bench-speed-text.json", "bench: \"beltSpeed\" must be a number, not \"fast\""},

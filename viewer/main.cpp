@@ -3,6 +3,7 @@
 #include "DemoRunner.h"
 #include "MainWindow.h"
 #include "ViewerCamera.h"
+#include "ViewerLog.h"
 #include "ViewerOptions.h"
 
 #include <QApplication>
@@ -84,7 +85,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
-    std::fprintf(stderr, "Opened %s\n", qPrintable(camera->source()));
+    qCInfo(lcViewer, "Opened %s", qPrintable(camera->source()));
 
     MainWindow window(std::move(camera), options.hostVersion);
     window.show();

@@ -1,0 +1,3 @@
+#include "GenicamLog.h"
+
+Q_LOGGING_CATEGORY(lcGenicam, "linetrigger.genicam", QtInfoMsg)
