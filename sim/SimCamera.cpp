@@ -3,7 +3,6 @@
 #include "FeatureObserverRegistry.h"
 #include "Invariant.h"
 #include "SimAcquisition.h"
-#include "SimFeature.h"
 #include "TovrikFeature.h"
 #include "TovrikFeatureObserverInterface.h"
 #include "TovrikStatus.h"
@@ -132,7 +131,7 @@ void SimCamera::attachHandles()
 {
     std::lock_guard<CheckedMutex> lock(m_mutex);
     for (size_t i = 0; i < m_states.size(); ++i)
-        m_states[i].handle = std::make_shared<SimFeature>(weak_from_this(), i);
+        m_states[i].handle = makeHandle(weak_from_this(), i);
 }
 
 std::vector<std::shared_ptr<Tovrik::Feature>> SimCamera::features() const

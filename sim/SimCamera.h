@@ -108,7 +108,7 @@ private:
         std::string reportedName;
         bool listed = true;
         std::map<std::string, Value> values; // by selector entry, "" when not selected
-        std::shared_ptr<SimFeature> handle;
+        std::shared_ptr<Tovrik::Feature> handle;
         std::vector<size_t> selected; // the features this one selects
         mutable Value live;           // the last value read of a live feature
     };
@@ -121,6 +121,8 @@ private:
 
     SimCamera(const std::vector<SimFeatureDefinition>& definitions, SimNotifyMode mode);
     void attachHandles();
+    // The handle of feature index, as the SDK hands it out (SimFeature, whose file makes them).
+    static std::shared_ptr<Tovrik::Feature> makeHandle(std::weak_ptr<SimCamera> camera, size_t index);
     // A write through a feature handle; typed is null for the text form.
     int sdkWrite(size_t index, int form, const std::string& valueText, const Value* typed);
     // One write's checks, journal entry and store, shared by both kinds of writer; status carries a

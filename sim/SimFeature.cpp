@@ -40,6 +40,11 @@ SimFeature::Access SimFeature::enter(int operation) const
     (void)camera;                                                                                            \
     (void)state
 
+std::shared_ptr<Tovrik::Feature> SimCamera::makeHandle(std::weak_ptr<SimCamera> camera, size_t index)
+{
+    return std::make_shared<SimFeature>(std::move(camera), index);
+}
+
 SimFeature::SimFeature(std::weak_ptr<SimCamera> camera, size_t index)
     : m_camera(std::move(camera)), m_index(index)
 {}

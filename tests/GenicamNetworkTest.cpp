@@ -160,9 +160,10 @@ TEST_F(GenicamNetworkTest, TrafficStaysWithinItsBudget)
     const int sampled = samples;
     camera->setSampleListener(nullptr, 0ms);
 
-    std::printf("opening the page: %llu commands; idle: %.1f commands/s (%.1f reads a poll round), %.1f with %d "
-                "samples of the trigger check\n",
-                static_cast<unsigned long long>(opening), idlePerSecond, perRound, sampledPerSecond, sampled);
+    std::printf(
+        "opening the page: %llu commands; idle: %.1f commands/s (%.1f reads a poll round), %.1f with %d "
+        "samples of the trigger check\n",
+        static_cast<unsigned long long>(opening), idlePerSecond, perRound, sampledPerSecond, sampled);
     EXPECT_LE(opening, 139u);
     EXPECT_LE(idlePerSecond, 25.0);
     EXPECT_LE(perRound, 14.0); // 9 features, 3 of them selected by EncoderSelector: read once

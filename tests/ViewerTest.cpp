@@ -201,7 +201,7 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
     const QString aFile = variants + "empty.json";
     const QString tooLarge = scratch.filePath("large.json");
     QFile large(tooLarge);
-    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(CameraOpener::maxVariantBytes + 1));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(SimViewerCamera::maxVariantBytes + 1));
     const QString fifo = scratch.filePath("fifo.json");
 #ifdef Q_OS_UNIX
     ASSERT_EQ(QProcess::execute("mkfifo", {fifo}), 0); // opening it would wait for a writer forever

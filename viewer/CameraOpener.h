@@ -20,10 +20,6 @@ public:
         // Unset: the variant's "notify", else the SDK's own thread.
         std::optional<bool> notifyThread;
     };
-    // The largest variant file read: far above any camera's description.
-    static constexpr int maxVariantMiB = 16;
-    static constexpr qint64 maxVariantBytes = qint64(maxVariantMiB) << 20;
-
     // What is known of a choice before any camera is opened: a variant file, read and checked into
     // the simulated camera's description (null for a GenICam camera).
     struct Prepared

@@ -1,7 +1,6 @@
 #include "SimViewerCamera.h"
 
 #include "BenchPanel.h"
-#include "CameraOpener.h"
 #include "SimAcquisition.h"
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
@@ -32,10 +31,8 @@ std::shared_ptr<SimCameraBuilder> SimViewerCamera::prepare(const QString& varian
         *error = QObject::tr("Cannot read %1: not a regular file").arg(variantFile);
         return nullptr;
     }
-    if (info.size() > CameraOpener::maxVariantBytes) {
-        *error = QObject::tr("Cannot read %1: larger than %2 MiB")
-                     .arg(variantFile)
-                     .arg(CameraOpener::maxVariantMiB);
+    if (info.size() > maxVariantBytes) {
+        *error = QObject::tr("Cannot read %1: larger than %2 MiB").arg(variantFile).arg(maxVariantMiB);
         return nullptr;
     }
     QFile file(variantFile);
@@ -44,7 +41,7 @@ std::shared_ptr<SimCameraBuilder> SimViewerCamera::prepare(const QString& varian
         return nullptr;
     }
     QString reason;
-    if (!SimVariantReader(*builder).read(file.read(CameraOpener::maxVariantBytes), &reason)) {
+    if (!SimVariantReader(*builder).read(file.read(maxVariantBytes), &reason)) {
         *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file.fileName()), reason);
         return nullptr;
     }

@@ -18,6 +18,10 @@ class SimViewerCamera final : public ViewerCamera
 public:
     SimViewerCamera(std::shared_ptr<SimCamera> camera, const QString& source, QObject* parent = nullptr);
 
+    // The largest variant file read: far above any camera's description.
+    static constexpr int maxVariantMiB = 16;
+    static constexpr qint64 maxVariantBytes = qint64(maxVariantMiB) << 20;
+
     // A variant file read and checked into the simulated camera's description; null with the line
     // to show in error.
     static std::shared_ptr<SimCameraBuilder> prepare(const QString& variantFile, QString* error);
