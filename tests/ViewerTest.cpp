@@ -53,7 +53,7 @@ std::pair<int, QString> runViewer(const QStringList& arguments,
     }
     viewer.setProcessEnvironment(environment);
     viewer.start(program, arguments);
-    EXPECT_TRUE(viewer.waitForFinished(30000)) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(viewer.waitForFinished(60000)) << arguments.join(' ').toStdString();
     if (output)
         *output = viewer.readAllStandardOutput();
     return {viewer.exitCode(), QString::fromLocal8Bit(viewer.readAllStandardError())};
@@ -353,6 +353,19 @@ TEST(Viewer, ReportsAcquisitionAsJson)
 }
 
 #if LINETRIGGER_WITH_ARAVIS
+// A GenICam camera has no bench in front of it: the demo says so at those steps and ends well.
+TEST(Viewer, DemoOnAGenicamCameraSkipsTheBenchAndSucceeds)
+{
+    QTemporaryDir directory;
+    QByteArray output;
+    const auto result = runViewer({"--camera", "genicam-fake", "--demo", directory.path()},
+                                  QStringLiteral(LINETRIGGER_VIEWER_PATH), &output);
+    EXPECT_EQ(result.first, 0) << output.toStdString() << result.second.toStdString();
+    EXPECT_EQ(output.count("(skipped: this camera has no bench;"), 2) << output.toStdString();
+    EXPECT_TRUE(QFile::exists(directory.filePath("09-live-encoder-round.png")));
+    EXPECT_FALSE(QFile::exists(directory.filePath("10-live-miswired.png")));
+}
+
 TEST(Viewer, GenicamFakeCameraRunsThePageAsUsersStartIt)
 {
     QTemporaryDir directory;
