@@ -42,6 +42,34 @@ inline constexpr char LineInverter[] = "LineInverter";
 inline constexpr char LineStatus[] = "LineStatus";
 inline constexpr char LineStatusAll[] = "LineStatusAll";
 
+// The settings a page reads first (everything but what the camera measures and its commands).
+inline constexpr const char* settings[] = {
+    DeviceVendorName,
+    DeviceModelName,
+    DeviceSerialNumber,
+    DeviceFirmwareVersion,
+    MasterSlaveMode,
+    Width,
+    Height,
+    PixelFormat,
+    PayloadSize,
+    AcquisitionLineRate,
+    ExposureTime,
+    TriggerSelector,
+    TriggerMode,
+    TriggerSource,
+    TriggerActivation,
+    TriggerDivider,
+    EncoderSelector,
+    EncoderSourceA,
+    EncoderSourceB,
+    EncoderMode,
+    EncoderDividerFloat,
+    LineSelector,
+    LineMode,
+    LineInverter,
+};
+
 } // namespace FeatureName
 
 namespace EntryName {

@@ -54,6 +54,22 @@ void cacheSelectorsOnly(ArvDevice* device)
     }
 }
 
+void walkCategory(ArvGc* genicam, const char* name, std::set<std::string>* seen,
+                  std::vector<std::string>* names)
+{
+    ArvGcNode* node = arv_gc_get_node(genicam, name);
+    if (!node || !seen->insert(name).second)
+        return;
+    if (!ARV_IS_GC_CATEGORY(node)) {
+        if (ARV_IS_GC_FEATURE_NODE(node))
+            names->push_back(name);
+        return;
+    }
+    for (const GSList* child = arv_gc_category_get_features(ARV_GC_CATEGORY(node)); child;
+         child = child->next)
+        walkCategory(genicam, static_cast<const char*>(child->data), seen, names);
+}
+
 } // namespace
 
 void GenicamCache::setCaching(ArvDevice* device, bool on)
@@ -66,8 +82,44 @@ void GenicamCache::setCaching(ArvDevice* device, bool on)
 void GenicamCache::adopt(ArvDevice* device)
 {
     forget();
+    std::vector<std::string> names;
+    std::set<std::string> seen;
+    if (ArvGc* genicam = arv_device_get_genicam(device))
+        walkCategory(genicam, "Root", &seen, &names);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_names = std::move(names);
+    }
     cacheSelectorsOnly(device);
     setCaching(device, true);
+}
+
+void GenicamCache::warmUp(std::map<std::string, Warm> features)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_warm = std::move(features);
+    m_warmUntil = Clock::now() + warmLifetime;
+}
+
+std::optional<GenicamCache::Warm> GenicamCache::warm(const std::string& name) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto found = m_warm.find(name);
+    if (found == m_warm.end() || Clock::now() > m_warmUntil)
+        return std::nullopt;
+    return found->second;
+}
+
+void GenicamCache::cool(const std::string& name)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_warm.erase(name);
+}
+
+void GenicamCache::coolAll()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_warm.clear();
 }
 
 void GenicamCache::forget()
@@ -77,13 +129,13 @@ void GenicamCache::forget()
     std::lock_guard<std::mutex> lock(m_mutex);
     m_records.clear();
     m_selectors.clear();
+    m_warm.clear();
 }
 
-void GenicamCache::setFeatureNames(std::vector<std::string> names)
+std::vector<std::string> GenicamCache::featureNames() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_names = std::move(names);
-    m_selectors.clear();
+    return m_names;
 }
 
 void GenicamCache::beginCall(GenicamContext& context)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FeatureState.h"
 #include "GenicamFeatureInfo.h"
 #include "GenicamLink.h"
 
@@ -7,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,8 +31,8 @@ public:
     void adopt(ArvDevice* device);
     // The camera is gone: nothing known holds any more.
     void forget();
-    // The features of the camera, among which the selectors are looked for.
-    void setFeatureNames(std::vector<std::string> names);
+    // Any thread: every feature of the description's category tree, in tree order.
+    std::vector<std::string> featureNames() const;
 
     // Worker thread, around every call.
     void beginCall(GenicamContext& context);
@@ -45,6 +47,22 @@ public:
 
     // Any thread: the record of a feature when it is known already, else null.
     std::shared_ptr<const GenicamFeatureInfo> known(const std::string& name) const;
+
+    // What was read of the features a page reads first, when the camera was opened: the page's
+    // installation and its first reading answered without a trip to the camera, however poor the
+    // link. Each holds until the feature is polled or written, or a short while has passed.
+    struct Warm
+    {
+        FeatureState state;
+        std::optional<double> increment; // where the description leaves it open
+    };
+    static constexpr std::chrono::seconds warmLifetime{10};
+    // Worker thread.
+    void warmUp(std::map<std::string, Warm> features);
+    // Any thread.
+    std::optional<Warm> warm(const std::string& name) const;
+    void cool(const std::string& name);
+    void coolAll();
     // Worker thread: the record of a feature, read from the description the first time.
     std::shared_ptr<const GenicamFeatureInfo> describe(GenicamContext& context, const std::string& name);
     // Worker thread: "Selector=Entry" for a selected feature, empty otherwise.
@@ -63,5 +81,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_names;
     std::map<std::string, std::shared_ptr<const GenicamFeatureInfo>> m_records;
+    std::map<std::string, Warm> m_warm;
+    Clock::time_point m_warmUntil;
     std::map<std::string, std::string> m_selectors; // selected feature -> its selector
 };

@@ -57,22 +57,6 @@ std::string kindOf(ArvDevice* device)
     return "GenICam camera";
 }
 
-void walkCategory(ArvGc* genicam, const char* name, std::set<std::string>* seen,
-                  std::vector<std::string>* names)
-{
-    ArvGcNode* node = arv_gc_get_node(genicam, name);
-    if (!node || !seen->insert(name).second)
-        return;
-    if (!ARV_IS_GC_CATEGORY(node)) {
-        if (ARV_IS_GC_FEATURE_NODE(node))
-            names->push_back(name);
-        return;
-    }
-    for (const GSList* child = arv_gc_category_get_features(ARV_GC_CATEGORY(node)); child;
-         child = child->next)
-        walkCategory(genicam, static_cast<const char*>(child->data), seen, names);
-}
-
 } // namespace
 
 GenicamCamera::GenicamCamera(std::shared_ptr<GenicamWorker> worker, std::string summary)
@@ -192,14 +176,8 @@ std::shared_ptr<GenicamCamera> GenicamCamera::openFake(const std::string& serial
 
 void GenicamCamera::collectFeatures()
 {
-    auto names = std::make_shared<std::vector<std::string>>();
-    m_worker->run([names](GenicamContext& context) {
-        std::set<std::string> seen;
-        walkCategory(arv_device_get_genicam(context.device()), "Root", &seen, names.get());
-        return 0;
-    });
     std::map<std::string, std::shared_ptr<Tovrik::Feature>> handles;
-    for (const std::string& name : *names) {
+    for (const std::string& name : m_worker->cache().featureNames()) {
         auto handle = std::make_shared<GenicamFeature>(m_worker, name);
         m_features.push_back(handle);
         handles.emplace(name, handle);
@@ -221,6 +199,7 @@ int GenicamCamera::writeSettings(const std::vector<GenicamSetting>& settings, st
 {
     auto failure = std::make_shared<std::string>();
     bool finished = false;
+    m_worker->cache().coolAll(); // what was read at opening holds no more
     const int status = m_worker->runWrite(
         [settings, failure](GenicamContext& context) {
             // Another party's writes: straight to the camera, past the cache.

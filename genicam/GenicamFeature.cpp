@@ -158,10 +158,24 @@ int GenicamFeature::ask(Output* output, Operation operation) const
     return status;
 }
 
+std::optional<GenicamCache::Warm> GenicamFeature::warm() const
+{
+    const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
+    return worker ? worker->cache().warm(m_name) : std::nullopt;
+}
+
 template <typename Value> int GenicamFeature::read(Value* value) const
 {
     if (!value)
         return Status::InvalidParameter;
+    // As read when the camera was opened, while that holds.
+    const auto opened = warm();
+    int status = 0;
+    const auto described = opened ? info(&status) : nullptr;
+    const int expected = typeOf(value);
+    if (described && opened->state.value && opened->state.value->status == 0 &&
+        (expected == 0 || described->type == expected) && fromText(opened->state.value->value, value))
+        return 0;
     return ask(value, [name = m_name](GenicamContext& context, const GenicamNode& node, Value& out) {
         std::string known;
         const int expected = typeOf(&out);
@@ -181,6 +195,7 @@ template <typename Value> int GenicamFeature::write(const Value& value)
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
     if (!worker)
         return Status::NotOpened;
+    worker->cache().coolAll(); // a write may change what others read
     auto selection = std::make_shared<std::string>();
     bool finished = false;
     const int status = worker->runWrite(
@@ -318,11 +333,18 @@ int GenicamFeature::range(Value* min, Value* max, Value GenicamFeatureInfo::*low
         *max = (*described).*high;
         return 0;
     }
+    int status = 0;
+    const auto opened = warm();
+    const auto described = opened ? info(&status) : nullptr;
+    if (described && described->type == type && opened->state.range && opened->state.range->status == 0) {
+        *min = static_cast<Value>(opened->state.range->value.min);
+        *max = static_cast<Value>(opened->state.range->value.max);
+        return 0;
+    }
     std::pair<Value, Value> range;
-    const int status =
-        ask(&range, [](GenicamContext&, const GenicamNode& node, std::pair<Value, Value>& out) {
-            return node.getRange(&out.first, &out.second);
-        });
+    status = ask(&range, [](GenicamContext&, const GenicamNode& node, std::pair<Value, Value>& out) {
+        return node.getRange(&out.first, &out.second);
+    });
     if (status == 0)
         std::tie(*min, *max) = range;
     return status;
@@ -345,6 +367,10 @@ int GenicamFeature::getIncrement(double* increment)
         return Status::InvalidParameter;
     if (const auto described = fixed(&GenicamFeatureInfo::incrementFixed, Tovrik::FeatureTypeFloat)) {
         *increment = described->increment;
+        return 0;
+    }
+    if (const auto opened = warm(); opened && opened->increment) {
+        *increment = *opened->increment;
         return 0;
     }
     return ask(increment,
@@ -381,6 +407,10 @@ int GenicamFeature::isWritable(bool* writable)
         *writable = described->writable == GenicamFeatureInfo::Yes;
         return 0;
     }
+    if (const auto opened = warm(); opened && opened->state.writable && opened->state.writable->status == 0) {
+        *writable = opened->state.writable->value;
+        return 0;
+    }
     return ask(writable,
                [](GenicamContext&, const GenicamNode& node, bool& out) { return node.isWritable(&out); });
 }
@@ -393,6 +423,11 @@ int GenicamFeature::isAvailable(bool* available)
     const auto described = info(&status);
     if (described && described->available != GenicamFeatureInfo::Ask) {
         *available = described->available == GenicamFeatureInfo::Yes;
+        return 0;
+    }
+    if (const auto opened = described ? warm() : std::nullopt;
+        opened && opened->state.available && opened->state.available->status == 0) {
+        *available = opened->state.available->value;
         return 0;
     }
     return described ? ask(available, [](GenicamContext&, const GenicamNode& node,
@@ -415,6 +450,14 @@ int GenicamFeature::isEntryAvailable(const std::string& entry, bool* available)
     if (fixed != GenicamFeatureInfo::Ask) {
         *available = fixed == GenicamFeatureInfo::Yes;
         return 0;
+    }
+    if (const auto opened = warm()) {
+        for (const auto& known : opened->state.entries) {
+            if (known.first == entry && known.second.status == 0) {
+                *available = known.second.value;
+                return 0;
+            }
+        }
     }
     return ask(available, [entry](GenicamContext&, const GenicamNode& node, bool& out) {
         return node.isEntryAvailable(entry, &out);

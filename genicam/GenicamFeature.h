@@ -1,8 +1,10 @@
 #pragma once
 
+#include "GenicamCache.h"
 #include "TovrikFeature.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 struct GenicamFeatureInfo;
@@ -41,6 +43,8 @@ public:
     int isEntryAvailable(const std::string& entry, bool* available) override;
 
 private:
+    // What was read of it when the camera was opened, while that holds.
+    std::optional<GenicamCache::Warm> warm() const;
     // The record of this feature, or null with status set.
     std::shared_ptr<const GenicamFeatureInfo> info(int* status) const;
     // The record of this enumeration, or null with status set.

@@ -220,6 +220,7 @@ void GenicamPoller::pollOne(const std::string& name, bool newRound)
             return static_cast<int>(Status::NotOpened);
         context.cache().freshen(context, name);
         *fresh = GenicamDescription::state(GenicamNode(context, name), *described);
+        context.cache().cool(name); // what was read at opening holds no more
         reads = 1 + (fresh->available ? 1 : 0) + (fresh->writable ? 1 : 0) +
                 static_cast<int>(fresh->entries.size()) + (fresh->range ? 2 : 0);
         return 0;

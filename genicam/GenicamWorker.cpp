@@ -1,8 +1,10 @@
 #include "GenicamWorker.h"
 
+#include "FeatureName.h"
 #include "GenicamDescription.h"
 #include "GenicamNode.h"
 #include "Invariant.h"
+#include "TovrikFeature.h"
 #include "TovrikStatus.h"
 
 #include <future>
@@ -25,6 +27,7 @@ GenicamWorker::GenicamWorker(Opener opener, bool reopens)
     // Anything may have changed while the camera was away: everybody hears of everything, and the
     // next poll takes the new baselines.
     events.back = [this](GenicamContext&) {
+        warmUp();
         m_poller.everythingChanged(true);
     };
     events.controlGranted = [this] {
@@ -49,6 +52,7 @@ std::shared_ptr<GenicamWorker> GenicamWorker::start(Opener opener, bool reopens,
             worker->m_supervisor.finish();
             return;
         }
+        worker->warmUp();
         opened->set_value(std::string());
         worker->loop();
     });
@@ -191,6 +195,31 @@ std::shared_ptr<const GenicamFeatureInfo> GenicamWorker::info(const std::string&
     return *status == 0 ? *described : nullptr;
 }
 
+void GenicamWorker::warmUp()
+{
+    std::map<std::string, GenicamCache::Warm> warm;
+    m_cache.startRound();
+    runHere(
+        [&warm](GenicamContext& context) {
+            for (const char* name : FeatureName::settings) {
+                const auto described = context.cache().describe(context, name);
+                if (!described || !described->exists)
+                    continue;
+                context.cache().freshen(context, name);
+                const GenicamNode node(context, name);
+                GenicamCache::Warm& entry = warm[name];
+                entry.state = GenicamDescription::state(node, *described);
+                double increment = 0.0;
+                if (!described->incrementFixed && described->type == Tovrik::FeatureTypeFloat &&
+                    node.getIncrement(&increment) == 0)
+                    entry.increment = increment;
+            }
+            return 0;
+        },
+        Kind::Poll, std::string());
+    m_cache.warmUp(std::move(warm));
+}
+
 void GenicamWorker::setWriteListener(std::function<void(const WriteFailure& failure)> listener)
 {
     m_writeListener.set(std::move(listener));
@@ -201,6 +230,10 @@ void GenicamWorker::addObserver(const std::string& name,
 {
     if (m_executor.closed() || !m_poller.add(name, std::move(observer)))
         return;
+    if (const auto warm = m_cache.warm(name)) {
+        m_poller.baseline(name, warm->state);
+        return;
+    }
     // The first look happens now, so that a change made right after registering is reported.
     auto state = std::make_shared<FeatureState>();
     const int status = run([name, state](GenicamContext& context) {
@@ -216,10 +249,6 @@ void GenicamWorker::addObserver(const std::string& name,
 
 void GenicamWorker::setHandles(const std::map<std::string, std::shared_ptr<Tovrik::Feature>>& handles)
 {
-    std::vector<std::string> names;
-    for (const auto& handle : handles)
-        names.push_back(handle.first);
-    m_cache.setFeatureNames(std::move(names));
     m_poller.setHandles(handles);
 }
 

@@ -56,6 +56,7 @@ public:
 
     // Polls every observed feature now, on the worker thread, and delivers what changed.
     void pollNow();
+    GenicamCache& cache() { return m_cache; }
 
     GenicamExecutor& executor() { return m_executor; }
     GenicamSupervisor& supervisor() { return m_supervisor; }
@@ -70,6 +71,8 @@ private:
     // What to do now, or when to look again.
     Job nextJob(GenicamExecutor::Clock::time_point* wakeAt);
     int runHere(const Call& call, Kind kind, const std::string& feature);
+    // The worker thread, once the camera is open: the settings a page reads first, read now.
+    void warmUp();
 
     GenicamWake m_wake;
     GenicamCache m_cache;
