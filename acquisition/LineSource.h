@@ -21,9 +21,24 @@ public:
         uint64_t incompleteFrames = 0; // frames that arrived with lines or packets missing
     };
 
+    // What became of a start, and of the flow of frames since.
+    struct Event
+    {
+        enum class Kind {
+            Started,     // the camera said yes, or frames came
+            StartFailed, // refused, or nothing answered and no frame came
+            Silent,      // a started stream brought nothing for a while
+            Flowing,     // frames come again after a silence
+        };
+        Kind kind;
+        std::string detail;
+    };
+
     virtual ~LineSource() = default;
 
-    // Executes AcquisitionStart (and what a stream needs before it); false with the reason.
+    // Executes AcquisitionStart (and what a stream needs before it). False with the reason when it
+    // cannot even be asked; otherwise what became of it is an event, at once or when the camera
+    // answered: a slow answer is never taken for a refusal.
     virtual bool startAcquisition(std::string* error) = 0;
     // Executes AcquisitionStop; a partly filled frame is handed over as it is.
     virtual void stopAcquisition() = 0;
@@ -35,4 +50,7 @@ public:
     virtual void setFrameListener(std::function<void()> listener) = 0;
     // Counted since the last start of acquisition.
     virtual Statistics statistics() const = 0;
+    // Called on a thread of the source's with each event; setting a new one waits for a call in
+    // progress.
+    virtual void setEventListener(std::function<void(const Event& event)> listener) = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineSource.h"
 #include "TriggerSettings.h"
 
 #include <cstdint>
@@ -13,6 +14,7 @@ struct TriggerSample
     double seconds = 0.0; // when, on the backend's steady clock
     bool acquiring = false;
     uint64_t lines = 0;                    // lines acquired since the start, as the stream counts them
+    uint64_t incompleteFrames = 0;         // frames since the start that did not arrive whole
     std::optional<int64_t> missedTriggers; // LineTriggerMissedCount
     std::optional<int64_t> encoderValue;   // EncoderValue
     std::optional<int64_t> lineBits;       // LineStatusAll: Line n in bit n-1

@@ -63,10 +63,10 @@ GenicamCamera::GenicamCamera(std::shared_ptr<GenicamWorker> worker, std::string 
     : m_worker(std::move(worker)), m_stream(GenicamStream::create(m_worker)), m_summary(std::move(summary))
 {
     const std::weak_ptr<GenicamStream> stream = m_stream;
-    m_worker->poller().setStreamFigures([stream]() -> std::pair<bool, uint64_t> {
+    m_worker->poller().setStreamFigures([stream]() -> std::pair<bool, LineSource::Statistics> {
         const auto self = stream.lock();
-        return self ? std::make_pair(self->isAcquiring(), self->statistics().lines)
-                    : std::make_pair(false, uint64_t{0});
+        return self ? std::make_pair(self->isAcquiring(), self->statistics())
+                    : std::make_pair(false, LineSource::Statistics());
     });
 }
 

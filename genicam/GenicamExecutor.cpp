@@ -43,6 +43,27 @@ int GenicamExecutor::run(const Call& call, Kind kind, const std::string& feature
     return Status::Timeout;
 }
 
+void GenicamExecutor::post(const Call& call, Kind kind, std::function<void(int status)> answered)
+{
+    auto pending = std::make_shared<Pending>();
+    pending->call = call;
+    pending->kind = kind;
+    pending->answered = std::move(answered);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_closed) {
+            m_calls.push_back(pending);
+            pending.reset();
+        }
+    }
+    if (pending) {
+        if (pending->answered)
+            pending->answered(Status::NotOpened);
+        return;
+    }
+    m_wake.notify();
+}
+
 void GenicamExecutor::setBound(std::chrono::milliseconds bound)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -76,6 +97,10 @@ bool GenicamExecutor::waiting() const
 
 void GenicamExecutor::answer(const std::shared_ptr<Pending>& pending, int status)
 {
+    if (pending->answered) {
+        pending->answered(status);
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         LT_ASSERT(!pending->done);
@@ -87,16 +112,21 @@ void GenicamExecutor::answer(const std::shared_ptr<Pending>& pending, int status
 
 void GenicamExecutor::close()
 {
+    std::deque<std::shared_ptr<Pending>> posted;
     {
         // Calls accepted before get their answer now; nobody waits for the camera.
         std::lock_guard<std::mutex> lock(m_mutex);
         m_closed = true;
-        for (const auto& pending : m_calls) {
+        for (auto& pending : m_calls) {
             pending->status = Status::NotOpened;
             pending->done = true;
+            if (pending->answered)
+                posted.push_back(std::move(pending));
         }
         m_calls.clear();
     }
+    for (const auto& pending : posted)
+        pending->answered(Status::NotOpened);
     m_answered.notify_all();
     m_wake.notify();
 }

@@ -30,7 +30,8 @@ public:
         std::string feature;
         int status = 0;
         bool done = false;
-        bool abandoned = false; // its caller gave up on it: it is never started
+        bool abandoned = false;                   // its caller gave up on it: it is never started
+        std::function<void(int status)> answered; // a posted call's
     };
 
     explicit GenicamExecutor(GenicamWake& wake);
@@ -40,6 +41,9 @@ public:
     // caller's only when finished says so.
     int run(const Call& call, Kind kind, const std::string& feature, bool* finished);
     void setBound(std::chrono::milliseconds bound);
+    // Any thread: queues a call nobody waits for; answered, on the worker thread, with its status
+    // (NotOpened when the worker stops first). For what must not fail on a slow answer (a start).
+    void post(const Call& call, Kind kind, std::function<void(int status)> answered);
     // When calls were last queued or answered: the worker's own work waits until they are quiet.
     Clock::time_point lastCall() const;
 

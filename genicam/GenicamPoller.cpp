@@ -302,8 +302,12 @@ TriggerSample GenicamPoller::measure(GenicamReads& reads, bool readSetUp)
     }
     TriggerSample sample;
     sample.seconds = std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
-    if (figures)
-        std::tie(sample.acquiring, sample.lines) = figures();
+    if (figures) {
+        const auto stream = figures();
+        sample.acquiring = stream.first;
+        sample.lines = stream.second.lines;
+        sample.incompleteFrames = stream.second.incompleteFrames;
+    }
     sample.encoderValue = reads.integer(FeatureName::EncoderValue);
     sample.lineBits = reads.integer(FeatureName::LineStatusAll);
     sample.encoderStatus = reads.text(FeatureName::EncoderStatus).value_or(std::string());

@@ -36,8 +36,8 @@ public:
     using Observer = std::shared_ptr<Tovrik::FeatureObserverInterface>;
     // Runs a call on the worker thread now, as a poll: the worker's own.
     using Runner = std::function<int(const std::function<int(GenicamContext&)>& call)>;
-    // Whether the stream acquires and how many lines it counted since its start.
-    using StreamFigures = std::function<std::pair<bool, uint64_t>()>;
+    // Whether the stream acquires, and what it counted since its start.
+    using StreamFigures = std::function<std::pair<bool, LineSource::Statistics>()>;
 
     // Commands a second the samples may cost at most, the observed features' polls included.
     static constexpr double commandBudget = 18.0;

@@ -8,6 +8,8 @@
 #include "LineFrame.h"
 #include "TovrikStatus.h"
 
+#include <algorithm>
+
 namespace {
 
 // Buffers Aravis fills while frames of others wait to be taken in or are being drawn; at most
@@ -51,6 +53,17 @@ bool wholeImage(ArvBuffer* buffer, int* width, int* height)
     return *width > 0 && *height > 0 && size >= static_cast<size_t>(*width) * static_cast<size_t>(*height);
 }
 
+// How the camera answered the start command, for the watch: a lost answer is not a refusal.
+StreamWatch::Answer answerOf(int status)
+{
+    if (status == 0)
+        return StreamWatch::Answer::Yes;
+    if (status == Tovrik::Status::Timeout || status == Tovrik::Status::IOError ||
+        status == Tovrik::Status::NotOpened)
+        return StreamWatch::Answer::Lost;
+    return StreamWatch::Answer::Refused;
+}
+
 } // namespace
 
 std::shared_ptr<GenicamStream> GenicamStream::create(const std::shared_ptr<GenicamWorker>& worker)
@@ -64,9 +77,20 @@ std::shared_ptr<GenicamStream> GenicamStream::create(const std::shared_ptr<Genic
         },
         [weak](GenicamContext& context) {
             const auto self = weak.lock();
-            if (self && self->m_wanted)
-                self->open(context); // back, and acquisition was running: it runs again
+            if (!self || !self->m_wanted)
+                return;
+            // Back, and acquisition was running: it runs again, and the watch sees it start.
+            {
+                std::lock_guard<std::mutex> lock(self->m_shared->watchMutex);
+                self->m_shared->watch.starting(StreamWatch::Clock::now());
+            }
+            const int status = self->open(context);
+            self->answered(status == 0 ? self->sendStart(context) : status);
         });
+    stream->m_shared->actions.set([weak](StreamWatch::Action action) {
+        if (const auto self = weak.lock())
+            self->act(action);
+    });
     return stream;
 }
 
@@ -74,6 +98,8 @@ GenicamStream::GenicamStream(const std::shared_ptr<GenicamWorker>& worker) : m_w
 
 GenicamStream::~GenicamStream()
 {
+    m_shared->actions.set(nullptr);
+    m_shared->events.set(nullptr);
     if (m_receiving)
         *m_receiving = false;
     m_receiver.join(std::chrono::seconds(5)); // it looks at the flag ten times a second
@@ -82,29 +108,101 @@ GenicamStream::~GenicamStream()
         g_object_unref(m_stream);
 }
 
+void GenicamStream::setEventListener(std::function<void(const Event& event)> listener)
+{
+    m_shared->events.set(std::move(listener));
+}
+
 bool GenicamStream::startAcquisition(std::string* error)
 {
     const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
-    if (!worker) {
+    LinkStatus status;
+    status.state = LinkStatus::State::Closed;
+    if (worker)
+        status = worker->supervisor().status();
+    if (!status.writable()) {
         if (error)
-            *error = "the camera is closed";
+            *error = "the camera is " + status.describe();
         return false;
     }
-    m_queue->restart();
+    m_shared->queue.restart();
     m_wanted = true;
-    const auto self = shared_from_this();
-    const int status = worker->runWrite([self](GenicamContext& context) { return self->open(context); });
-    if (status != 0) {
-        m_wanted = false;
-        if (error)
-            *error = "the camera refused to start (status " + std::to_string(status) + ")";
+    {
+        std::lock_guard<std::mutex> lock(m_shared->watchMutex);
+        m_shared->watch.starting(StreamWatch::Clock::now());
     }
-    return status == 0;
+    requestStart();
+    return true;
+}
+
+void GenicamStream::requestStart()
+{
+    const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
+    if (!worker)
+        return;
+    const std::weak_ptr<GenicamStream> weak = weak_from_this();
+    // Nobody waits for it: the camera's answer, however slow, is the watch's.
+    worker->post(
+        [weak](GenicamContext& context) {
+            const auto self = weak.lock();
+            if (!self || !self->m_wanted)
+                return 0;
+            const int status = self->open(context);
+            return status == 0 ? self->sendStart(context) : status;
+        },
+        [weak](int status) {
+            if (const auto self = weak.lock())
+                self->answered(status);
+        });
+}
+
+void GenicamStream::answered(int status)
+{
+    StreamWatch::Step step;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->watchMutex);
+        step = m_shared->watch.answered(answerOf(status), "status " + std::to_string(status),
+                                        StreamWatch::Clock::now());
+    }
+    if (step.event && step.event->kind == Event::Kind::StartFailed)
+        m_wanted = false;
+    handle(*m_shared, step);
+}
+
+void GenicamStream::act(StreamWatch::Action action)
+{
+    const std::shared_ptr<GenicamWorker> worker = m_worker.lock();
+    if (!worker || !m_wanted)
+        return;
+    if (action == StreamWatch::Action::RetryStart) {
+        qCInfo(lcGenicam, "the answer to the start was lost and no frame came: starting again");
+        requestStart();
+        return;
+    }
+    if (action != StreamWatch::Action::Reopen)
+        return;
+    qCInfo(lcGenicam, "no frame since %lld s: the stream is opened again",
+           static_cast<long long>(StreamWatch::silenceLimit.count() / 1000));
+    const std::weak_ptr<GenicamStream> weak = weak_from_this();
+    worker->post(
+        [weak](GenicamContext& context) {
+            const auto self = weak.lock();
+            if (!self || !self->m_wanted)
+                return 0;
+            self->close(&context);
+            const int status = self->open(context);
+            return status == 0 ? self->sendStart(context) : status;
+        },
+        [](int) {});
 }
 
 void GenicamStream::stopAcquisition()
 {
     m_wanted = false;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->watchMutex);
+        m_shared->watch.stopped();
+    }
     if (const std::shared_ptr<GenicamWorker> worker = m_worker.lock()) {
         const auto self = shared_from_this();
         worker->run([self](GenicamContext& context) {
@@ -126,22 +224,26 @@ int GenicamStream::open(GenicamContext& context)
     ArvStream* stream = arv_device_create_stream(device, nullptr, nullptr, &error);
     if (const int status = context.take(&error))
         return status;
+    const gint64 height = arv_device_get_integer_feature_value(device, "Height", &error);
+    m_shared->frameHeight = context.take(&error) == 0 && height > 0 ? static_cast<uint64_t>(height) : 0;
     for (int i = 0; i < streamBuffers; ++i)
         arv_stream_push_buffer(stream, arv_buffer_new(static_cast<size_t>(payload), nullptr));
-    arv_device_execute_command(device, "AcquisitionStart", &error);
-    if (const int status = context.take(&error)) {
-        g_object_unref(stream);
-        return status;
-    }
     m_stream = stream;
     // The receiver holds what it uses: one that cannot be joined in time ends on its own later.
     m_receiving = std::make_shared<std::atomic<bool>>(true);
     g_object_ref(stream);
-    m_receiver = GenicamThread([queue = m_queue, receiving = m_receiving, stream] {
-        receive(*queue, *receiving, stream);
+    m_receiver = GenicamThread([shared = m_shared, receiving = m_receiving, stream] {
+        receive(*shared, *receiving, stream);
         g_object_unref(stream);
     });
     return 0;
+}
+
+int GenicamStream::sendStart(GenicamContext& context)
+{
+    GError* error = nullptr;
+    arv_device_execute_command(context.device(), "AcquisitionStart", &error);
+    return context.take(&error);
 }
 
 void GenicamStream::close(GenicamContext* context)
@@ -159,7 +261,15 @@ void GenicamStream::close(GenicamContext* context)
     m_stream = nullptr;
 }
 
-void GenicamStream::receive(FrameQueue& queue, const std::atomic<bool>& receiving, ArvStream* stream)
+void GenicamStream::handle(Shared& shared, const StreamWatch::Step& step)
+{
+    if (step.event)
+        shared.events(*step.event);
+    if (step.action != StreamWatch::Action::None)
+        shared.actions(step.action);
+}
+
+void GenicamStream::receive(Shared& shared, const std::atomic<bool>& receiving, ArvStream* stream)
 {
     guint64 underruns = 0;
     while (receiving) {
@@ -170,8 +280,15 @@ void GenicamStream::receive(FrameQueue& queue, const std::atomic<bool>& receivin
         guint64 nowUnderruns = 0;
         arv_stream_get_statistics(stream, &completed, &failures, &nowUnderruns);
         if (nowUnderruns > underruns)
-            queue.countDropped(nowUnderruns - underruns);
+            shared.queue.countDropped(nowUnderruns - underruns);
         underruns = nowUnderruns;
+        StreamWatch::Step step;
+        {
+            std::lock_guard<std::mutex> lock(shared.watchMutex);
+            step = buffer ? shared.watch.buffer(StreamWatch::Clock::now())
+                          : shared.watch.tick(StreamWatch::Clock::now());
+        }
+        handle(shared, step);
         if (!buffer)
             continue;
         int width = 0;
@@ -180,11 +297,14 @@ void GenicamStream::receive(FrameQueue& queue, const std::atomic<bool>& receivin
             qCDebug(lcGenicam, "frame %llu not whole: buffer status %d",
                     static_cast<unsigned long long>(arv_buffer_get_frame_id(buffer)),
                     arv_buffer_get_status(buffer));
-            queue.countIncomplete();
+            // Its lines came all the same, some of them in part: they count, but are not shown. Its
+            // own shape is not to be asked of it: the camera's frame height stands for it.
+            shared.queue.countLines(shared.frameHeight);
+            shared.queue.countIncomplete();
             arv_stream_push_buffer(stream, buffer);
             continue;
         }
-        queue.countLines(static_cast<uint64_t>(height));
-        queue.offer(borrow(stream, buffer, width, height), waitingFrames);
+        shared.queue.countLines(static_cast<uint64_t>(height));
+        shared.queue.offer(borrow(stream, buffer, width, height), waitingFrames);
     }
 }

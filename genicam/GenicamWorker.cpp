@@ -106,6 +106,19 @@ int GenicamWorker::runWrite(const Call& call, const std::string& feature, bool* 
     return status;
 }
 
+void GenicamWorker::post(const Call& call, std::function<void(int status)> answered)
+{
+    if (!m_supervisor.reachable()) {
+        answered(Status::NotOpened);
+        return;
+    }
+    if (!m_supervisor.inControl()) {
+        answered(Status::ResourceInUse);
+        return;
+    }
+    m_executor.post(call, Kind::Write, std::move(answered));
+}
+
 void GenicamWorker::stop()
 {
     m_executor.close();

@@ -41,6 +41,9 @@ public:
     // burst's time is up (see GenicamExecutor).
     int run(const Call& call, Kind kind = Kind::Other, const std::string& feature = std::string(),
             bool* finished = nullptr);
+    // Any thread: queues a write nobody waits for (see GenicamExecutor::post); refused at once, the
+    // same way, without control of the camera or while it is lost.
+    void post(const Call& call, std::function<void(int status)> answered);
     // Like run for a write, refused at once with ResourceInUse without control of the camera.
     int runWrite(const Call& call, const std::string& feature = std::string(), bool* finished = nullptr);
     // Closes the device and ends the threads, waiting for them a short while at most.

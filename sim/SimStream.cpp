@@ -11,9 +11,14 @@ SimStream::SimStream(std::shared_ptr<SimCamera> camera) : m_camera(std::move(cam
 bool SimStream::startAcquisition(std::string* error)
 {
     const int status = m_camera->write(FeatureName::AcquisitionStart, "1");
-    if (status != 0 && error)
-        *error = "the camera refused AcquisitionStart (status " + std::to_string(status) + ")";
-    return status == 0;
+    if (status != 0) {
+        if (error)
+            *error = "the camera refused to start (status " + std::to_string(status) + ")";
+        return false;
+    }
+    // The simulated camera answers at once.
+    m_events({Event::Kind::Started, "the camera started"});
+    return true;
 }
 
 void SimStream::stopAcquisition()
@@ -40,4 +45,9 @@ void SimStream::setFrameListener(std::function<void()> listener)
 LineSource::Statistics SimStream::statistics() const
 {
     return m_camera->acquisition().statistics();
+}
+
+void SimStream::setEventListener(std::function<void(const Event& event)> listener)
+{
+    m_events.set(std::move(listener));
 }

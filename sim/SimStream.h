@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineSource.h"
+#include "Listener.h"
 #include "SimApi.h"
 
 #include <memory>
@@ -21,7 +22,9 @@ public:
     std::shared_ptr<const LineFrame> takeFrame() override;
     void setFrameListener(std::function<void()> listener) override;
     Statistics statistics() const override;
+    void setEventListener(std::function<void(const Event& event)> listener) override;
 
 private:
     const std::shared_ptr<SimCamera> m_camera;
+    Listener<const Event&> m_events;
 };

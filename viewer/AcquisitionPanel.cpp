@@ -57,6 +57,13 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     camera.sample(std::chrono::milliseconds(100));
     connect(m_start, &QPushButton::clicked, this, [this] { start(); });
     connect(m_stop, &QPushButton::clicked, this, [this] { stop(); });
+    if (m_source) {
+        // On a thread of the source's: handed to the GUI thread.
+        m_source->setEventListener([this](const LineSource::Event& event) {
+            QMetaObject::invokeMethod(
+                this, [this, event] { streamEvent(event); }, Qt::QueuedConnection);
+        });
+    }
     m_start->setEnabled(m_source != nullptr);
     m_stop->setEnabled(m_source != nullptr);
     m_clock.start();
@@ -68,20 +75,51 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
 AcquisitionPanel::~AcquisitionPanel()
 {
     m_camera.sample(std::chrono::milliseconds(0));
+    if (m_source)
+        m_source->setEventListener(nullptr); // waits for a call in progress
 }
 
 bool AcquisitionPanel::start()
 {
     std::string error;
+    m_waterfall.clear();
+    m_streamNote.clear();
     if (!m_source || !m_source->startAcquisition(&error)) {
-        emit message(true,
-                     tr("Acquisition did not start: %1")
-                         .arg(m_source ? QString::fromStdString(error) : tr("the camera has no stream")));
+        const QString why = m_source ? QString::fromStdString(error) : tr("the camera has no stream");
+        emit message(true, tr("Acquisition did not start: %1").arg(why));
+        emit startFailed(why);
         return false;
     }
-    m_waterfall.clear();
-    emit message(false, tr("Acquisition started."));
     return true;
+}
+
+void AcquisitionPanel::streamEvent(const LineSource::Event& event)
+{
+    const QString detail = QString::fromStdString(event.detail);
+    using Kind = LineSource::Event::Kind;
+    switch (event.kind) {
+    case Kind::Started:
+        m_streamNote.clear();
+        // A start whose answer was lost is told apart from one the camera said yes to.
+        emit message(false, event.detail == "the camera started"
+                                ? tr("Acquisition started.")
+                                : tr("Acquisition started: %1.").arg(detail));
+        emit started();
+        break;
+    case Kind::StartFailed:
+        emit message(true, tr("Acquisition did not start: %1").arg(detail));
+        emit startFailed(detail);
+        break;
+    case Kind::Silent:
+        m_streamNote = tr("no frames");
+        emit message(true, tr("No frames: %1.").arg(detail));
+        break;
+    case Kind::Flowing:
+        m_streamNote.clear();
+        emit message(false, tr("Frames arrive again."));
+        break;
+    }
+    showFigures();
 }
 
 void AcquisitionPanel::stop()
@@ -114,10 +152,13 @@ void AcquisitionPanel::showFigures()
     m_lastFrames = statistics.frames;
     m_lastAt = now;
     const TriggerObservation& o = m_check->observation();
-    m_figures->setText(tr("%1 lines/s · %2 frames/s · missed triggers %3 · dropped frames %4%5")
-                           .arg(m_linesPerSecond, 0, 'f', 0)
-                           .arg(m_framesPerSecond, 0, 'f', 1)
-                           .arg(o.missedTriggers ? QString::number(*o.missedTriggers) : tr("not available"))
-                           .arg(statistics.droppedFrames)
-                           .arg(m_source->isAcquiring() ? QString() : tr(" · stopped")));
+    m_figures->setText(
+        tr("%1 lines/s · %2 frames/s · missed triggers %3 · dropped frames %4%5")
+            .arg(m_linesPerSecond, 0, 'f', 0)
+            .arg(m_framesPerSecond, 0, 'f', 1)
+            .arg(o.missedTriggers ? QString::number(*o.missedTriggers) : tr("not available"))
+            .arg(statistics.droppedFrames)
+            .arg(m_source->isAcquiring()
+                     ? (m_streamNote.isEmpty() ? QString() : QStringLiteral(" · ") + m_streamNote)
+                     : tr(" · stopped")));
 }

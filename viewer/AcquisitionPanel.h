@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineSource.h"
 #include "Waterfall.h"
 
 #include <QElapsedTimer>
@@ -11,7 +12,6 @@
 
 class Calculator;
 class LineIntake;
-class LineSource;
 class LiveView;
 class QLabel;
 class QPushButton;
@@ -30,6 +30,8 @@ public:
     explicit AcquisitionPanel(ViewerCamera& camera, QWidget* parent = nullptr);
     ~AcquisitionPanel() override;
 
+    // Asks for a start; false when it cannot even be asked. What became of it is said in the log
+    // and by started() or startFailed(), at once or when the camera answered.
     bool start();
     void stop();
     LiveView* liveView() const { return m_view; }
@@ -40,11 +42,14 @@ public:
     QString figures() const;
 
 signals:
-    // For the host log: acquisition started or stopped, or why not.
+    // For the host log: acquisition started or stopped, or why not; frames that stopped coming.
     void message(bool failure, const QString& text);
+    void started();
+    void startFailed(const QString& why);
 
 private:
     void showFigures();
+    void streamEvent(const LineSource::Event& event);
 
     ViewerCamera& m_camera;
     LineSource* m_source = nullptr;
@@ -64,4 +69,5 @@ private:
     qint64 m_lastAt = 0;
     double m_linesPerSecond = 0.0;
     double m_framesPerSecond = 0.0;
+    QString m_streamNote; // what the stream said last, while it holds
 };

@@ -30,17 +30,27 @@ void AcquisitionReport::start()
     QTimer::singleShot(settleMs, this, [this] {
         // The check's newest sample: the report never waits on the camera.
         m_encoderAtStart = m_window.acquisition()->triggerCheck()->observation().encoderValue;
-        if (!m_window.acquisition()->start()) {
-            std::fprintf(stderr, "Acquisition did not start.\n");
+        AcquisitionPanel* panel = m_window.acquisition();
+        connect(panel, &AcquisitionPanel::started, this, &AcquisitionReport::run, Qt::UniqueConnection);
+        connect(panel, &AcquisitionPanel::startFailed, this, [this](const QString& why) {
+            if (m_clock.isValid())
+                return; // a start after a camera came back
+            std::fprintf(stderr, "Acquisition did not start: %s\n", qPrintable(why));
             emit finished(2);
-            return;
-        }
-        m_clock.start();
-        m_ticker.start(1);
-        // Precise: a coarse timer may end a run of seconds 5 % early.
-        QTimer::singleShot(static_cast<int>(m_seconds * 1000.0), Qt::PreciseTimer, this,
-                           &AcquisitionReport::finish);
+        });
+        panel->start();
     });
+}
+
+void AcquisitionReport::run()
+{
+    if (m_clock.isValid())
+        return; // started again after the camera came back: the run goes on
+    m_clock.start();
+    m_ticker.start(1);
+    // Precise: a coarse timer may end a run of seconds 5 % early.
+    QTimer::singleShot(static_cast<int>(m_seconds * 1000.0), Qt::PreciseTimer, this,
+                       &AcquisitionReport::finish);
 }
 
 void AcquisitionReport::tick()

@@ -25,6 +25,7 @@ signals:
     void finished(int exitCode);
 
 private:
+    void run();
     void tick();
     void finish();
 

@@ -14,6 +14,7 @@ struct TriggerObservation
     bool acquiring = false;
     double seconds = 0.0;                    // how long the figures below were measured over
     double linesPerSecond = 0.0;             // lines that arrived
+    double incompletePerSecond = 0.0;        // frames that lost stream packets on the network
     std::optional<long long> missedTriggers; // LineTriggerMissedCount: missed since the start
     std::optional<double> missedPerSecond;   // its growth
     std::optional<double> countsPerSecond;   // EncoderValue's change, signed

@@ -63,6 +63,9 @@ TriggerObservation TriggerSampler::observation() const
     o.encoderStatus = text(last.encoderStatus);
     if (o.seconds > 0.0) {
         o.linesPerSecond = static_cast<double>(last.lines - first.lines) / o.seconds;
+        if (last.incompleteFrames >= first.incompleteFrames)
+            o.incompletePerSecond =
+                static_cast<double>(last.incompleteFrames - first.incompleteFrames) / o.seconds;
         if (first.missedTriggers && last.missedTriggers)
             o.missedPerSecond = static_cast<double>(*last.missedTriggers - *first.missedTriggers) / o.seconds;
         if (first.encoderValue && last.encoderValue)

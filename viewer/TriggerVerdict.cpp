@@ -225,11 +225,18 @@ QString sentence(const TriggerObservation& o)
 {
     if (!o.acquiring)
         return QStringLiteral("Acquisition is stopped: press Start to see whether lines come.");
+    // Frames that lost packets on their way say nothing about the trigger: said first.
+    const QString lost =
+        o.incompletePerSecond > 0.0
+            ? QStringLiteral("The network loses stream packets: %1 frames a second arrive incomplete "
+                             "and are not shown, their lines counted. ")
+                  .arg(shown(o.incompletePerSecond))
+            : QString();
     if (o.missedPerSecond && *o.missedPerSecond > 0.0)
-        return missed(o);
+        return lost + missed(o);
     if (o.linesPerSecond > 0.0)
-        return arriving(o);
-    return noLines(o);
+        return lost + arriving(o);
+    return lost + noLines(o);
 }
 
 } // namespace TriggerVerdict
