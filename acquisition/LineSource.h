@@ -29,6 +29,7 @@ public:
             StartFailed, // refused, or nothing answered and no frame came
             Silent,      // a started stream brought nothing for a while
             Flowing,     // frames come again after a silence
+            Taken,       // another application took the camera's stream: acquisition here ended
         };
         Kind kind;
         std::string detail;

@@ -19,6 +19,8 @@ int GenicamContext::take(GError** error, std::string* message)
     const std::string text = (*error)->message ? (*error)->message : "";
     if (GenicamStatus::isLinkFailure(*error))
         m_linkFailure = text;
+    if (GenicamStatus::isNotController(*error))
+        m_refusedControl = true;
     if (message)
         *message = text;
     g_clear_error(error);

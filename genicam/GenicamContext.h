@@ -31,6 +31,8 @@ public:
     const std::string& linkFailure() const { return m_linkFailure; }
     // How many Aravis operations the call made: about the commands it sent.
     int operations() const { return m_operations; }
+    // Whether the camera refused something because another application controls it.
+    bool refusedControl() const { return m_refusedControl; }
 
 private:
     ArvDevice* m_device;
@@ -39,4 +41,5 @@ private:
     std::string m_feature;
     std::string m_linkFailure;
     int m_operations = 0;
+    bool m_refusedControl = false;
 };

@@ -41,6 +41,8 @@ void GenicamLink::answered(Time now)
 {
     m_lastAnswer = std::max(m_lastAnswer, now);
     heardAgain();
+    if (std::exchange(m_controlUnanswered, false) && inControl())
+        controlRefused(now);
 }
 
 void GenicamLink::heardAgain()
@@ -97,6 +99,12 @@ void GenicamLink::controlGranted(Time now)
     m_hadControl = true;
     const bool fromOther = m_status.control == Control::Monitoring && m_status.reason != Reason::TakingBack;
     enter(State::Connected, Control::InControl, fromOther ? Reason::ControlTaken : Reason::None);
+}
+
+void GenicamLink::controlUnanswered(const std::string& why, Time now)
+{
+    failed(why, now);
+    m_controlUnanswered = reachable();
 }
 
 void GenicamLink::controlRefused(Time now)

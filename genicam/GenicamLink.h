@@ -67,6 +67,9 @@ public:
     void controlLost(Time now);
     void controlGranted(Time now);
     void controlRefused(Time now);
+    // The request for control got no answer: the camera is probed, and if it answers those, it
+    // ignored the request as one from an application without control (another one has it).
+    void controlUnanswered(const std::string& why, Time now);
     void stop();
 
     const LinkStatus& status() const { return m_status; }
@@ -101,4 +104,5 @@ private:
     int m_failedProbes = 0;
     std::string m_failure; // what the last failed call said
     int m_refusals = 0;
+    bool m_controlUnanswered = false;
 };

@@ -136,6 +136,12 @@ void GenicamPoller::setSampleListener(std::function<void(const TriggerSample& sa
     m_wake.notify();
 }
 
+void GenicamPoller::setStreamCheck(std::function<void(GenicamContext& context)> check)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_streamCheck = std::move(check);
+}
+
 void GenicamPoller::setStreamFigures(StreamFigures figures)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -267,6 +273,13 @@ void GenicamPoller::sample()
         GenicamReads reads(context);
         taken = measure(reads, readSetUp);
         operations = reads.count();
+        std::function<void(GenicamContext&)> check;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            check = m_streamCheck;
+        }
+        if (check && taken.acquiring)
+            check(context);
         return 0;
     });
     spend(operations);

@@ -60,6 +60,9 @@ public:
     void setSampleListener(std::function<void(const TriggerSample& sample)> listener,
                            std::chrono::milliseconds interval);
     void setStreamFigures(StreamFigures figures);
+    // Runs with every sample while the stream acquires, on the worker thread: the stream's own look
+    // at the camera (whether its frames still come here).
+    void setStreamCheck(std::function<void(GenicamContext& context)> check);
 
     // The worker thread: when the next step is due as seen at now (never before quietUntil), and
     // the step.
@@ -101,6 +104,7 @@ private:
     double m_sampleCost = 4.0; // what the last sample cost, in commands
     double m_setUpCost = 20.0; // what reading the set-up cost besides
     StreamFigures m_streamFigures;
+    std::function<void(GenicamContext& context)> m_streamCheck;
     TriggerSettings m_settings;
     bool m_settingsKnown = false;
     Clock::time_point m_settingsAt;

@@ -89,6 +89,13 @@ bool isLinkFailure(const GError* error)
             error->code == ARV_DEVICE_ERROR_NOT_CONNECTED);
 }
 
+bool isNotController(const GError* error)
+{
+    return error && error->domain == ARV_DEVICE_ERROR &&
+           (error->code == ARV_DEVICE_ERROR_PROTOCOL_ERROR_ACCESS_DENIED ||
+            error->code == ARV_DEVICE_ERROR_NOT_CONTROLLER);
+}
+
 int take(GError** error, std::string* message)
 {
     if (!error || !*error)

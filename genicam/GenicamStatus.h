@@ -14,6 +14,9 @@ int fromError(const GError* error);
 // connection.
 bool isLinkFailure(const GError* error);
 
+// Whether the camera refused because another application controls it.
+bool isNotController(const GError* error);
+
 // Takes the error's status and message and frees it; 0 for none. For errors outside a call on
 // the worker (opening, closing), where the link is not at stake.
 int take(GError** error, std::string* message = nullptr);

@@ -91,6 +91,10 @@ std::shared_ptr<GenicamStream> GenicamStream::create(const std::shared_ptr<Genic
         if (const auto self = weak.lock())
             self->act(action);
     });
+    worker->poller().setStreamCheck([weak](GenicamContext& context) {
+        if (const auto self = weak.lock())
+            self->checkDestination(context, false);
+    });
     return stream;
 }
 
@@ -187,7 +191,8 @@ void GenicamStream::act(StreamWatch::Action action)
     worker->post(
         [weak](GenicamContext& context) {
             const auto self = weak.lock();
-            if (!self || !self->m_wanted)
+            // A stream another application pointed elsewhere is not ours to open again.
+            if (!self || !self->m_wanted || self->checkDestination(context, true))
                 return 0;
             self->close(&context);
             const int status = self->open(context);
@@ -229,6 +234,9 @@ int GenicamStream::open(GenicamContext& context)
     for (int i = 0; i < streamBuffers; ++i)
         arv_stream_push_buffer(stream, arv_buffer_new(static_cast<size_t>(payload), nullptr));
     m_stream = stream;
+    if (!destination(context, &m_address, &m_port))
+        m_address = m_port = 0;
+    m_checked = std::chrono::steady_clock::now();
     // The receiver holds what it uses: one that cannot be joined in time ends on its own later.
     m_receiving = std::make_shared<std::atomic<bool>>(true);
     g_object_ref(stream);
@@ -259,6 +267,55 @@ void GenicamStream::close(GenicamContext* context)
     m_receiver.join(std::chrono::seconds(1));
     g_object_unref(m_stream);
     m_stream = nullptr;
+}
+
+bool GenicamStream::destination(GenicamContext& context, uint32_t* address, uint32_t* port)
+{
+    // GigE Vision's stream channel 0: its port register (host port in the low 16 bits) and its
+    // destination address.
+    constexpr guint64 channelPort = 0x0d00;
+    constexpr guint64 channelDestination = 0x0d18;
+    if (!ARV_IS_GV_DEVICE(context.device()))
+        return false;
+    GError* error = nullptr;
+    guint32 portRegister = 0;
+    arv_device_read_register(context.device(), channelPort, &portRegister, &error);
+    if (context.take(&error) != 0)
+        return false;
+    arv_device_read_register(context.device(), channelDestination, address, &error);
+    if (context.take(&error) != 0)
+        return false;
+    *port = portRegister & 0xffffu;
+    return true;
+}
+
+bool GenicamStream::checkDestination(GenicamContext& context, bool now)
+{
+    constexpr std::chrono::seconds every{2};
+    const auto at = std::chrono::steady_clock::now();
+    if (!m_stream || m_address == 0 || (!now && at - m_checked < every))
+        return false;
+    m_checked = at;
+    uint32_t address = 0;
+    uint32_t port = 0;
+    if (!destination(context, &address, &port) || (address == m_address && port == m_port))
+        return false;
+    // Someone else's acquisition now: ours ends without stopping theirs.
+    const std::string where = std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xff) +
+                              "." + std::to_string((address >> 8) & 0xff) + "." +
+                              std::to_string(address & 0xff) + ":" + std::to_string(port);
+    qCInfo(lcGenicam, "the camera now streams to %s", where.c_str());
+    m_wanted = false;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->watchMutex);
+        m_shared->watch.stopped();
+    }
+    close(nullptr);
+    m_shared->events(
+        {Event::Kind::Taken, "another application took the camera's stream, which now goes to " + where});
+    if (const std::shared_ptr<GenicamWorker> worker = m_worker.lock())
+        worker->supervisor().noteControlLost();
+    return true;
 }
 
 void GenicamStream::handle(Shared& shared, const StreamWatch::Step& step)

@@ -65,6 +65,12 @@ private:
     int sendStart(GenicamContext& context);
     // Worker thread: stops the camera when it can still be told, and closes the stream.
     void close(GenicamContext* context);
+    // Worker thread, now and then while acquiring (now: at once): whether the camera still streams
+    // here. Another application that takes control and starts points the camera's stream at itself;
+    // true, and said, when it did.
+    bool checkDestination(GenicamContext& context, bool now);
+    // The camera's stream destination registers, address and port: what they hold, or null.
+    static bool destination(GenicamContext& context, uint32_t* address, uint32_t* port);
     // The receiving thread: frames off the stream until told to stop.
     static void receive(Shared& shared, const std::atomic<bool>& receiving, ArvStream* stream);
     static void handle(Shared& shared, const StreamWatch::Step& step);
@@ -74,6 +80,9 @@ private:
     std::atomic<bool> m_wanted{false}; // acquisition as the operator asked for it
     // Used on the worker thread only, and in the destructor.
     ArvStream* m_stream = nullptr;
+    uint32_t m_address = 0; // where the camera streams since we opened the stream (GigE Vision)
+    uint32_t m_port = 0;
+    std::chrono::steady_clock::time_point m_checked;
     std::shared_ptr<std::atomic<bool>> m_receiving; // the running receiver's, shared with it
     GenicamThread m_receiver;
 };

@@ -111,8 +111,18 @@ void GenicamSupervisor::settle()
     publish();
 }
 
+void GenicamSupervisor::noteControlLost()
+{
+    m_controlLost = true;
+    m_wake.notify();
+}
+
 void GenicamSupervisor::heard(const GenicamContext& context, int status)
 {
+    if (context.refusedControl() && inControl()) {
+        qCInfo(lcGenicam, "the camera refused a write as from another application's: is control still ours?");
+        noteControlLost();
+    }
     if (!context.linkFailure().empty()) {
         failed(context.linkFailure());
         return;
@@ -196,6 +206,7 @@ void GenicamSupervisor::takeControl()
         !ARV_IS_GV_DEVICE(m_device) || arv_gv_device_take_control(ARV_GV_DEVICE(m_device), &error);
     context.take(&error);
     const auto now = Clock::now();
+    qCDebug(lcGenicam, "asked for control: %s", granted ? "granted" : "refused");
     {
         std::lock_guard<CheckedMutex> lock(m_mutex);
         if (granted)
@@ -203,7 +214,7 @@ void GenicamSupervisor::takeControl()
         else if (context.linkFailure().empty())
             m_link.controlRefused(now);
         else
-            m_link.failed(context.linkFailure(), now);
+            m_link.controlUnanswered(context.linkFailure(), now);
     }
     if (granted && m_events.controlGranted)
         m_events.controlGranted(); // everything is writable again
@@ -265,10 +276,8 @@ void GenicamSupervisor::onControlLost(void* /*device*/, void* data)
 {
     // Aravis's heartbeat thread: only raise the flag.
     const auto* handler = static_cast<HandlerData*>(data);
-    if (const auto owner = handler->owner.lock()) {
-        handler->supervisor->m_controlLost = true;
-        handler->supervisor->m_wake.notify();
-    }
+    if (const auto owner = handler->owner.lock())
+        handler->supervisor->noteControlLost();
 }
 
 void GenicamSupervisor::lose()

@@ -58,6 +58,9 @@ public:
     void settle();
     // How the camera answered a call on this context.
     void heard(const GenicamContext& context, int status);
+    // Any thread: something says control may be another application's now (the heartbeat, a
+    // refused write, the stream going elsewhere): whether it is, is asked at once.
+    void noteControlLost();
     // The worker ends: the device is closed, and nobody hears of it again.
     void finish();
 

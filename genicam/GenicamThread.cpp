@@ -2,6 +2,7 @@
 
 #include "GenicamLog.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -25,9 +26,14 @@ public:
     }
     ~LeftThreads()
     {
+        // One bound for all of them together: the process ends within it however many are left.
         constexpr std::chrono::milliseconds bound{3000};
+        const auto deadline = std::chrono::steady_clock::now() + bound;
         for (Left& left : m_threads) {
-            if (left.wait(bound) || left.thread.get_id() == std::this_thread::get_id()) {
+            const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.wait(std::max(remaining, std::chrono::milliseconds(0))) ||
+                left.thread.get_id() == std::this_thread::get_id()) {
                 if (left.thread.get_id() != std::this_thread::get_id())
                     left.thread.join();
                 else

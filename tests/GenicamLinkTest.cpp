@@ -22,6 +22,7 @@ enum class Event {
     ControlLost,
     Granted,
     Refused,
+    ControlUnanswered,
     Stop
 };
 
@@ -126,6 +127,14 @@ TEST(GenicamLinkTest, EventsDecideTheStateAndWhatTheWorkerDoesWhen)
             {2000, Event::Answered, C, "", Action::TakeControl, 4500},
             {4500, Event::Granted, C, "", Action::Probe, 5500},
         }},
+        {"a camera that answers probes but ignores the request for control: another application has it", true, {
+            {0, Event::Opened, C, "", Action::Probe, 1000},
+            {500, Event::ControlLost, C, "", Action::Probe, 500},
+            {505, Event::Answered, C, "", Action::TakeControl, 500},
+            {1500, Event::ControlUnanswered, C, "", Action::Probe, 1500},
+            {2000, Event::Answered, M, lostControl, Action::Probe, 3000},
+            {5000, Event::Granted, C, taken, Action::Probe, 6000},
+        }},
         {"the in-process fake is never lost", false, {
             {0, Event::Opened, C, "", Action::Probe, 1000},
             {9000, Event::Failed, C, "", Action::Probe, 1000},
@@ -169,6 +178,9 @@ TEST(GenicamLinkTest, EventsDecideTheStateAndWhatTheWorkerDoesWhen)
                 break;
             case Event::Refused:
                 link.controlRefused(now);
+                break;
+            case Event::ControlUnanswered:
+                link.controlUnanswered("write timeout", now);
                 break;
             case Event::Stop:
                 link.stop();

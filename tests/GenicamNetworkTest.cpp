@@ -24,6 +24,9 @@
 
 #include <glib.h>
 
+#include <csignal>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -481,4 +484,92 @@ TEST_F(GenicamNetworkTest, StreamLosingPacketsCountsIncompleteFramesAndHandsOver
     EXPECT_GE(statistics.incompleteFrames, 1u);
     EXPECT_GE(static_cast<uint64_t>(whole) + statistics.incompleteFrames, 50u); // 25 a second
     EXPECT_EQ(criticals, 0);
+}
+
+// SIGTERM (and SIGINT) close the viewer as its window does: acquisition stopped, control given
+// back, at once; the next viewer controls the camera without waiting for a heartbeat to expire.
+TEST_F(GenicamNetworkTest, SignalsCloseTheViewerAsItsWindowDoes)
+{
+    camera.reset();
+    QProcess viewer;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    viewer.setProcessEnvironment(environment);
+    viewer.start(QStringLiteral(LINETRIGGER_VIEWER_PATH),
+                 {"--camera", "aravis:127.0.0.1", "--report-acquisition", "60"});
+    ASSERT_TRUE(viewer.waitForStarted(5000));
+    QByteArray errors;
+    QElapsedTimer clock;
+    for (clock.start(); !errors.contains("Acquisition started") && clock.elapsed() < 20000;) {
+        viewer.waitForReadyRead(100);
+        errors += viewer.readAllStandardError();
+    }
+    ASSERT_TRUE(errors.contains("Acquisition started")) << errors.toStdString();
+    clock.restart();
+    viewer.terminate(); // SIGTERM
+    ASSERT_TRUE(viewer.waitForFinished(5000));
+    const qint64 closing = clock.elapsed();
+    std::printf("closed %lld ms after SIGTERM, exit status %d\n", static_cast<long long>(closing),
+                viewer.exitCode());
+    EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(viewer.exitCode(), 128 + 15);
+    EXPECT_LE(closing, 1500);
+
+    std::string error;
+    const std::shared_ptr<GenicamCamera> next = GenicamCamera::open("127.0.0.1", &error);
+    ASSERT_TRUE(next) << error;
+    EXPECT_EQ(linkOf(next->status()), Link::Connected) << next->status().describe();
+    uint32_t acquiring = 1;
+    ASSERT_EQ(next->readRegister(0x124, &acquiring), 0); // the fake camera's acquisition register
+    EXPECT_EQ(acquiring, 0u);
+}
+
+// Viewer A acquires and is frozen; the camera lets go of it, another application takes control and
+// starts its own stream. A, back, says its acquisition was taken and that it only monitors; once the
+// other one has closed, A takes control again and says so.
+TEST_F(GenicamNetworkTest, ControlAndStreamTakenWhileFrozenAreNoticedAndSaid)
+{
+    camera.reset();
+    QProcess viewer;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    viewer.setProcessEnvironment(environment);
+    viewer.start(QStringLiteral(LINETRIGGER_VIEWER_PATH),
+                 {"--camera", "aravis:127.0.0.1", "--report-acquisition", "60"});
+    ASSERT_TRUE(viewer.waitForStarted(5000));
+    const auto stop = qScopeGuard([&viewer] {
+        ::kill(static_cast<pid_t>(viewer.processId()), SIGCONT);
+        viewer.kill();
+        viewer.waitForFinished(5000);
+    });
+    QByteArray log;
+    const auto waitFor = [&viewer, &log](const char* text, int ms) {
+        QElapsedTimer clock;
+        for (clock.start(); !log.contains(text) && clock.elapsed() < ms;) {
+            viewer.waitForReadyRead(100);
+            log += viewer.readAllStandardError();
+        }
+        return log.contains(text);
+    };
+    ASSERT_TRUE(waitFor("Acquisition started", 20000)) << log.toStdString();
+
+    ::kill(static_cast<pid_t>(viewer.processId()), SIGSTOP);
+    std::this_thread::sleep_for(4s); // past the fake camera's heartbeat timeout of 3 s
+    std::string error;
+    std::shared_ptr<GenicamCamera> other;
+    for (int attempt = 0; attempt < 20 && (!other || linkOf(other->status()) != Link::Connected); ++attempt) {
+        other = GenicamCamera::open("127.0.0.1", &error);
+        std::this_thread::sleep_for(200ms);
+    }
+    ASSERT_TRUE(other && linkOf(other->status()) == Link::Connected) << error;
+    ASSERT_TRUE(other->lineSource()->startAcquisition(&error)) << error;
+    std::this_thread::sleep_for(1s);
+    ::kill(static_cast<pid_t>(viewer.processId()), SIGCONT);
+
+    EXPECT_TRUE(waitFor("another application took the camera's stream", 15000)) << log.toStdString();
+    EXPECT_TRUE(waitFor("monitoring only (control of the camera was lost)", 15000)) << log.toStdString();
+    other->lineSource()->stopAcquisition();
+    other.reset();
+    EXPECT_TRUE(waitFor("control taken: no other application controls the camera", 15000))
+        << log.toStdString();
 }

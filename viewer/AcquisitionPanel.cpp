@@ -118,6 +118,10 @@ void AcquisitionPanel::streamEvent(const LineSource::Event& event)
         m_streamNote.clear();
         emit message(false, tr("Frames arrive again."));
         break;
+    case Kind::Taken:
+        m_streamNote.clear();
+        emit message(true, tr("Acquisition stopped: %1.").arg(detail));
+        break;
     }
     showFigures();
 }

@@ -30,7 +30,9 @@ public:
 
     // Empty with the reason in error when the choice cannot be used (a bad variant file).
     static std::optional<Prepared> prepare(const QString& choice, QString* error);
-    // Null with a reason in error when the camera cannot be opened.
+    // Null with a reason in error when the camera cannot be opened. A GenICam camera is opened on a
+    // thread of its own while a small window says so: opening reads what the page will read first,
+    // which on a poor link takes a while.
     static std::unique_ptr<ViewerCamera> open(const Prepared& prepared, const Options& options,
                                               QString* error);
     // Both at once.

@@ -10,11 +10,38 @@
 #include <QImageWriter>
 #include <QTimer>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <utility>
 
 namespace {
+
+std::atomic<int> endingSignal{0};
+
+extern "C" void noteSignal(int signal)
+{
+    endingSignal = signal;
+}
+
+// SIGTERM and SIGINT close the viewer as its window's close button does: acquisition stopped,
+// control of the camera given back, threads joined. The handler only notes the signal; the GUI
+// thread looks for it.
+void closeOnSignals(MainWindow& window)
+{
+    std::signal(SIGTERM, noteSignal);
+    std::signal(SIGINT, noteSignal);
+    auto* watch = new QTimer(&window);
+    QObject::connect(watch, &QTimer::timeout, &window, [&window] {
+        if (const int signal = endingSignal.load()) {
+            qCInfo(lcViewer, "Closing on signal %d", signal);
+            window.close();
+            QApplication::exit(128 + signal);
+        }
+    });
+    watch->start(50);
+}
 
 int listCameras()
 {
@@ -88,6 +115,7 @@ int main(int argc, char** argv)
     qCInfo(lcViewer, "Opened %s", qPrintable(camera->source()));
 
     MainWindow window(std::move(camera), options.hostVersion);
+    closeOnSignals(window);
     window.show();
     window.loadExtension(options.pluginDir);
 
