@@ -7,7 +7,9 @@
 #include "GenicamContext.h"
 #include "GenicamFeature.h"
 #include "GenicamGvcp.h"
+#include "GenicamLog.h"
 #include "GenicamNode.h"
+#include "GenicamReader.h"
 #include "GenicamStatus.h"
 #include "GenicamStream.h"
 #include "GenicamWorker.h"
@@ -30,6 +32,9 @@ static void initGenicamResources()
 }
 
 namespace {
+
+// Opening an address is tried again for this long when Aravis's reads of its description fail.
+constexpr std::chrono::seconds openTries{7};
 
 // Aravis's device list, interfaces and fake-camera settings are process-wide.
 std::mutex& systemMutex()
@@ -75,6 +80,8 @@ GenicamCamera::~GenicamCamera()
     if (m_stream->isAcquiring())
         m_stream->stopAcquisition();
     m_worker->stop();
+    if (m_reader && *m_reader)
+        (*m_reader)->report();
 }
 
 LineSource* GenicamCamera::lineSource()
@@ -96,8 +103,9 @@ std::shared_ptr<GenicamCamera> GenicamCamera::open(const std::string& deviceId, 
     }
     auto kind = std::make_shared<std::string>();
     auto attempts = std::make_shared<int>(0);
+    auto reader = std::make_shared<std::shared_ptr<GenicamReader>>();
     // Runs on the worker thread: the first time, and again after the camera was lost.
-    auto opener = [deviceId, kind, attempts](std::string* failure) -> ArvDevice* {
+    auto opener = [deviceId, kind, attempts, reader](std::string* failure) -> ArvDevice* {
         const bool first = (*attempts)++ == 0;
         GError* openError = nullptr;
         ArvDevice* device = nullptr;
@@ -108,8 +116,31 @@ std::shared_ptr<GenicamCamera> GenicamCamera::open(const std::string& deviceId, 
             GInetAddress* local = nullptr;
             if (GenicamGvcp::discover(
                     address, first ? GenicamLink::firstDiscovery : GenicamLink::reopenDiscovery, &local)) {
-                std::lock_guard<std::mutex> lock(systemMutex());
-                device = arv_gv_device_new(local, address, &openError);
+                // Reads on a socket of our own, each try as long as the link's round trip asks for:
+                // also while Aravis reads the camera's description.
+                // A camera opened again gets a socket of its own again: the old one's path may be dead.
+                if (!first && *reader) {
+                    (*reader)->report();
+                    reader->reset();
+                }
+                if (!*reader)
+                    *reader = GenicamReader::forCamera(address);
+                // Aravis reads the camera's description on its own socket, half a second a try: on
+                // a link that loses many packets a read may fail for good; the open is tried
+                // again, while time is left.
+                const auto giveUp = std::chrono::steady_clock::now() + openTries;
+                for (bool again = true; again;) {
+                    std::lock_guard<std::mutex> lock(systemMutex());
+                    g_clear_error(&openError);
+                    device = arv_gv_device_new(local, address, &openError);
+                    again =
+                        !device && openError && std::chrono::steady_clock::now() < giveUp &&
+                        (GenicamStatus::isLinkFailure(openError) ||
+                         g_error_matches(openError, ARV_DEVICE_ERROR, ARV_DEVICE_ERROR_GENICAM_NOT_FOUND));
+                    if (again)
+                        qCInfo(lcGenicam, "opening %s failed (%s): trying again", deviceId.c_str(),
+                               openError->message);
+                }
             } else {
                 *failure = "no GigE Vision camera answers at " + deviceId;
             }
@@ -133,6 +164,7 @@ std::shared_ptr<GenicamCamera> GenicamCamera::open(const std::string& deviceId, 
     if (!worker)
         return nullptr;
     std::shared_ptr<GenicamCamera> camera(new GenicamCamera(worker, *kind + " " + deviceId));
+    camera->m_reader = reader;
     camera->collectFeatures();
     return camera;
 }

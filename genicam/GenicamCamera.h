@@ -10,6 +10,7 @@
 namespace Tovrik {
 class Feature;
 }
+class GenicamReader;
 class GenicamStream;
 class GenicamWorker;
 struct GenicamSetting
@@ -75,4 +76,6 @@ private:
     std::shared_ptr<GenicamStream> m_stream;
     std::string m_summary;
     std::vector<std::shared_ptr<Tovrik::Feature>> m_features;
+    // The reads on a socket of our own, shared with the worker's opener, which makes it.
+    std::shared_ptr<std::shared_ptr<GenicamReader>> m_reader;
 };

@@ -54,17 +54,31 @@ uint32_t get32(const uint8_t* bytes)
 using ReadMemory = gboolean (*)(ArvDevice*, guint64, guint32, void*, GError**);
 using ReadRegister = gboolean (*)(ArvDevice*, guint64, guint32*, GError**);
 std::mutex registryMutex; // guards the readers and Aravis's own functions below
-std::map<ArvDevice*, std::shared_ptr<GenicamReader>> readers;
+std::map<std::string, std::weak_ptr<GenicamReader>> readers; // by the camera's address
 ReadMemory aravisReadMemory = nullptr;
 ReadRegister aravisReadRegister = nullptr;
 
+std::string addressOf(GInetAddress* address)
+{
+    gchar* text = g_inet_address_to_string(address);
+    std::string result = text ? text : "";
+    g_free(text);
+    return result;
+}
+
+// By the device's address, so that a reader attached before Aravis opens the device serves the
+// reads Aravis makes while opening it (its description, at worst hundreds of them).
 std::shared_ptr<GenicamReader> readerOf(ArvDevice* device, ReadMemory* memory, ReadRegister* reg)
 {
+    GSocketAddress* socket =
+        ARV_IS_GV_DEVICE(device) ? arv_gv_device_get_device_address(ARV_GV_DEVICE(device)) : nullptr;
+    const std::string address =
+        socket ? addressOf(g_inet_socket_address_get_address(G_INET_SOCKET_ADDRESS(socket))) : std::string();
     std::lock_guard<std::mutex> lock(registryMutex);
     *memory = aravisReadMemory;
     *reg = aravisReadRegister;
-    const auto found = readers.find(device);
-    return found == readers.end() ? nullptr : found->second;
+    const auto found = readers.find(address);
+    return found == readers.end() ? nullptr : found->second.lock();
 }
 
 gboolean readMemory(ArvDevice* device, guint64 address, guint32 size, void* buffer, GError** error)
@@ -158,22 +172,29 @@ std::shared_ptr<GenicamReader> GenicamReader::connect(GInetAddress* camera)
     return reader;
 }
 
-void GenicamReader::attach(ArvDevice* device, std::shared_ptr<GenicamReader> reader)
+std::shared_ptr<GenicamReader> GenicamReader::forCamera(GInetAddress* camera)
 {
     installOnce();
+    const std::string address = addressOf(camera);
+    {
+        std::lock_guard<std::mutex> lock(registryMutex);
+        if (auto known = readers[address].lock())
+            return known;
+    }
+    std::shared_ptr<GenicamReader> reader = connect(camera);
     std::lock_guard<std::mutex> lock(registryMutex);
-    readers[device] = std::move(reader);
+    if (auto known = readers[address].lock()) // another camera's open made one meanwhile
+        return known;
+    readers[address] = reader;
+    return reader;
 }
 
-void GenicamReader::detach(ArvDevice* device)
+void GenicamReader::report() const
 {
-    std::shared_ptr<GenicamReader> released; // let go outside the lock
-    std::lock_guard<std::mutex> lock(registryMutex);
-    const auto found = readers.find(device);
-    if (found == readers.end())
-        return;
-    released = std::move(found->second);
-    readers.erase(found);
+    const Figures figures = this->figures();
+    qCInfo(lcGenicam, "reads: %llu, %llu of them sent again, %llu unanswered; round trip %.2f ms",
+           static_cast<unsigned long long>(figures.reads), static_cast<unsigned long long>(figures.retries),
+           static_cast<unsigned long long>(figures.failures), figures.roundTripMs);
 }
 
 std::chrono::microseconds GenicamReader::tryTimeout() const
@@ -241,8 +262,18 @@ bool GenicamReader::ask(std::vector<uint8_t> command, uint16_t acknowledge, std:
     return false;
 }
 
+void GenicamReader::failed(uint64_t address)
+{
+    // Once: a link that loses every answer would say it again at every read.
+    if (++m_figures.failures == 1)
+        qCWarning(lcGenicam, "a read of 0x%llx got no answer in %lld s, asked %llu times in all so far",
+                  static_cast<unsigned long long>(address), static_cast<long long>(readBudget.count() / 1000),
+                  static_cast<unsigned long long>(m_figures.reads + m_figures.retries));
+}
+
 bool GenicamReader::readRegister(uint64_t address, uint32_t* value, GError** error)
 {
+    std::lock_guard<std::mutex> lock(m_mutex);
     ++m_figures.reads;
     std::vector<uint8_t> command{0x42, 0x01};
     put16(command, readRegisterCommand);
@@ -260,13 +291,14 @@ bool GenicamReader::readRegister(uint64_t address, uint32_t* value, GError** err
                     "GigEVision read_register error (status 0x%04x)", status);
         return false;
     }
-    ++m_figures.failures;
+    failed(address);
     g_set_error(error, ARV_DEVICE_ERROR, ARV_DEVICE_ERROR_TIMEOUT, "GigEVision read_register timeout");
     return false;
 }
 
 bool GenicamReader::readMemory(uint64_t address, uint32_t size, void* buffer, GError** error)
 {
+    std::lock_guard<std::mutex> lock(m_mutex);
     auto* bytes = static_cast<uint8_t*>(buffer);
     for (uint32_t done = 0; done < size;) {
         ++m_figures.reads;
@@ -283,7 +315,7 @@ bool GenicamReader::readMemory(uint64_t address, uint32_t size, void* buffer, GE
         int status = 0;
         if (!ask(std::move(command), readMemoryAcknowledge, &reply, &status) || reply.size() < 4 + wanted) {
             if (status <= 0)
-                ++m_figures.failures;
+                failed(address + done);
             if (status > 0)
                 g_set_error(error, ARV_DEVICE_ERROR, errorOf(status),
                             "GigEVision read_memory error (status 0x%04x)", status);

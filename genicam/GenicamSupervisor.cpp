@@ -6,7 +6,6 @@
 #include "GenicamContext.h"
 #include "GenicamGvcp.h"
 #include "GenicamLog.h"
-#include "GenicamReader.h"
 #include "GenicamStatus.h"
 #include "GenicamWake.h"
 #include "Invariant.h"
@@ -258,9 +257,6 @@ void GenicamSupervisor::adopt(ArvDevice* device)
         GSocketAddress* camera = arv_gv_device_get_device_address(ARV_GV_DEVICE(device));
         address =
             G_INET_ADDRESS(g_object_ref(g_inet_socket_address_get_address(G_INET_SOCKET_ADDRESS(camera))));
-        // Reads on a socket of our own, each try as long as the link's round trip asks for.
-        if (auto reader = GenicamReader::connect(address))
-            GenicamReader::attach(device, std::move(reader));
     }
     {
         std::lock_guard<CheckedMutex> lock(m_mutex);
@@ -294,7 +290,6 @@ void GenicamSupervisor::lose()
         m_events.gone();
     m_deviceGone();
     ArvDevice* device = std::exchange(m_device, nullptr);
-    GenicamReader::detach(device);
     if (m_controlLostHandler != 0)
         g_signal_handler_disconnect(device, std::exchange(m_controlLostHandler, 0));
     m_cache.forget();
@@ -325,7 +320,6 @@ void GenicamSupervisor::finish()
         if (m_events.gone)
             m_events.gone();
         m_deviceGone();
-        GenicamReader::detach(m_device);
         if (m_controlLostHandler != 0)
             g_signal_handler_disconnect(m_device, std::exchange(m_controlLostHandler, 0));
         g_clear_object(&m_device);

@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libaravis-dev aravis-tools libusb-1.0-0-dev
     xvfb xauth
+    iproute2 nftables
     lintian
     clang-format clang-tidy
 )

@@ -573,3 +573,53 @@ TEST_F(GenicamNetworkTest, ControlAndStreamTakenWhileFrozenAreNoticedAndSaid)
     EXPECT_TRUE(waitFor("control taken: no other application controls the camera", 15000))
         << log.toStdString();
 }
+
+// The camera freezes while acquiring (SIGSTOP), long enough to be declared lost, and comes back:
+// lines come again after every return. LINETRIGGER_FREEZE_CYCLES runs more cycles than the three
+// of every test run.
+TEST_F(GenicamNetworkTest, FrozenCameraBringsItsLinesAgainAfterEveryReturn)
+{
+    camera.reset();
+    std::string error;
+    std::shared_ptr<GenicamCamera> direct;
+    for (int attempt = 0; attempt < 20 && (!direct || linkOf(direct->status()) != Link::Connected); ++attempt)
+        direct = GenicamCamera::open("127.0.0.1", &error);
+    ASSERT_TRUE(direct && linkOf(direct->status()) == Link::Connected) << error;
+    ASSERT_EQ(direct->writeSettings({{"Width", "512"}, {"Height", "64"}}, &error), 0) << error;
+    ASSERT_EQ(direct->writeRegister(0x0938, 15000), 0); // the camera keeps our control while away
+    LineSource& source = *direct->lineSource();
+    std::atomic<uint64_t> frames{0};
+    source.setFrameListener([&] {
+        while (source.takeFrame())
+            ++frames;
+    });
+    const auto stop = qScopeGuard([&source, this] {
+        ::kill(static_cast<pid_t>(fake->processId()), SIGCONT);
+        source.stopAcquisition();
+        source.setFrameListener(nullptr);
+    });
+    ASSERT_TRUE(source.startAcquisition(&error)) << error;
+    spin(1s);
+    ASSERT_GT(frames.load(), 10u);
+    const int cycles = qEnvironmentVariableIsSet("LINETRIGGER_FREEZE_CYCLES")
+                           ? qEnvironmentVariableIntValue("LINETRIGGER_FREEZE_CYCLES")
+                           : 3;
+    qint64 slowest = 0;
+    int back = 0;
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+        ::kill(static_cast<pid_t>(fake->processId()), SIGSTOP);
+        spin(std::chrono::milliseconds(4000 + 500 * (cycle % 5))); // 4 to 6 s: lost each time
+        const uint64_t before = frames;
+        ::kill(static_cast<pid_t>(fake->processId()), SIGCONT);
+        QElapsedTimer clock;
+        for (clock.start(); frames <= before + 2 && clock.elapsed() < 15000;)
+            spin(50ms);
+        if (frames > before + 2) {
+            ++back;
+            slowest = std::max(slowest, clock.elapsed());
+        }
+    }
+    std::printf("%d freeze cycles: lines back after %d of them, at most %lld ms after the camera returned\n",
+                cycles, back, static_cast<long long>(slowest));
+    EXPECT_EQ(back, cycles);
+}

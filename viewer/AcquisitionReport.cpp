@@ -8,6 +8,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTabWidget>
 
 #include <cstdio>
 
@@ -15,6 +16,8 @@ namespace {
 
 // The page shows and settles first, as an operator would wait for it.
 constexpr int settleMs = 1500;
+// Stalls of the event loop longer than this count as time the GUI was blocked.
+constexpr qint64 blockedAfterMs = 50;
 
 } // namespace
 
@@ -56,7 +59,11 @@ void AcquisitionReport::run()
 void AcquisitionReport::tick()
 {
     const qint64 now = m_clock.elapsed();
-    m_longestStall = std::max(m_longestStall, now - m_lastTick);
+    const qint64 stall = now - m_lastTick;
+    m_longestStall = std::max(m_longestStall, stall);
+    // Kept from running longer than an operator notices: the GUI was blocked.
+    if (stall > blockedAfterMs)
+        m_blocked += stall;
     m_lastTick = now;
 }
 
@@ -92,6 +99,8 @@ void AcquisitionReport::finish()
                                                      : QStringLiteral("still");
     report[QStringLiteral("verdict")] = verdict;
     report[QStringLiteral("longestStallMs")] = static_cast<double>(m_longestStall);
+    report[QStringLiteral("blockedMs")] = static_cast<double>(m_blocked);
+    report[QStringLiteral("pageInstalled")] = m_window.acquisitionControl()->count() > 1;
     std::printf("%s\n", QJsonDocument(report).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
     emit finished(0);

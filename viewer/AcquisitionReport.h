@@ -35,5 +35,6 @@ private:
     QElapsedTimer m_clock;
     qint64 m_lastTick = 0;
     qint64 m_longestStall = 0;
+    qint64 m_blocked = 0;
     std::optional<long long> m_encoderAtStart;
 };
