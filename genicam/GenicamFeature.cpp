@@ -2,6 +2,7 @@
 
 #include "GenicamCache.h"
 #include "GenicamContext.h"
+#include "GenicamLog.h"
 #include "GenicamNode.h"
 #include "GenicamWorker.h"
 #include "TovrikStatus.h"
@@ -203,8 +204,19 @@ template <typename Value> int GenicamFeature::write(const Value& value)
             const GenicamNode node(context, name);
             if (!node.exists())
                 return static_cast<int>(Status::NotFound);
-            const int written = setOn(node, value);
+            int written = setOn(node, value);
             const auto described = context.cache().describe(context, name);
+            // The answer was lost, not the write perhaps: what the camera holds now tells. Never
+            // written again from here (Aravis itself sends a write again whose answer it missed).
+            if ((written == Status::Timeout || written == Status::IOError) && described &&
+                described->type != Tovrik::FeatureTypeCommand) {
+                std::string now;
+                if (node.getValue(now) == 0 && now == canonical(described->type, text)) {
+                    qCInfo(lcGenicam, "the answer to writing %s was lost; it reads back as written",
+                           name.c_str());
+                    written = 0;
+                }
+            }
             if (written == 0 && described && described->writeThrough)
                 context.cache().remember(name, canonical(described->type, text));
             else if (written != 0)
