@@ -1,7 +1,10 @@
 #pragma once
 
+#include <string>
+
 // What the trigger arithmetic needs to know of an installation besides the camera: how large a
-// pixel is on the object, and the encoder's resolution on its wheel.
+// pixel is on the object, and the encoder's resolution on its wheel. The operator enters it once
+// per camera; the simulated camera's bench knows its own.
 struct Installation
 {
     double pixelSize = 0.1;            // mm on the object seen by one pixel across
@@ -11,5 +14,12 @@ struct Installation
     double pulsesPerMm() const
     {
         return wheelCircumference > 0.0 ? pulsesPerRevolution / wheelCircumference : 0.0;
+    }
+    // Empty when the figures make sense, else one sentence saying what is wrong.
+    std::string problem() const;
+    bool operator==(const Installation& other) const
+    {
+        return pixelSize == other.pixelSize && pulsesPerRevolution == other.pulsesPerRevolution &&
+               wheelCircumference == other.wheelCircumference;
     }
 };

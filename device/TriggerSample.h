@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Installation.h"
 #include "LineSource.h"
 #include "TriggerSettings.h"
 
@@ -21,7 +22,8 @@ struct TriggerSample
     std::string encoderStatus;             // EncoderStatus; empty when unknown
     TriggerSettings settings;
     bool settingsKnown = false;
-    // The belt's speed and the pixel size on it, where the backend knows them (a simulated bench).
+    // The belt's speed and the installation's figures, where the backend knows them (a simulated
+    // bench).
     std::optional<double> beltSpeed;
-    std::optional<double> pixelSize;
+    std::optional<Installation> installation;
 };

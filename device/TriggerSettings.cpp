@@ -6,6 +6,7 @@
 #include "ValueText.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -69,6 +70,16 @@ unsigned fieldsOf(const std::string& feature)
     return 0;
 }
 
+void readLimits(TriggerSettings::Limits* limits, const TriggerSettings::Reader& reader, const char* feature)
+{
+    if (reader.min)
+        limits->min = reader.min(feature).value_or(limits->min);
+    if (reader.max)
+        limits->max = reader.max(feature).value_or(limits->max);
+    if (reader.increment)
+        limits->increment = reader.increment(feature).value_or(limits->increment);
+}
+
 void readFields(TriggerSettings& s, const TriggerSettings::Reader& reader, unsigned fields)
 {
     const char* const lineStart = EntryName::LineStart;
@@ -79,20 +90,26 @@ void readFields(TriggerSettings& s, const TriggerSettings::Reader& reader, unsig
         s.triggerSource = textOf(reader, TriggerSource, lineStart);
     if (fields & ActivationField)
         s.triggerActivation = textOf(reader, TriggerActivation, lineStart);
-    if (fields & Divider)
+    if (fields & Divider) {
         s.triggerDivider = std::max<int64_t>(1, numberOf<int64_t>(reader, TriggerDivider, lineStart, 1));
+        readLimits(&s.triggerDividerLimits, reader, TriggerDivider);
+    }
     if (fields & Rate) {
         s.lineRate = numberOf(reader, AcquisitionLineRate, "", s.lineRate);
+        readLimits(&s.lineRateLimits, reader, AcquisitionLineRate);
         if (const std::optional<double> top = reader.max ? reader.max(AcquisitionLineRate) : std::nullopt)
             s.topLineRate = *top;
     }
-    if (fields & Exposure)
+    if (fields & Exposure) {
         s.exposureUs = numberOf(reader, ExposureTime, "", s.exposureUs);
+        readLimits(&s.exposureLimits, reader, ExposureTime);
+    }
     if (fields & Encoder) {
         s.sourceA = textOf(reader, EncoderSourceA, encoder);
         s.sourceB = textOf(reader, EncoderSourceB, encoder);
         s.encoderMode = textOf(reader, EncoderMode, encoder);
         s.encoderDivider = numberOf(reader, EncoderDividerFloat, encoder, 1.0);
+        readLimits(&s.dividerLimits, reader, EncoderDividerFloat);
     }
     if (fields & Lines) {
         for (int line = 1; line <= CameraLines::count; ++line) {
@@ -113,6 +130,17 @@ void readFields(TriggerSettings& s, const TriggerSettings::Reader& reader, unsig
 }
 
 } // namespace
+
+double TriggerSettings::Limits::fit(double value, bool down) const
+{
+    double fitted = value;
+    if (increment > 0.0) {
+        const double steps = (value - min) / increment;
+        // A millionth of a step of slack: decimal values in binary floating point.
+        fitted = min + (down ? std::floor(steps + 1e-6) : std::ceil(steps - 1e-6)) * increment;
+    }
+    return std::clamp(fitted, min, std::max(min, max));
+}
 
 bool TriggerSettings::lineTriggerOn() const
 {

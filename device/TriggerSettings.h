@@ -21,6 +21,17 @@ struct TriggerSettings
     {
         std::function<std::optional<std::string>(const char* feature, const char* selectorEntry)> value;
         std::function<std::optional<double>(const char* feature)> max;
+        std::function<std::optional<double>(const char* feature)> min;       // may be null
+        std::function<std::optional<double>(const char* feature)> increment; // may be null
+    };
+    // What advice may propose: a feature's range and grid as the camera gives them.
+    struct Limits
+    {
+        double min = 0.0;
+        double max = 0.0;
+        double increment = 0.0; // 0: no grid
+        // The nearest value within the range and on the grid; down or up when rounding matters.
+        double fit(double value, bool down) const;
     };
 
     // LineStart: TriggerMode On takes lines from the source, Off at the line rate.
@@ -41,6 +52,10 @@ struct TriggerSettings
     std::array<bool, 5> invertedKnown{};
     int width = 4096;
     int height = 1024;
+    Limits dividerLimits{1.0, 1024.0, 0.0};       // EncoderDividerFloat
+    Limits triggerDividerLimits{1.0, 128.0, 1.0}; // TriggerDivider
+    Limits exposureLimits{2.0, 1.0e6, 0.1};       // ExposureTime
+    Limits lineRateLimits{100.0, 80000.0, 0.5};   // AcquisitionLineRate
 
     bool lineTriggerOn() const;
     Source source() const;

@@ -52,9 +52,17 @@ TriggerSettings setUpOf(GenicamReads& reads, const FeatureObserverRegistry& poll
             return std::nullopt;
         return valueOf(feature);
     };
-    reader.max = [&reads](const char* feature) {
-        return reads.top(feature);
+    reader.max = [&reads](const char* feature) -> std::optional<double> {
+        if (const auto range = reads.range(feature))
+            return range->second;
+        return std::nullopt;
     };
+    reader.min = [&reads](const char* feature) -> std::optional<double> {
+        if (const auto range = reads.range(feature))
+            return range->first;
+        return std::nullopt;
+    };
+    reader.increment = [&reads](const char* feature) { return reads.increment(feature); };
     return TriggerSettings::read(reader);
 }
 

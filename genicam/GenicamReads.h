@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <utility>
 #include <string>
 
 class GenicamContext;
@@ -16,8 +18,9 @@ public:
     // Nothing when the camera has no such feature or it cannot be read now.
     std::optional<std::string> text(const std::string& feature);
     std::optional<int64_t> integer(const char* feature);
-    // The top of a number's range.
-    std::optional<double> top(const char* feature);
+    // A number's range, read once in this call; its increment (0: none).
+    std::optional<std::pair<double, double>> range(const char* feature);
+    std::optional<double> increment(const char* feature);
 
     int count() const { return m_count; }
     GenicamContext& context() { return m_context; }
@@ -25,4 +28,5 @@ public:
 private:
     GenicamContext& m_context;
     int m_count = 0;
+    std::map<std::string, std::optional<std::pair<double, double>>> m_ranges;
 };

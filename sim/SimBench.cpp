@@ -1,5 +1,6 @@
 #include "SimBench.h"
 
+#include "Installation.h"
 #include "ValueText.h"
 
 #include <cmath>
@@ -36,15 +37,9 @@ std::string SimBench::problem() const
     const auto shown = [](double value) {
         return ValueText::fromNumber(value);
     };
-    if (!(pixelSize > 0.0 && pixelSize <= 10.0))
-        return "the pixel size must lie above 0 and at most 10 mm, not " + shown(pixelSize);
-    if (!(pulsesPerRevolution >= 1.0 && pulsesPerRevolution <= 1.0e6) ||
-        pulsesPerRevolution != std::trunc(pulsesPerRevolution))
-        return "the encoder's pulses per revolution must be a whole number from 1 to 1000000, not " +
-               shown(pulsesPerRevolution);
-    if (!(wheelCircumference >= 1.0 && wheelCircumference <= 10000.0))
-        return "the encoder's wheel circumference must lie from 1 to 10000 mm, not " +
-               shown(wheelCircumference);
+    const std::string figures = installation().problem();
+    if (!figures.empty())
+        return figures;
     if (lineA < 0 || lineA > 4 || lineB < 0 || lineB > 4)
         return "the encoder's channels are wired to Line1 to Line4 or none";
     if (lineA != 0 && lineA == lineB)

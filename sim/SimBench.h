@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Installation.h"
 #include "SimApi.h"
 
 #include <cstdint>
@@ -36,6 +37,8 @@ struct SIM_EXPORT SimBench
 
     // Empty when the bench can be built, else one sentence saying what is wrong.
     std::string problem() const;
+    // Its optics and its encoder's resolution, as an installation's figures.
+    Installation installation() const { return {pixelSize, pulsesPerRevolution, wheelCircumference}; }
     // The fastest belt, either way, at which the encoder stays within maxPulseRate.
     double maxBeltSpeed() const;
     // "Line1" to "Line4" or "none", and back (-1 for an unknown name).

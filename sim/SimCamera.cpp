@@ -59,11 +59,25 @@ public:
 
     TriggerSettings::Reader reader() const
     {
-        return {[this](const char* feature, const char* entry) { return text(feature, entry); },
-                [this](const char* feature) -> std::optional<double> {
-                    const State* state = m_camera.find(feature);
-                    return state ? std::optional<double>(state->definition.max) : std::nullopt;
-                }};
+        // The top of the line rate is the sensor's own: the definition's, not narrowed by others.
+        const auto limit = [this](const char* feature, bool top) -> std::optional<double> {
+            const State* state = m_camera.find(feature);
+            if (!state)
+                return std::nullopt;
+            double min = 0.0;
+            double max = 0.0;
+            m_camera.effectiveRange(*state, &min, &max);
+            return top ? max : min;
+        };
+        TriggerSettings::Reader reader;
+        reader.value = [this](const char* feature, const char* entry) { return text(feature, entry); };
+        reader.max = [limit](const char* feature) { return limit(feature, true); };
+        reader.min = [limit](const char* feature) { return limit(feature, false); };
+        reader.increment = [this](const char* feature) -> std::optional<double> {
+            const State* state = m_camera.find(feature);
+            return state ? std::optional<double>(state->definition.increment) : std::nullopt;
+        };
+        return reader;
     }
 
 private:

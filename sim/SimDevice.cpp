@@ -93,7 +93,7 @@ TriggerSample SimDevice::sampleNow() const
     sample.settingsKnown = true;
     const SimBench bench = acquisition.bench();
     sample.beltSpeed = bench.beltSpeed;
-    sample.pixelSize = bench.pixelSize;
+    sample.installation = bench.installation();
     return sample;
 }
 

@@ -55,7 +55,7 @@ protected:
     }
 };
 
-struct Installation
+struct Wiring
 {
     std::vector<const char*> page;
     SimEncoderOutput output;
@@ -74,7 +74,7 @@ TEST_F(TriggerChainTest, PageSetUpsOnBenchWiringsGiveLinesPerMillimetre)
     const std::vector<const char*> twoChannels{"encoder mode", "channels 2"};
     const std::vector<const char*> line3{"encoder mode", "channels 1", "single-ended", "source A Line3"};
     // clang-format off
-    const Installation installations[] = {
+    const Wiring wirings[] = {
         {{}, diff, 1, 2, 1, 40},                                    // internal: 10000 lines/s at 250 mm/s
         {{"encoder mode"}, diff, 1, 2, 1, 10},                      // one channel A on Line1
         {{"encoder mode"}, diff, 1, 2, -1, 10},                     // one channel cannot tell direction
@@ -91,18 +91,18 @@ TEST_F(TriggerChainTest, PageSetUpsOnBenchWiringsGiveLinesPerMillimetre)
         {{"encoder mode", "channels 2", "source B Off"}, diff, 1, 2, -1, 10}, // B off: one channel
     };
     // clang-format on
-    for (const Installation& installation : installations) {
-        SCOPED_TRACE(::testing::PrintToString(installation.page) +
-                     " A=" + std::to_string(installation.lineA) + " direction " +
-                     std::to_string(installation.direction));
+    for (const Wiring& wiring : wirings) {
+        SCOPED_TRACE(::testing::PrintToString(wiring.page) +
+                     " A=" + std::to_string(wiring.lineA) + " direction " +
+                     std::to_string(wiring.direction));
         rebuild();
         SimBench bench;
-        bench.output = installation.output;
-        bench.lineA = installation.lineA;
-        bench.lineB = installation.lineB;
+        bench.output = wiring.output;
+        bench.lineA = wiring.lineA;
+        bench.lineB = wiring.lineB;
         ASSERT_TRUE(camera->acquisition().setBench(bench));
-        configure(installation.page);
-        EXPECT_EQ(linesPerMm(installation.direction), installation.linesPerMm);
+        configure(wiring.page);
+        EXPECT_EQ(linesPerMm(wiring.direction), wiring.linesPerMm);
         EXPECT_EQ(newMessages(), QStringList());
     }
 }

@@ -75,8 +75,7 @@ QWidget* SimViewerCamera::createBenchPanel(QWidget* parent)
 
 std::optional<Installation> SimViewerCamera::installation() const
 {
-    const SimBench bench = m_camera->acquisition().bench();
-    return Installation{bench.pixelSize, bench.pulsesPerRevolution, bench.wheelCircumference};
+    return m_camera->acquisition().bench().installation();
 }
 
 QString SimViewerCamera::journal() const

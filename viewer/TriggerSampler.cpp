@@ -53,7 +53,8 @@ TriggerObservation TriggerSampler::observation() const
     const TriggerSample& first = m_samples.front();
     const TriggerSample& last = m_samples.back();
     o.beltSpeed = last.beltSpeed;
-    o.pixelSize = last.pixelSize;
+    if (last.installation)
+        o.pixelSize = last.installation->pixelSize;
     o.acquiring = last.acquiring;
     o.seconds = last.seconds - first.seconds;
     if (last.encoderValue)
