@@ -10,9 +10,14 @@ struct Installation
     double pixelSize = 0.1;            // mm on the object seen by one pixel across
     double pulsesPerRevolution = 1000; // the encoder's pulses (periods of channel A) per turn
     double wheelCircumference = 100.0; // mm of travel per turn
+    // Where the encoder's resolution is known as pulses per mm of travel instead (a linear encoder,
+    // a data sheet): that figure; 0 when it comes from the wheel.
+    double pulsesPerMmGiven = 0.0;
 
     double pulsesPerMm() const
     {
+        if (pulsesPerMmGiven > 0.0)
+            return pulsesPerMmGiven;
         return wheelCircumference > 0.0 ? pulsesPerRevolution / wheelCircumference : 0.0;
     }
     // Empty when the figures make sense, else one sentence saying what is wrong.
@@ -20,6 +25,6 @@ struct Installation
     bool operator==(const Installation& other) const
     {
         return pixelSize == other.pixelSize && pulsesPerRevolution == other.pulsesPerRevolution &&
-               wheelCircumference == other.wheelCircumference;
+               wheelCircumference == other.wheelCircumference && pulsesPerMmGiven == other.pulsesPerMmGiven;
     }
 };

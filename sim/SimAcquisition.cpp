@@ -439,7 +439,10 @@ void SimAcquisition::applyBench(const SimBench& bench)
     m_bench = bench;
     m_quarter = static_cast<int64_t>(std::floor(m_position * bench.quartersPerMm()));
     m_chart.configure(m_settings.width, bench.pixelSize, m_settings.exposureUs / fullExposureUs);
-    restartEncoder();
+    // Reversing the belt or rewiring is no reason for the camera to forget how far it counted.
+    m_levels = lineLevels();
+    m_encoder.resync(m_levels[static_cast<size_t>(m_trigger.encoderA)],
+                     m_levels[static_cast<size_t>(m_trigger.encoderB)]);
 }
 
 void SimAcquisition::restartEncoder()

@@ -149,7 +149,7 @@ void addEncoder(SimCameraBuilder& builder)
         "Selects if the count of encoder uses FourPhase mode with jitter filtering or "
         "the HighResolution mode without jitter filtering.");
     SimFeatureDefinition divider =
-        number(FeatureName::EncoderDividerFloat, FeatureTypeFloat, 1.0, 1024.0, 0.0001, "1",
+        number(FeatureName::EncoderDividerFloat, FeatureTypeFloat, 1.0, 1024.0, 0.0, "1",
                "Number of encoder pulses needed to generate one encoder output pulse (fractional divider).");
     SimFeatureDefinition value = number(FeatureName::EncoderValue, FeatureTypeInteger, -2147483648.0,
                                         2147483647.0, 1, "0", "Current value of the encoder's counter.");

@@ -29,6 +29,13 @@ void SimEncoder::configure(bool hasA, bool hasB, TriggerMath::Counting counting,
     m_emitted = 0;
 }
 
+void SimEncoder::resync(bool a, bool b)
+{
+    m_a = a;
+    m_b = b;
+    m_anchor = m_quarters;
+}
+
 int SimEncoder::update(bool a, bool b)
 {
     if (!m_hasA)

@@ -14,6 +14,9 @@ public:
     // the count stays, and output pulses are counted from here. A source that is not connected is
     // hasA or hasB false.
     void configure(bool hasA, bool hasB, TriggerMath::Counting counting, double divider, bool a, bool b);
+    // The machine changed under the camera (a bench change): the levels are taken as they are now,
+    // and the count, its previous maximum and the output pulses carry on.
+    void resync(bool a, bool b);
     // The source lines' levels (after the camera's inverters) changed; returns the output pulses.
     int update(bool a, bool b);
     // EncoderReset: the count and the reference for output pulses go to 0.

@@ -166,8 +166,12 @@ TEST_F(EncoderActionsTest, DividerIsWrittenThroughSinglePrecision)
     const QSignalBlocker blocker(page->sb_EncoderDividerFlt);
     page->sb_EncoderDividerFlt->setValue(2.3);
     pageAction("channels 2").run(*page);
-    // 2.3 as a float is 2.2999999523..., snapped by the camera's 0.0001 grid onto 2.2999.
-    EXPECT_EQ(newWrites().at(9), "EncoderDividerFloat[EncoderSelector=Encoder0]=2.2999");
+    // 2.3 as a float is 2.2999999523...; the camera's divider has no grid to floor it onto 2.2999,
+    // so the box shows what was typed once the camera's value comes back.
+    EXPECT_EQ(newWrites().at(9), "EncoderDividerFloat[EncoderSelector=Encoder0]=2.299999952316284");
+    page->sb_EncoderDividerFlt->setValue(1.0);
+    tick();
+    EXPECT_EQ(page->sb_EncoderDividerFlt->text(), QStringLiteral("2.3000"));
 }
 
 TEST_F(EncoderActionsTest, CameraSwitchedElsewhereIsFollowedWithTheSelectionRestored)

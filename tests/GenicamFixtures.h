@@ -45,5 +45,7 @@ protected:
         ASSERT_EQ(camera->writeSettings({{feature, value}}, &error), 0) << error;
     }
 
+    void compareWithTheSimulatedCamera(bool numbersOnly);
+
     std::shared_ptr<GenicamCamera> camera;
 };

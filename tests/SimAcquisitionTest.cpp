@@ -151,6 +151,36 @@ TEST_F(SimAcquisitionTest, TravelBackwardsIsMadeUpBeforeLinesResume)
     EXPECT_EQ(count(), 0);
 }
 
+// The bench's Reverse builds the bench anew; the camera must not take that for a new start and
+// forget the way back. EncoderReset does forget it: the previous maximum goes with the count.
+TEST_F(SimAcquisitionTest, BenchChangesKeepTheWayBackButEncoderResetForgetsIt)
+{
+    write({{"EncoderSourceB", "Line2", "Encoder0"}});
+    settle();
+    move(10);
+    const auto turn = [this](double speed) {
+        SimBench bench = acquisition().bench();
+        bench.beltSpeed = speed;
+        setBench(bench);
+    };
+    turn(-250);
+    acquisition().advance(nanoseconds(20'000'000)); // 5 mm back
+    turn(250);
+    acquisition().advance(nanoseconds(19'600'000)); // 4.9 mm: not made up yet
+    EXPECT_EQ(lines(), 100);
+    EXPECT_EQ(count(), 99);
+    acquisition().advance(nanoseconds(20'400'000));
+    EXPECT_EQ(lines(), 150);
+
+    turn(-250);
+    acquisition().advance(nanoseconds(20'000'000));
+    camera->write("EncoderReset", "1", "Encoder0");
+    turn(250);
+    acquisition().advance(nanoseconds(4'000'000)); // 1 mm
+    EXPECT_EQ(count(), 10);
+    EXPECT_EQ(lines(), 160);
+}
+
 // A fractional divider over millions of counts: every line at the count the exact quotient says,
 // so at the position that count is at.
 TEST_F(SimAcquisitionTest, FractionalDividerDoesNotDrift)

@@ -35,6 +35,13 @@ void encoderTrigger(SimCamera& camera)
     camera.write("TriggerSource", "Encoder0", "LineStart");
 }
 
+void lineTrigger(SimCamera& camera, const char* activation)
+{
+    camera.write("TriggerMode", "On", "LineStart");
+    camera.write("TriggerSource", "Line1", "LineStart");
+    camera.write("TriggerActivation", activation, "LineStart");
+}
+
 void twoChannels(SimCamera& camera, SimBench&)
 {
     encoderTrigger(camera);
@@ -69,7 +76,9 @@ TEST(TriggerCheck, EachSituationIsNamedInOneSentence)
         {"stopped", [](SimCamera&, SimBench&) {}, false, "Acquisition is stopped"},
         {"internal trigger on a moving belt", [](SimCamera&, SimBench&) {}, true,
          "Lines come at the camera's own line rate, 10000 per second, 40 per mm; square pixels need 10 per mm, so the "
-         "image is stretched 4 times along the belt."},
+         "image is stretched 4 times along the belt: set the line rate to 2500 per second"},
+        {"internal trigger, TriggerDivider has no say", [](SimCamera& c, SimBench&) { c.write("TriggerDivider", "2", "LineStart"); },
+         true, "10000 per second, 40 per mm"},
         {"internal trigger, belt standing", [](SimCamera&, SimBench& b) { b.beltSpeed = 0; }, true,
          "Lines come at the camera's own line rate, 10000 per second."},
         {"encoder, square pixels", twoChannels, true, "Lines follow the encoder: 2500 per second, 10 per mm: square pixels."},
@@ -95,11 +104,27 @@ TEST(TriggerCheck, EachSituationIsNamedInOneSentence)
          "No lines: the line trigger waits for Software, while the encoder turns: choose the encoder on the page."},
         {"overtrigger", [](SimCamera& c, SimBench& b) { twoChannels(c, b); b.beltSpeed = 5000; }, true,
          "Lines are missed: triggers come at 50000 per second, 150 % more than an exposure of 50 µs allows (20000 "
-         "lines per second). Shorten the exposure to at most 20 µs, or raise the pulses per line to 2.5."},
+         "lines per second). Shorten the exposure to 18.1 µs, 10 % below the 20 µs the triggers leave, or raise the "
+         "pulses per line to 2.75. At this exposure the belt may run at most 2000 mm/s."},
         {"beyond the top line rate", [](SimCamera& c, SimBench& b) {
              twoChannels(c, b); c.write("ExposureTime", "5"); b.beltSpeed = 10000; }, true,
          "Lines are missed: triggers come at 100000 per second, more than the camera's top line rate of 80000; run the "
-         "belt slower, or raise the pulses per line to 1.25."},
+         "belt slower, or raise the pulses per line to 1.375."},
+        {"rising edges of the encoder's channel A", [](SimCamera& c, SimBench&) { lineTrigger(c, "RisingEdge"); }, true,
+         "Lines follow Line1 (rising edges): 2500 per second, 10 per mm: square pixels."},
+        {"every edge of channel A", [](SimCamera& c, SimBench&) { lineTrigger(c, "AnyEdge"); }, true,
+         "Lines follow Line1 (every edge): 5000 per second, 20 per mm; square pixels need 10 per mm, so the image is "
+         "stretched 2 times along the belt: set the trigger divider (TriggerDivider) to 2."},
+        {"lines while channel A is high", [](SimCamera& c, SimBench&) { lineTrigger(c, "LevelHigh"); }, true,
+         "Lines are taken at the line rate of 10000 per second while Line1 is high (LevelHigh): "},
+        {"two channels backwards, channel A inverted", [](SimCamera& c, SimBench& b) {
+             twoChannels(c, b); c.write("LineSelector", "Line1"); c.write("LineInverter", "true"); b.beltSpeed = -250; },
+         true, "The belt runs backwards, yet the encoder counts up: Line1 is inverted, which turns the count round; the "
+         "image is mirrored along the belt."},
+        {"TriggerDivider 2 behind the encoder", [](SimCamera& c, SimBench& b) {
+             twoChannels(c, b); c.write("TriggerDivider", "2", "LineStart"); }, true,
+         "the trigger divider (TriggerDivider) of 2 drops lines the encoder makes; set it to 1 and the pulses per line "
+         "to 1."},
     };
     // clang-format on
     for (const Situation& situation : situations) {

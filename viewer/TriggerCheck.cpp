@@ -67,6 +67,13 @@ void TriggerCheck::add(const TriggerSample& sample)
     show();
 }
 
+void TriggerCheck::setInstallation(const std::optional<Installation>& installation)
+{
+    m_sampler.setInstallation(installation);
+    m_observation = m_sampler.observation();
+    show();
+}
+
 void TriggerCheck::show()
 {
     const TriggerObservation& o = m_observation;

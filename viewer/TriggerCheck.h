@@ -21,6 +21,8 @@ public:
     explicit TriggerCheck(QWidget* parent = nullptr);
 
     void add(const TriggerSample& sample);
+    // The operator's figures of the installation; empty: the camera's own, where it knows them.
+    void setInstallation(const std::optional<Installation>& installation);
     const TriggerObservation& observation() const { return m_observation; }
     // The sentence for the observation now.
     QString verdict() const;

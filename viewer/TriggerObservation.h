@@ -1,12 +1,16 @@
 #pragma once
 
+#include "Installation.h"
+#include "TriggerSettings.h"
+
 #include <QString>
 
 #include <array>
 #include <optional>
 
-// What the trigger check sees of a camera over the last second or so. Whatever the camera does not
-// have is left empty, never guessed.
+// What the trigger check sees of a camera over the last second or so: what was measured, the
+// camera's set-up as last read, and what is known of the machine. Whatever is not known is left
+// empty, never guessed.
 struct TriggerObservation
 {
     enum class Activity { Unknown, Active, High, Low };
@@ -22,18 +26,13 @@ struct TriggerObservation
     QString encoderStatus;           // EncoderStatus; empty when unknown
     std::array<Activity, 5> lines{}; // Line1 to Line4 at 1 to 4, from LineStatusAll
 
-    // The camera's set-up.
-    QString triggerMode, triggerSource, triggerActivation;
-    long long triggerDivider = 1;
-    QString sourceA, sourceB, encoderMode;
-    double encoderDivider = 1.0;
-    double exposureUs = 0.0;
-    double lineRate = 0.0;
-    double topLineRate = 0.0; // the top of AcquisitionLineRate: the sensor's readout
-
-    // Known where the camera knows its installation (the simulated camera's bench).
-    std::optional<double> beltSpeed; // mm/s
-    std::optional<double> pixelSize; // mm
+    // The camera's set-up as last read; empty until it was.
+    std::optional<TriggerSettings> settings;
+    // The installation's figures: the operator's, else the camera's own (the simulated bench).
+    std::optional<Installation> installation;
+    // The belt's speed where the machine itself says it (the simulated bench): mm/s, negative
+    // backwards.
+    std::optional<double> beltSpeed;
 
     // Line n's name ("Line1") to its number, 0 for anything else.
     static int lineNumber(const QString& name);

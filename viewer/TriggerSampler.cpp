@@ -7,29 +7,6 @@ namespace {
 // The observation looks this far back.
 constexpr double window = 1.0;
 
-QString text(const std::string& value)
-{
-    return QString::fromStdString(value);
-}
-
-void describeSetUp(const TriggerSample& sample, TriggerObservation* o)
-{
-    if (!sample.settingsKnown)
-        return;
-    const TriggerSettings& s = sample.settings;
-    o->triggerMode = text(s.triggerMode);
-    o->triggerSource = text(s.triggerSource);
-    o->triggerActivation = text(s.triggerActivation);
-    o->triggerDivider = s.triggerDivider;
-    o->sourceA = text(s.sourceA);
-    o->sourceB = text(s.sourceB);
-    o->encoderMode = text(s.encoderMode);
-    o->encoderDivider = s.encoderDivider;
-    o->exposureUs = s.exposureUs;
-    o->lineRate = s.lineRate;
-    o->topLineRate = s.topLineRate;
-}
-
 } // namespace
 
 void TriggerSampler::add(const TriggerSample& sample)
@@ -41,27 +18,28 @@ void TriggerSampler::add(const TriggerSample& sample)
     while (m_samples.size() > 2 && m_samples.front().seconds < sample.seconds - window)
         m_samples.pop_front();
     if (sample.settingsKnown)
-        m_setUp = sample;
+        m_settings = sample.settings;
 }
 
 TriggerObservation TriggerSampler::observation() const
 {
     TriggerObservation o;
-    describeSetUp(m_setUp, &o);
+    o.settings = m_settings;
+    o.installation = m_installation;
     if (m_samples.empty())
         return o;
     const TriggerSample& first = m_samples.front();
     const TriggerSample& last = m_samples.back();
     o.beltSpeed = last.beltSpeed;
-    if (last.installation)
-        o.pixelSize = last.installation->pixelSize;
+    if (!o.installation)
+        o.installation = last.installation;
     o.acquiring = last.acquiring;
     o.seconds = last.seconds - first.seconds;
     if (last.encoderValue)
         o.encoderValue = *last.encoderValue;
     if (last.missedTriggers)
         o.missedTriggers = *last.missedTriggers;
-    o.encoderStatus = text(last.encoderStatus);
+    o.encoderStatus = QString::fromStdString(last.encoderStatus);
     if (o.seconds > 0.0) {
         o.linesPerSecond = static_cast<double>(last.lines - first.lines) / o.seconds;
         if (last.incompleteFrames >= first.incompleteFrames)
