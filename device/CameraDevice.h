@@ -38,6 +38,9 @@ public:
     // What was opened, and how changes reach the page, for people.
     virtual std::string summary() const = 0;
     virtual std::string notifications() const = 0;
+    // Which camera this is, for what is kept about it between runs: its model and serial number as
+    // read when it was opened; empty when it did not say.
+    virtual std::string identity() const = 0;
 
     virtual LinkStatus status() const = 0;
     // A status as people read it on the device tab and in the log.

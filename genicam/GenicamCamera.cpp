@@ -73,6 +73,15 @@ GenicamCamera::GenicamCamera(std::shared_ptr<GenicamWorker> worker, std::string 
         return self ? std::make_pair(self->isAcquiring(), self->statistics())
                     : std::make_pair(false, LineSource::Statistics());
     });
+    const auto opened = [this](const char* name) -> std::string {
+        const std::optional<GenicamCache::Warm> warm = m_worker->cache().warm(name);
+        return warm && warm->state.value && warm->state.value->status == 0 ? warm->state.value->value
+                                                                           : std::string();
+    };
+    const std::string model = opened(FeatureName::DeviceModelName);
+    const std::string serial = opened(FeatureName::DeviceSerialNumber);
+    if (!model.empty() && !serial.empty())
+        m_identity = model + " " + serial;
 }
 
 GenicamCamera::~GenicamCamera()

@@ -41,6 +41,7 @@ public:
     LineSource* lineSource() override;
     // What was opened, for people: the device's id, its kind and, for the fake, the description.
     std::string summary() const override { return m_summary; }
+    std::string identity() const override { return m_identity; }
     std::string notifications() const override;
     LinkStatus status() const override;
     void setStatusListener(std::function<void(const LinkStatus& status)> listener) override;
@@ -75,6 +76,7 @@ private:
     std::shared_ptr<GenicamWorker> m_worker;
     std::shared_ptr<GenicamStream> m_stream;
     std::string m_summary;
+    std::string m_identity; // read with the settings at open
     std::vector<std::shared_ptr<Tovrik::Feature>> m_features;
     // The reads on a socket of our own, shared with the worker's opener, which makes it.
     std::shared_ptr<std::shared_ptr<GenicamReader>> m_reader;

@@ -72,6 +72,16 @@ void SimDevice::setReadOnly(bool readOnly)
     m_statusListener(status());
 }
 
+std::string SimDevice::identity() const
+{
+    const std::string model = m_camera->value(FeatureName::DeviceModelName);
+    const std::string serial = m_camera->value(FeatureName::DeviceSerialNumber);
+    // A value the camera cannot give reads as "#<status>".
+    if (model.empty() || serial.empty() || model[0] == '#' || serial[0] == '#')
+        return std::string();
+    return model + " " + serial;
+}
+
 TriggerSample SimDevice::sampleNow() const
 {
     const SimAcquisition& acquisition = m_camera->acquisition();

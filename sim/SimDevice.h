@@ -27,6 +27,7 @@ public:
     std::vector<std::shared_ptr<Tovrik::Feature>> features() const override;
     LineSource* lineSource() override { return &m_stream; }
     std::string summary() const override { return m_summary; }
+    std::string identity() const override;
     std::string notifications() const override;
     LinkStatus status() const override;
     std::string describe(const LinkStatus& status) const override;

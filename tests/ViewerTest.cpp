@@ -47,6 +47,9 @@ std::pair<int, QString> runViewer(const QStringList& arguments,
     QProcess viewer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
+    // What a developer's own runs kept (installations) is no input of a test.
+    static const QTemporaryDir configuration;
+    environment.insert("XDG_CONFIG_HOME", configuration.path());
     if (!display) {
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             environment.remove(name);
@@ -81,6 +84,7 @@ public:
     LineSource* lineSource() override { return nullptr; }
     std::string summary() const override { return "camera 7"; }
     std::string notifications() const override { return "polled"; }
+    std::string identity() const override { return std::string(); }
     LinkStatus status() const override { return current; }
     void setStatusListener(std::function<void(const LinkStatus&)> listener) override { heard = listener; }
     void setWriteFailureListener(std::function<void(const WriteFailure&)>) override {}
@@ -203,6 +207,11 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
     QFile large(tooLarge);
     ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(SimViewerCamera::maxVariantBytes + 1));
     const QString fifo = scratch.filePath("fifo.json");
+    const QString figures = scratch.filePath("figures.json");
+    QFile figuresFile(figures);
+    ASSERT_TRUE(figuresFile.open(QIODevice::WriteOnly));
+    figuresFile.write(R"({"pixelSize": 0.1, "encoder": {"pulsesPerRevolution": 1000, "wheelCircumference": 0}})");
+    figuresFile.close();
 #ifdef Q_OS_UNIX
     ASSERT_EQ(QProcess::execute("mkfifo", {fifo}), 0); // opening it would wait for a writer forever
 #endif
@@ -230,6 +239,9 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
         {{"--screenshot", scratch.path()}, "it is a folder"},
         {{"--plugin-dir", "/nonexistent"}, "--plugin-dir: /nonexistent does not exist"},
         {{"--plugin-dir", aFile}, "--plugin-dir: " + aFile + " is no folder"},
+        {{"--installation", "/nonexistent.json"}, "--installation: /nonexistent.json: No such file or directory"},
+        {{"--installation", figures},
+         "--installation: " + figures + ": the encoder's wheel circumference must lie from 1 to 10000 mm, not 0"},
     };
     for (const auto& input : inputs) {
         const auto result = runViewer(input.first, QStringLiteral(LINETRIGGER_VIEWER_PATH), nullptr, false);

@@ -1,6 +1,7 @@
 #include "AcquisitionPanel.h"
 
 #include "Calculator.h"
+#include "InstallationEditor.h"
 #include "LineIntake.h"
 #include "LineSource.h"
 #include "LiveView.h"
@@ -46,7 +47,29 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     if (const std::optional<Installation> installation = camera.installation())
         m_calculator->setInputs(*installation);
     tools->addTab(m_calculator, tr("Calculator"));
+    m_installation = new InstallationEditor(tr("Known for this camera (kept for the next run)"), true, tools);
+    m_installation->setObjectName(QStringLiteral("installation"));
+    tools->addTab(m_installation, tr("Installation"));
     layout->addWidget(tools, 2);
+
+    m_identity = camera.identity();
+    if (const std::optional<Installation> stored = m_store.load(m_identity)) {
+        m_installation->setFigures(*stored);
+        m_installation->setKnown(true);
+        m_calculator->setInputs(*stored);
+        m_check->setInstallation(stored);
+    } else {
+        // Not known yet: proposed from the calculator, which starts from the bench where there is one.
+        m_installation->setFigures(m_calculator->inputs());
+        m_installation->setKnown(false);
+    }
+    // Nowhere to keep them without knowing which camera this is.
+    m_installation->setEnabled(!m_identity.isEmpty());
+    connect(m_installation, &InstallationEditor::edited, this, &AcquisitionPanel::installationEdited);
+    connect(m_calculator, &Calculator::inputsEdited, this, [this] {
+        if (!m_installation->known())
+            m_installation->setFigures(m_calculator->inputs());
+    });
 
     connect(&camera, &ViewerCamera::sampled, this, [this](const TriggerSample& sample) {
         m_check->add(sample);
@@ -77,6 +100,27 @@ AcquisitionPanel::~AcquisitionPanel()
     m_camera.sample(std::chrono::milliseconds(0));
     if (m_source)
         m_source->setEventListener(nullptr); // waits for a call in progress
+}
+
+void AcquisitionPanel::installationEdited()
+{
+    const std::optional<Installation> figures = m_installation->known();
+    if (figures && figures->problem().empty()) {
+        m_store.save(m_identity, *figures);
+        m_calculator->setInputs(*figures);
+    } else {
+        m_store.forget(m_identity);
+    }
+    m_check->setInstallation(figures);
+}
+
+void AcquisitionPanel::setInstallation(const Installation& figures)
+{
+    m_installation->setFigures(figures);
+    m_installation->setKnown(true);
+    m_installation->setEnabled(true);
+    m_calculator->setInputs(figures);
+    m_check->setInstallation(figures);
 }
 
 bool AcquisitionPanel::start()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Installation.h"
+#include "InstallationStore.h"
 #include "LineSource.h"
 #include "Waterfall.h"
 
@@ -11,6 +13,7 @@
 #include <memory>
 
 class Calculator;
+class InstallationEditor;
 class LineIntake;
 class LiveView;
 class QLabel;
@@ -39,6 +42,9 @@ public:
     // The simulated camera's bench; null for other cameras.
     QWidget* bench() const { return m_bench; }
     Calculator* calculator() const { return m_calculator; }
+    InstallationEditor* installation() const { return m_installation; }
+    // Figures given for this run (the command line): used, not kept.
+    void setInstallation(const Installation& figures);
     QString figures() const;
 
 signals:
@@ -49,6 +55,7 @@ signals:
 
 private:
     void showFigures();
+    void installationEdited();
     void streamEvent(const LineSource::Event& event);
 
     ViewerCamera& m_camera;
@@ -59,6 +66,9 @@ private:
     TriggerCheck* m_check = nullptr;
     QWidget* m_bench = nullptr;
     Calculator* m_calculator = nullptr;
+    InstallationEditor* m_installation = nullptr;
+    InstallationStore m_store;
+    QString m_identity;
     QPushButton* m_start = nullptr;
     QPushButton* m_stop = nullptr;
     QLabel* m_figures = nullptr;

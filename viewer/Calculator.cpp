@@ -2,15 +2,12 @@
 
 #include "TriggerMath.h"
 
-#include <QButtonGroup>
+#include "InstallationEditor.h"
+
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QRadioButton>
-#include <QSignalBlocker>
-#include <QSpinBox>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -33,32 +30,12 @@ const Counting countings[] = {
 
 Calculator::Calculator(QWidget* parent) : QWidget(parent)
 {
-    auto* form = new QFormLayout(this);
-    m_pixelSize = new QDoubleSpinBox(this);
-    m_pixelSize->setRange(0.001, 10.0);
-    m_pixelSize->setDecimals(4);
-    m_pixelSize->setSuffix(tr(" mm"));
-    form->addRow(tr("Pixel size on the object:"), m_pixelSize);
-    m_byWheel = new QRadioButton(tr("Pulses per revolution and wheel:"), this);
-    auto* byMm = new QRadioButton(tr("Pulses per mm:"), this);
-    auto* group = new QButtonGroup(this);
-    group->addButton(m_byWheel);
-    group->addButton(byMm);
-    m_byWheel->setChecked(true);
-    m_pulses = new QSpinBox(this);
-    m_pulses->setRange(1, 1000000);
-    m_wheel = new QDoubleSpinBox(this);
-    m_wheel->setRange(1.0, 10000.0);
-    m_wheel->setDecimals(2);
-    m_wheel->setSuffix(tr(" mm"));
-    auto* wheelRow = new QHBoxLayout;
-    wheelRow->addWidget(m_pulses);
-    wheelRow->addWidget(m_wheel);
-    form->addRow(m_byWheel, wheelRow);
-    m_pulsesPerMm = new QDoubleSpinBox(this);
-    m_pulsesPerMm->setRange(0.0001, 100000.0);
-    m_pulsesPerMm->setDecimals(4);
-    form->addRow(byMm, m_pulsesPerMm);
+    auto* layout = new QVBoxLayout(this);
+    m_inputs = new InstallationEditor(QString(), false, this);
+    m_inputs->setFlat(true);
+    layout->addWidget(m_inputs);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
     m_counting = new QComboBox(this);
     for (const Counting& counting : countings)
         m_counting->addItem(QString::fromLatin1(counting.label));
@@ -75,13 +52,14 @@ Calculator::Calculator(QWidget* parent) : QWidget(parent)
     form->addRow(new QLabel(tr("Enter the pulses per line on the Line Trigger page; nothing here writes the "
                                "camera."),
                             this));
+    layout->addStretch();
 
-    setInputs(Installation());
-    for (QDoubleSpinBox* box : {m_pixelSize, m_wheel, m_pulsesPerMm})
-        connect(box, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &Calculator::calculate);
-    connect(m_pulses, qOverload<int>(&QSpinBox::valueChanged), this, &Calculator::calculate);
+    calculate();
+    connect(m_inputs, &InstallationEditor::edited, this, [this] {
+        calculate();
+        emit inputsEdited();
+    });
     connect(m_counting, qOverload<int>(&QComboBox::currentIndexChanged), this, &Calculator::calculate);
-    connect(m_byWheel, &QRadioButton::toggled, this, &Calculator::calculate);
 }
 
 void Calculator::setCamera(double exposureUs, double topLineRate)
@@ -95,16 +73,13 @@ void Calculator::setCamera(double exposureUs, double topLineRate)
 
 void Calculator::setInputs(const Installation& inputs)
 {
-    {
-        const QSignalBlocker blockers[] = {QSignalBlocker(m_pixelSize), QSignalBlocker(m_pulses),
-                                           QSignalBlocker(m_wheel), QSignalBlocker(m_pulsesPerMm)};
-        m_pixelSize->setValue(inputs.pixelSize);
-        m_pulses->setValue(static_cast<int>(inputs.pulsesPerRevolution));
-        m_wheel->setValue(inputs.wheelCircumference);
-        m_pulsesPerMm->setValue(
-            TriggerMath::pulsesPerMm(inputs.pulsesPerRevolution, inputs.wheelCircumference));
-    }
+    m_inputs->setFigures(inputs);
     calculate();
+}
+
+Installation Calculator::inputs() const
+{
+    return m_inputs->figures();
 }
 
 QString Calculator::pulsesPerLine() const
@@ -120,12 +95,11 @@ QString Calculator::fastestBelt() const
 void Calculator::calculate()
 {
     const Counting& counting = countings[std::max(0, m_counting->currentIndex())];
-    const double pulsesPerMm = m_byWheel->isChecked()
-                                   ? TriggerMath::pulsesPerMm(m_pulses->value(), m_wheel->value())
-                                   : m_pulsesPerMm->value();
+    const Installation inputs = m_inputs->figures();
+    const double pulsesPerMm = inputs.pulsesPerMm();
     const double countsPerPulse = TriggerMath::countsPerPulse(counting.counting, counting.twoChannels);
     const double divider =
-        TriggerMath::dividerForSquarePixels(m_pixelSize->value(), pulsesPerMm, countsPerPulse);
+        TriggerMath::dividerForSquarePixels(inputs.pixelSize, pulsesPerMm, countsPerPulse);
     // The page's box takes four decimals; the camera takes at least 1.
     m_result->setText(divider < 1.0
                           ? tr("%1: below 1, the encoder is too coarse for this pixel size; at 1, lines "
@@ -133,7 +107,7 @@ void Calculator::calculate()
                                 .arg(divider, 0, 'f', 4)
                                 .arg(1.0 / (pulsesPerMm * countsPerPulse), 0, 'f', 4)
                           : QString::number(divider, 'f', 4));
-    const double linesPerMm = 1.0 / m_pixelSize->value();
+    const double linesPerMm = 1.0 / inputs.pixelSize;
     if (!m_camera) {
         m_belt->setText(tr("not available yet: the camera's exposure is not known"));
         return;

@@ -8,11 +8,9 @@
 #include <optional>
 #include <utility>
 
+class InstallationEditor;
 class QComboBox;
-class QDoubleSpinBox;
 class QLabel;
-class QRadioButton;
-class QSpinBox;
 
 // The arithmetic of square pixels: from the size of a pixel on the object, the encoder's
 // resolution and wheel (or its pulses per mm) and how the camera counts, the pulses per line to
@@ -26,21 +24,21 @@ public:
     explicit Calculator(QWidget* parent = nullptr);
 
     void setInputs(const Installation& inputs);
+    Installation inputs() const;
     // The camera's exposure and the top of its line rate, in µs and lines a second.
     void setCamera(double exposureUs, double topLineRate);
     // What it shows, for people and tests: the pulses per line, then the fastest belt.
     QString pulsesPerLine() const;
     QString fastestBelt() const;
 
+signals:
+    void inputsEdited();
+
 private:
     void calculate();
 
     std::optional<std::pair<double, double>> m_camera; // exposure and top line rate
-    QDoubleSpinBox* m_pixelSize = nullptr;
-    QRadioButton* m_byWheel = nullptr;
-    QSpinBox* m_pulses = nullptr;
-    QDoubleSpinBox* m_wheel = nullptr;
-    QDoubleSpinBox* m_pulsesPerMm = nullptr;
+    InstallationEditor* m_inputs = nullptr;
     QComboBox* m_counting = nullptr;
     QLabel* m_result = nullptr;
     QLabel* m_belt = nullptr;

@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -50,6 +51,13 @@ TriggerCheck::TriggerCheck(QWidget* parent) : QWidget(parent)
     }
     lines->addStretch();
     form->addRow(tr("Lines:"), lines);
+    m_belt = new QLabel(this);
+    m_belt->setObjectName(QStringLiteral("belt"));
+    form->addRow(tr("Belt:"), m_belt);
+    m_installation = new QLabel(this);
+    m_installation->setObjectName(QStringLiteral("installationFigures"));
+    m_installation->setWordWrap(true);
+    form->addRow(tr("Installation:"), m_installation);
     layout->addLayout(form);
 
     show();
@@ -70,6 +78,7 @@ void TriggerCheck::add(const TriggerSample& sample)
 void TriggerCheck::setInstallation(const std::optional<Installation>& installation)
 {
     m_sampler.setInstallation(installation);
+    m_entered = installation.has_value();
     m_observation = m_sampler.observation();
     show();
 }
@@ -94,4 +103,23 @@ void TriggerCheck::show()
     }
     for (int line = 1; line <= 4; ++line)
         m_lines[static_cast<size_t>(line)]->setText(activityText(o.lines[static_cast<size_t>(line)]));
+    const TriggerVerdict::Figures f = TriggerVerdict::figures(o);
+    QStringList belt;
+    if (f.beltSpeed)
+        belt << tr("%1 mm/s (%2 m/min)%3")
+                    .arg(*f.beltSpeed, 0, 'f', 1)
+                    .arg(*f.beltSpeed * 0.06, 0, 'f', 2)
+                    .arg(f.beltDirectionKnown ? QString() : tr(", either way"));
+    if (f.linesPerMm)
+        belt << tr("%1 lines per mm").arg(*f.linesPerMm, 0, 'g', 4);
+    if (f.stretch)
+        belt << tr("stretch %1 (1 is square)").arg(*f.stretch, 0, 'f', 3);
+    m_belt->setText(belt.isEmpty() ? tr("not known") : belt.join(QStringLiteral(" · ")));
+    if (o.installation)
+        m_installation->setText(tr("pixels of %1 mm on the object, encoder of %2 pulses per mm (%3)")
+                                    .arg(o.installation->pixelSize)
+                                    .arg(o.installation->pulsesPerMm(), 0, 'g', 6)
+                                    .arg(m_entered ? tr("entered for this camera") : tr("the bench's own")));
+    else
+        m_installation->setText(tr("not known: enter the pixel size and the encoder under Installation"));
 }

@@ -34,5 +34,8 @@ private:
     TriggerObservation m_observation;
     QLabel* m_verdict = nullptr;
     QLabel* m_encoder = nullptr;
+    QLabel* m_belt = nullptr;
+    QLabel* m_installation = nullptr;
+    bool m_entered = false; // the installation's figures are the operator's
     std::array<QLabel*, 5> m_lines{};
 };

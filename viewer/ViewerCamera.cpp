@@ -28,6 +28,11 @@ std::vector<std::shared_ptr<Tovrik::Feature>> ViewerCamera::features() const
     return m_device->features();
 }
 
+QString ViewerCamera::identity() const
+{
+    return QString::fromStdString(m_device->identity());
+}
+
 QString ViewerCamera::source() const
 {
     return QString::fromStdString(m_device->summary());

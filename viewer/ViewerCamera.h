@@ -28,6 +28,8 @@ public:
     std::vector<std::shared_ptr<Tovrik::Feature>> features() const;
     // What was opened, and how its changes reach the plug-in, for the device tab.
     QString source() const;
+    // Model and serial number, for what is kept about this camera; empty when it did not say.
+    QString identity() const;
     QString notifications() const;
     LinkStatus status() const;
     // The status for people.

@@ -1,5 +1,7 @@
 #include "ViewerOptions.h"
 
+#include "InstallationStore.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -50,6 +52,13 @@ struct Parser
             "the GUI's longest stall), then exit."),
         QStringLiteral("seconds")};
 
+    QCommandLineOption installation{
+        QStringLiteral("installation"),
+        QStringLiteral("The installation's figures for the trigger check, for this run: a JSON object with "
+                       "\"pixelSize\" (mm on the object) and \"encoder\": {\"pulsesPerRevolution\", "
+                       "\"wheelCircumference\" (mm)} or {\"pulsesPerMm\"}."),
+        QStringLiteral("file")};
+
     Parser()
     {
         parser.setApplicationDescription(QStringLiteral(
@@ -58,7 +67,7 @@ struct Parser
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions(
-            {list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo, report});
+            {list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo, report, installation});
         // Qt's own GUI options (-platform offscreen, -style fusion, ...) are the QApplication's.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const char* name :
@@ -115,6 +124,13 @@ QString readModes(const Parser& p, ViewerOptions& options)
                                   "not \"%1\"")
                 .arg(parser.value(p.report));
         options.reportSeconds = seconds;
+    }
+    if (parser.isSet(p.installation)) {
+        Installation figures;
+        QString problem;
+        if (!InstallationStore::readFile(parser.value(p.installation), &figures, &problem))
+            return problem;
+        options.installation = figures;
     }
     if (int(parser.isSet(p.screenshot)) + int(parser.isSet(p.demo)) + int(parser.isSet(p.report)) > 1)
         return QStringLiteral("--screenshot, --demo and --report-acquisition exclude each other: choose one");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Installation.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,7 @@ public:
     QString screenshot;
     QString demo;
     std::optional<double> reportSeconds;
+    std::optional<Installation> installation;
 
     // The plug-in folder when none is given: the same path relative to the executable in the build
     // tree as installed.

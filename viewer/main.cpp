@@ -1,3 +1,4 @@
+#include "AcquisitionPanel.h"
 #include "AcquisitionReport.h"
 #include "CameraOpener.h"
 #include "DemoRunner.h"
@@ -118,6 +119,8 @@ int main(int argc, char** argv)
     closeOnSignals(window);
     window.show();
     window.loadExtension(options.pluginDir);
+    if (options.installation)
+        window.acquisition()->setInstallation(*options.installation);
 
     if (!options.screenshot.isEmpty()) {
         saveScreenshotSoon(window, options.screenshot);
