@@ -332,9 +332,11 @@ TriggerSample GenicamPoller::measure(GenicamReads& reads, bool readSetUp)
     sample.encoderValue = reads.integer(FeatureName::EncoderValue);
     sample.lineBits = reads.integer(FeatureName::LineStatusAll);
     sample.encoderStatus = reads.text(FeatureName::EncoderStatus).value_or(std::string());
-    // Counted since the start: only while acquiring does it say anything.
-    if (sample.acquiring)
+    // Counted since the start: only while acquiring does it say anything, and once after the stop,
+    // when it holds the run's final count.
+    if (sample.acquiring || m_wasAcquiring)
         sample.missedTriggers = reads.integer(FeatureName::LineTriggerMissedCount);
+    m_wasAcquiring = sample.acquiring;
     if (readSetUp) {
         sample.settings = setUpOf(reads, m_observers);
         sample.settingsKnown = true;

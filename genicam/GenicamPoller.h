@@ -107,6 +107,7 @@ private:
     std::function<void(GenicamContext& context)> m_streamCheck;
     TriggerSettings m_settings;
     bool m_settingsKnown = false;
+    bool m_wasAcquiring = false; // at the last sample
     Clock::time_point m_settingsAt;
     std::deque<std::pair<Clock::time_point, int>> m_spent;
 };

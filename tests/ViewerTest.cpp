@@ -70,8 +70,9 @@ QJsonObject reportOn(const QStringList& camera)
                                   QStringLiteral(LINETRIGGER_VIEWER_PATH), &output);
     EXPECT_EQ(result.first, 0) << result.second.toStdString();
     QJsonObject report = QJsonDocument::fromJson(output).object();
-    for (const char* key : {"frames", "lines", "linesPerSecond", "missedTriggers", "droppedFrames",
-                            "encoderCounts", "encoderDirection", "verdict", "longestStallMs"})
+    for (const char* key : {"frames", "lines", "linesPerSecond", "missedTriggers", "droppedFrames", "encoderCounts",
+                            "encoderDirection", "verdict", "longestStallMs", "beltSpeed", "linesPerMm", "stretch",
+                            "stretchFromImage", "setLineRate", "measuredLineRate"})
         EXPECT_TRUE(report.contains(key)) << key << " in " << output.toStdString();
     return report;
 }
@@ -357,10 +358,35 @@ TEST(Viewer, ReportsAcquisitionAsJson)
     EXPECT_NEAR(simulated["encoderCounts"].toDouble(), 5000, 500); // 250 mm/s, 10 a mm, one channel
     EXPECT_EQ(simulated["encoderDirection"].toString(), "up");
     EXPECT_TRUE(simulated["verdict"].toString().startsWith("Lines come at the camera's own line rate"));
+    EXPECT_EQ(simulated["beltSpeed"].toDouble(), 250); // the bench's
+    EXPECT_NEAR(simulated["linesPerMm"].toDouble(), 40, 1);
+    EXPECT_NEAR(simulated["stretch"].toDouble(), 4, 0.1);
+    EXPECT_EQ(simulated["setLineRate"].toDouble(), 10000);
+    EXPECT_NEAR(simulated["measuredLineRate"].toDouble(), 10000, 200);
+
+    // Missed triggers and lines are counted at one moment: two of every three triggers fall within
+    // the exposure of the line before.
+    const QJsonObject over = reportOn({"--camera", QStringLiteral(LINETRIGGER_SOURCE_DIR "/tests/variants/overtrigger.json")});
+    EXPECT_NEAR(over["missedTriggers"].toDouble() / over["lines"].toDouble(), 2.0, 0.001);
+    EXPECT_EQ(over["stretch"].toDouble(), 1.0);
+    EXPECT_TRUE(over["verdict"].toString().contains("Shorten the exposure to 18.1 µs")) << over["verdict"].toString().toStdString();
 #if LINETRIGGER_WITH_ARAVIS
+    // Nothing turns the fake's encoder and its lines keep their own pace: without figures nothing is
+    // known of the belt, with them it stands, and lines per mm stay unknown either way.
     const QJsonObject fake = reportOn({"--camera", "genicam-fake"});
     EXPECT_GT(fake["frames"].toDouble(), 0);
     EXPECT_EQ(fake["encoderDirection"].toString(), "still");
+    EXPECT_TRUE(fake["beltSpeed"].isNull());
+    const QTemporaryDir folder;
+    QFile figures(folder.filePath("figures.json"));
+    ASSERT_TRUE(figures.open(QIODevice::WriteOnly));
+    figures.write(R"({"pixelSize": 0.1, "encoder": {"pulsesPerRevolution": 1000, "wheelCircumference": 100}})");
+    figures.close();
+    const QJsonObject known = reportOn({"--camera", "genicam-fake", "--installation", figures.fileName()});
+    EXPECT_EQ(known["beltSpeed"].toDouble(-1), 0.0);
+    EXPECT_TRUE(known["linesPerMm"].isNull());
+    EXPECT_TRUE(known["stretch"].isNull());
+    EXPECT_TRUE(known["verdict"].toString().contains("not at the line rate of 10000 set in the camera"));
 #endif
 }
 

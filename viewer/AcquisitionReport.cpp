@@ -4,6 +4,7 @@
 #include "LineSource.h"
 #include "MainWindow.h"
 #include "TriggerCheck.h"
+#include "TriggerVerdict.h"
 #include "ViewerCamera.h"
 
 #include <QJsonDocument>
@@ -18,6 +19,8 @@ namespace {
 constexpr int settleMs = 1500;
 // Stalls of the event loop longer than this count as time the GUI was blocked.
 constexpr qint64 blockedAfterMs = 50;
+// How long the report waits for the camera's counts after the stop.
+constexpr int finalSampleMs = 2000;
 
 } // namespace
 
@@ -70,25 +73,55 @@ void AcquisitionReport::tick()
 void AcquisitionReport::finish()
 {
     m_ticker.stop();
-    const double seconds = m_clock.nsecsElapsed() * 1e-9;
-    LineSource* source = m_window.camera().lineSource();
-    const LineSource::Statistics statistics = source->statistics();
-    const TriggerObservation observation = m_window.acquisition()->triggerCheck()->observation();
-    const QString verdict = m_window.acquisition()->triggerCheck()->verdict();
-    const std::optional<long long> encoderAtEnd = observation.encoderValue;
+    m_runSeconds = m_clock.nsecsElapsed() * 1e-9;
+    TriggerCheck* check = m_window.acquisition()->triggerCheck();
+    m_observation = check->observation();
+    m_verdict = check->verdict();
     m_window.acquisition()->stop();
+    // The camera's counts of this run, final once it stopped, come with the next sample; the line
+    // count of the same moment goes with them.
+    connect(&m_window.camera(), &ViewerCamera::sampled, this, [this](const TriggerSample& sample) {
+        if (!sample.acquiring && !m_printed)
+            print(sample);
+    });
+    QTimer::singleShot(finalSampleMs, this, [this] {
+        if (!m_printed)
+            print(std::nullopt);
+    });
+}
+
+namespace {
+
+QJsonValue orNull(const std::optional<double>& value)
+{
+    return value ? QJsonValue(*value) : QJsonValue();
+}
+
+} // namespace
+
+void AcquisitionReport::print(const std::optional<TriggerSample>& final)
+{
+    m_printed = true;
+    const LineSource::Statistics statistics = m_window.camera().lineSource()->statistics();
+    const TriggerObservation& observation = m_observation;
+    std::optional<long long> missed = observation.missedTriggers;
+    if (final && final->missedTriggers)
+        missed = *final->missedTriggers;
+    std::optional<long long> encoderAtEnd = observation.encoderValue;
+    if (final && final->encoderValue)
+        encoderAtEnd = *final->encoderValue;
+    const TriggerVerdict::Figures figures = TriggerVerdict::figures(observation);
+    const double seconds = m_runSeconds;
 
     QJsonObject report;
     report[QStringLiteral("camera")] = m_window.camera().source();
     report[QStringLiteral("seconds")] = seconds;
     report[QStringLiteral("frames")] = static_cast<double>(statistics.frames);
-    report[QStringLiteral("lines")] = static_cast<double>(statistics.lines);
+    report[QStringLiteral("lines")] = static_cast<double>(final ? final->lines : statistics.lines);
     report[QStringLiteral("linesPerSecond")] = statistics.lines / seconds;
     report[QStringLiteral("droppedFrames")] = static_cast<double>(statistics.droppedFrames);
     report[QStringLiteral("incompleteFrames")] = static_cast<double>(statistics.incompleteFrames);
-    report[QStringLiteral("missedTriggers")] =
-        observation.missedTriggers ? QJsonValue(static_cast<double>(*observation.missedTriggers))
-                                   : QJsonValue();
+    report[QStringLiteral("missedTriggers")] = missed ? QJsonValue(static_cast<double>(*missed)) : QJsonValue();
     const bool counted = m_encoderAtStart && encoderAtEnd;
     report[QStringLiteral("encoderCounts")] =
         counted ? QJsonValue(static_cast<double>(*encoderAtEnd - *m_encoderAtStart)) : QJsonValue();
@@ -97,7 +130,14 @@ void AcquisitionReport::finish()
                                                  : *encoderAtEnd < *m_encoderAtStart
                                                      ? QStringLiteral("down")
                                                      : QStringLiteral("still");
-    report[QStringLiteral("verdict")] = verdict;
+    report[QStringLiteral("beltSpeed")] = orNull(figures.beltSpeed);
+    report[QStringLiteral("linesPerMm")] = orNull(figures.linesPerMm);
+    report[QStringLiteral("stretch")] = orNull(figures.stretch);
+    report[QStringLiteral("stretchFromImage")] = QJsonValue();
+    report[QStringLiteral("setLineRate")] = orNull(figures.expectedLineRate);
+    report[QStringLiteral("measuredLineRate")] =
+        observation.acquiring ? QJsonValue(observation.linesPerSecond) : QJsonValue();
+    report[QStringLiteral("verdict")] = m_verdict;
     report[QStringLiteral("longestStallMs")] = static_cast<double>(m_longestStall);
     report[QStringLiteral("blockedMs")] = static_cast<double>(m_blocked);
     report[QStringLiteral("pageInstalled")] = m_window.acquisitionControl()->count() > 1;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "TriggerObservation.h"
+#include "TriggerSample.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
@@ -28,6 +31,7 @@ private:
     void run();
     void tick();
     void finish();
+    void print(const std::optional<TriggerSample>& final);
 
     MainWindow& m_window;
     const double m_seconds;
@@ -37,4 +41,8 @@ private:
     qint64 m_longestStall = 0;
     qint64 m_blocked = 0;
     std::optional<long long> m_encoderAtStart;
+    double m_runSeconds = 0.0;
+    TriggerObservation m_observation; // as the run ended
+    QString m_verdict;
+    bool m_printed = false;
 };
