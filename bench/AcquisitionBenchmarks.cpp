@@ -1,4 +1,6 @@
+#include "CircleTarget.h"
 #include "LineFrame.h"
+#include "LineHistory.h"
 #include "LiveView.h"
 #include "SimAcquisition.h"
 #include "SimCamera.h"
@@ -104,5 +106,48 @@ void BM_PlainCopyOfABatch(benchmark::State& state)
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * batch);
 }
 BENCHMARK(BM_PlainCopyOfABatch)->Unit(benchmark::kMicrosecond);
+
+// The history's full view, 4096 lines of 4096 pixels of the chart at stretch 1.
+LineHistory::Image chartView()
+{
+    std::shared_ptr<SimCamera> camera = SimCameraBuilder::lineScanCamera().build();
+    camera->write("AcquisitionLineRate", "2500");
+    LineHistory history;
+    camera->acquisition().setFrameListener([&camera, &history] {
+        while (std::shared_ptr<const LineFrame> frame = camera->acquisition().takeFrame())
+            history.add(*frame);
+    });
+    camera->write("AcquisitionStart", "1");
+    camera->acquisition().advance(std::chrono::milliseconds(1700));
+    camera->acquisition().setFrameListener(nullptr);
+    return history.snapshot();
+}
+
+// Measuring the stretch from the circles in the whole history, as the live view does once a second
+// on a pooled thread.
+void BM_StretchFromImage(benchmark::State& state)
+{
+    const LineHistory::Image image = chartView();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CircleTarget::measure(image.pixels.data(), image.width, image.lines));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * image.lines);
+}
+BENCHMARK(BM_StretchFromImage)->Unit(benchmark::kMillisecond);
+
+// Its reference: the history's snapshot, one copy of the same image.
+void BM_HistorySnapshot(benchmark::State& state)
+{
+    const LineHistory::Image image = chartView();
+    LineHistory history;
+    LineFrame frame;
+    frame.reset(image.width, image.lines);
+    std::memcpy(frame.pixels.data(), image.pixels.data(), image.pixels.size());
+    frame.lines = image.lines;
+    history.add(frame);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(history.snapshot());
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * image.lines);
+}
+BENCHMARK(BM_HistorySnapshot)->Unit(benchmark::kMillisecond);
 
 } // namespace

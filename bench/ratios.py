@@ -48,3 +48,10 @@ if "BM_PlainCopyOfLines" in times:
     for label, name in (("internal line rate", "BM_SimulatedLines/0"), ("from the encoder, 8 m/s", "BM_SimulatedLines/1")):
         print(f"| {label} | {times[name] / 800 * 1000:.0f} ns | {times[name] / copy:.2f} x |")
     print(f"| reference: plain copy | {copy / 800 * 1000:.0f} ns | 1 |")
+if "BM_StretchFromImage" in times:
+    measure, snapshot = times["BM_StretchFromImage"], times["BM_HistorySnapshot"]  # both in ms
+    print()
+    print("| square pixels from the image, 4096 lines of 4096 pixels | time (ms) | against one copy of the lines |")
+    print("|---|---|---|")
+    print(f"| circles found and measured | {measure:.0f} | {measure / snapshot:.0f} x |")
+    print(f"| reference: the history's snapshot | {snapshot:.2f} | 1 |")

@@ -62,6 +62,47 @@ std::string kindOf(ArvDevice* device)
     return "GenICam camera";
 }
 
+// Runs on the worker thread: opens the GigE Vision camera at an IPv4 address, with the socket our
+// own reads go through (a new one after a loss: the old one's path may be dead).
+ArvDevice* openAt(GInetAddress* address, const std::string& deviceId, bool first,
+                  std::shared_ptr<GenicamReader>& reader, GError** openError, std::string* failure)
+{
+    ArvDevice* device = nullptr;
+    // An address is asked directly, never by a discovery broadcast, and briefly: Aravis
+    // itself would wait seconds for a camera that is not there.
+    GInetAddress* local = nullptr;
+    if (GenicamGvcp::discover(address, first ? GenicamLink::firstDiscovery : GenicamLink::reopenDiscovery,
+                              &local)) {
+        // Reads on a socket of our own, each try as long as the link's round trip asks for:
+        // also while Aravis reads the camera's description.
+        if (!first && reader) {
+            reader->report();
+            reader.reset();
+        }
+        if (!reader)
+            reader = GenicamReader::forCamera(address);
+        // Aravis reads the camera's description on its own socket, half a second a try: on
+        // a link that loses many packets a read may fail for good; the open is tried
+        // again, while time is left.
+        const auto giveUp = std::chrono::steady_clock::now() + openTries;
+        for (bool again = true; again;) {
+            std::lock_guard<std::mutex> lock(systemMutex());
+            g_clear_error(openError);
+            device = arv_gv_device_new(local, address, openError);
+            again = !device && *openError && std::chrono::steady_clock::now() < giveUp &&
+                    (GenicamStatus::isLinkFailure(*openError) ||
+                     g_error_matches(*openError, ARV_DEVICE_ERROR, ARV_DEVICE_ERROR_GENICAM_NOT_FOUND));
+            if (again)
+                qCInfo(lcGenicam, "opening %s failed (%s): trying again", deviceId.c_str(),
+                       (*openError)->message);
+        }
+    } else {
+        *failure = "no GigE Vision camera answers at " + deviceId;
+    }
+    g_clear_object(&local);
+    return device;
+}
+
 } // namespace
 
 GenicamCamera::GenicamCamera(std::shared_ptr<GenicamWorker> worker, std::string summary)
@@ -120,40 +161,7 @@ std::shared_ptr<GenicamCamera> GenicamCamera::open(const std::string& deviceId, 
         ArvDevice* device = nullptr;
         GInetAddress* address = g_inet_address_new_from_string(deviceId.c_str());
         if (address && g_inet_address_get_family(address) == G_SOCKET_FAMILY_IPV4) {
-            // An address is asked directly, never by a discovery broadcast, and briefly: Aravis
-            // itself would wait seconds for a camera that is not there.
-            GInetAddress* local = nullptr;
-            if (GenicamGvcp::discover(
-                    address, first ? GenicamLink::firstDiscovery : GenicamLink::reopenDiscovery, &local)) {
-                // Reads on a socket of our own, each try as long as the link's round trip asks for:
-                // also while Aravis reads the camera's description.
-                // A camera opened again gets a socket of its own again: the old one's path may be dead.
-                if (!first && *reader) {
-                    (*reader)->report();
-                    reader->reset();
-                }
-                if (!*reader)
-                    *reader = GenicamReader::forCamera(address);
-                // Aravis reads the camera's description on its own socket, half a second a try: on
-                // a link that loses many packets a read may fail for good; the open is tried
-                // again, while time is left.
-                const auto giveUp = std::chrono::steady_clock::now() + openTries;
-                for (bool again = true; again;) {
-                    std::lock_guard<std::mutex> lock(systemMutex());
-                    g_clear_error(&openError);
-                    device = arv_gv_device_new(local, address, &openError);
-                    again =
-                        !device && openError && std::chrono::steady_clock::now() < giveUp &&
-                        (GenicamStatus::isLinkFailure(openError) ||
-                         g_error_matches(openError, ARV_DEVICE_ERROR, ARV_DEVICE_ERROR_GENICAM_NOT_FOUND));
-                    if (again)
-                        qCInfo(lcGenicam, "opening %s failed (%s): trying again", deviceId.c_str(),
-                               openError->message);
-                }
-            } else {
-                *failure = "no GigE Vision camera answers at " + deviceId;
-            }
-            g_clear_object(&local);
+            device = openAt(address, deviceId, first, *reader, &openError, failure);
         } else {
             std::lock_guard<std::mutex> lock(systemMutex());
             device = arv_open_device(deviceId.c_str(), &openError);

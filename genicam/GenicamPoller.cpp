@@ -62,7 +62,9 @@ TriggerSettings setUpOf(GenicamReads& reads, const FeatureObserverRegistry& poll
             return range->first;
         return std::nullopt;
     };
-    reader.increment = [&reads](const char* feature) { return reads.increment(feature); };
+    reader.increment = [&reads](const char* feature) {
+        return reads.increment(feature);
+    };
     return TriggerSettings::read(reader);
 }
 

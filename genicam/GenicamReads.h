@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 
 class GenicamContext;
 

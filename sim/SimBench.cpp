@@ -37,7 +37,7 @@ std::string SimBench::problem() const
     const auto shown = [](double value) {
         return ValueText::fromNumber(value);
     };
-    const std::string figures = installation().problem();
+    std::string figures = installation().problem();
     if (!figures.empty())
         return figures;
     if (lineA < 0 || lineA > 4 || lineB < 0 || lineB > 4)

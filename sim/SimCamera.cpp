@@ -70,9 +70,15 @@ public:
             return top ? max : min;
         };
         TriggerSettings::Reader reader;
-        reader.value = [this](const char* feature, const char* entry) { return text(feature, entry); };
-        reader.max = [limit](const char* feature) { return limit(feature, true); };
-        reader.min = [limit](const char* feature) { return limit(feature, false); };
+        reader.value = [this](const char* feature, const char* entry) {
+            return text(feature, entry);
+        };
+        reader.max = [limit](const char* feature) {
+            return limit(feature, true);
+        };
+        reader.min = [limit](const char* feature) {
+            return limit(feature, false);
+        };
         reader.increment = [this](const char* feature) -> std::optional<double> {
             const State* state = m_camera.find(feature);
             return state ? std::optional<double>(state->definition.increment) : std::nullopt;

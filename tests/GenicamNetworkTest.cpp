@@ -33,6 +33,7 @@
 #include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -60,6 +61,7 @@ protected:
         camera->setStatusListener([this](const LinkStatus& status) {
             std::lock_guard<std::mutex> lock(mutex);
             links.push_back(linkOf(status));
+            reasons.push_back(status.reasonText());
         });
     }
     void TearDown() override
@@ -107,11 +109,34 @@ protected:
             stall = std::max(stall, std::chrono::milliseconds(clock.elapsed() - last));
         }
     }
-    bool waitForLink(Link wanted)
+    // Waits for the link to reach the state after those seen so far, and returns the reason it
+    // gave: a state that passes between two looks counts too.
+    std::optional<std::string> waitForLink(Link wanted)
     {
-        for (int round = 0; round < 100 && linkOf(camera->status()) != wanted; ++round)
+        for (int round = 0; round < 100; ++round) {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                for (; seen < links.size(); ++seen) {
+                    if (links[seen] == wanted)
+                        return reasons[seen++];
+                }
+            }
             spin(100ms);
-        return linkOf(camera->status()) == wanted;
+        }
+        return std::nullopt;
+    }
+    std::vector<Link> linkChanges()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return links;
+    }
+    std::string history()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::string text = "the link's changes:";
+        for (size_t i = 0; i < links.size(); ++i)
+            text += " " + std::to_string(static_cast<int>(links[i])) + " (" + reasons[i] + ")";
+        return text;
     }
 
     QString tool;
@@ -127,7 +152,9 @@ protected:
     std::unique_ptr<LineTriggerWidget> page;
     std::chrono::milliseconds stall{0};
     std::mutex mutex;
-    std::vector<Link> links;
+    std::vector<Link> links; // guarded by mutex, with reasons
+    std::vector<std::string> reasons;
+    size_t seen = 0; // the test thread's own
 };
 
 int GenicamNetworkTest::nextRelay = 2;
@@ -209,7 +236,7 @@ TEST_F(GenicamNetworkTest, LostCameraIsReportedOnceAndTakenBackWhenItReturns)
     relay.swallowing = true;
     QElapsedTimer silence;
     silence.start();
-    ASSERT_TRUE(waitForLink(Link::Lost));
+    ASSERT_TRUE(waitForLink(Link::Lost)) << history();
     std::printf("a silent camera was declared lost after %lld ms\n",
                 static_cast<long long>(silence.elapsed()));
     EXPECT_LE(silence.elapsed(), 4500);
@@ -226,24 +253,24 @@ TEST_F(GenicamNetworkTest, LostCameraIsReportedOnceAndTakenBackWhenItReturns)
         slowest = std::max(slowest, call.elapsed());
         QThread::msleep(20);
     }
-    EXPECT_LT(slowest, 50);
+    // A wait on the network would cost the action's whole bound of a second; the margin is for a
+    // busy machine.
+    EXPECT_LT(slowest, 200);
 
     // The old connection stays dead, so the camera keeps control for it; the new one comes from
     // an address of its own.
     relay.silenceClients();
     relay.clientsApart = true;
     relay.swallowing = false;
-    ASSERT_TRUE(waitForLink(Link::Monitoring)) << camera->status().reasonText();
-    EXPECT_EQ(camera->status().reasonText(), "control is being taken back");
-    ASSERT_TRUE(waitForLink(Link::Connected)) << camera->status().reasonText();
+    const std::optional<std::string> monitoring = waitForLink(Link::Monitoring);
+    ASSERT_TRUE(monitoring) << history();
+    EXPECT_EQ(*monitoring, "control is being taken back");
+    ASSERT_TRUE(waitForLink(Link::Connected)) << history();
     spin(1500ms); // the page's next refresh shows the camera's values
     std::printf("longest stall of the event loop while the camera was away: %lld ms\n",
                 static_cast<long long>(stall.count()));
     EXPECT_LE(stall, 1300ms) << "the event loop stalled";
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        EXPECT_EQ(links, (std::vector<Link>{Link::Lost, Link::Monitoring, Link::Connected}));
-    }
+    EXPECT_EQ(linkChanges(), (std::vector<Link>{Link::Lost, Link::Monitoring, Link::Connected})) << history();
     EXPECT_TRUE(page->rb_triggerModeEncoderSignal->isChecked()); // what the camera still holds
 
     // Control was taken back: writes work again.
@@ -259,9 +286,9 @@ TEST_F(GenicamNetworkTest, CameraKilledAndRestartedIsOpenedAgain)
     spin(300ms);
     ASSERT_TRUE(page->rb_triggerModeEncoderSignal->isChecked());
     stopCamera();
-    ASSERT_TRUE(waitForLink(Link::Lost));
+    ASSERT_TRUE(waitForLink(Link::Lost)) << history();
     startCamera();
-    ASSERT_TRUE(waitForLink(Link::Connected)) << camera->status().reasonText();
+    ASSERT_TRUE(waitForLink(Link::Connected)) << history();
     EXPECT_LE(stall, 1300ms);
     // It came back with other settings (a restarted fake starts from cleared registers): the page
     // shows them at its next refresh, with nobody writing anything.
@@ -276,7 +303,7 @@ TEST_F(GenicamNetworkTest, CameraKilledAndRestartedIsOpenedAgain)
 
     // Closing while the camera is away waits for nothing.
     stopCamera();
-    ASSERT_TRUE(waitForLink(Link::Lost));
+    ASSERT_TRUE(waitForLink(Link::Lost)) << history();
     QElapsedTimer clock;
     clock.start();
     page.reset();
@@ -306,8 +333,7 @@ TEST_F(GenicamNetworkTest, PoorNetworkNeverLosesTheCamera)
     relay.dropPercent = 0;
     std::printf("%d actions in %lld s at 20 %% loss; longest stall %lld ms\n", actions,
                 static_cast<long long>(duration / 1000), static_cast<long long>(stall.count()));
-    std::lock_guard<std::mutex> lock(mutex);
-    EXPECT_TRUE(links.empty()) << "the link changed " << links.size() << " times";
+    EXPECT_TRUE(linkChanges().empty()) << history();
 }
 
 // A network so slow that an action's writes take seconds: the operator waits the bound, once.

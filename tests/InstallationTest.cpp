@@ -19,7 +19,7 @@ namespace {
 QString written(const QTemporaryDir& folder, const QByteArray& content)
 {
     static int count = 0;
-    const QString path = folder.filePath(QStringLiteral("figures%1.json").arg(++count));
+    QString path = folder.filePath(QStringLiteral("figures%1.json").arg(++count));
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(content);
@@ -49,10 +49,12 @@ TEST(Installation, FileGivesTheFiguresOrOneLineSayingWhatIsWrong)
         {R"({"pixelSize": 0.1, "encoder": {"pulsesPerMm": 25, "wheelCircumference": 100}})",
          "give pulsesPerRevolution and wheelCircumference, or pulsesPerMm"},
         {R"({"pixelSize": 0.1, "encoder": {"pulses": 25}})", "encoder: unknown key \"pulses\""},
-        {R"({"pixelSize": 0, "encoder": {"pulsesPerMm": 25}})", "the pixel size must lie above 0 and at most 10 mm"},
+        {R"({"pixelSize": 0, "encoder": {"pulsesPerMm": 25}})",
+         "the pixel size must lie above 0 and at most 10 mm"},
         {R"({"pixelSize": 0.1, "encoder": {"pulsesPerRevolution": 10.5, "wheelCircumference": 100}})",
          "must be a whole number from 1 to 1000000, not 10.5"},
-        {R"({"pixelSize": 0.1, "encoder": {"pulsesPerMm": -3}})", "the encoder's pulses per mm must lie from"},
+        {R"({"pixelSize": 0.1, "encoder": {"pulsesPerMm": -3}})",
+         "the encoder's pulses per mm must lie from"},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.content.toStdString());
@@ -80,8 +82,9 @@ TEST(Installation, StoreKeepsFiguresPerCamera)
     figures.pixelSize = 0.025;
     figures.pulsesPerMmGiven = 40;
     store.save(QStringLiteral("TL-4K 40123/0042"), figures);
-    EXPECT_EQ(InstallationStore(folder.filePath(QStringLiteral("installations.ini"))).load("TL-4K 40123/0042"),
-              figures);
+    EXPECT_EQ(
+        InstallationStore(folder.filePath(QStringLiteral("installations.ini"))).load("TL-4K 40123/0042"),
+        figures);
     EXPECT_FALSE(store.load(QStringLiteral("TL-4K 40123-0043")));
     EXPECT_FALSE(store.load(QString())); // a camera that does not say which it is
     figures.pixelSize = -1;
@@ -100,7 +103,8 @@ TEST(Installation, EnteredFiguresAreUsedKeptAndForgotten)
     InstallationStore().forget(identity);
     const auto camera = [] {
         return std::make_unique<SimViewerCamera>(
-            SimCameraBuilder::lineScanCamera().setInitial("DeviceSerialNumber", "77777-0001").build(), "test camera");
+            SimCameraBuilder::lineScanCamera().setInitial("DeviceSerialNumber", "77777-0001").build(),
+            "test camera");
     };
     {
         auto viewerCamera = camera();

@@ -92,9 +92,8 @@ TEST_F(TriggerChainTest, PageSetUpsOnBenchWiringsGiveLinesPerMillimetre)
     };
     // clang-format on
     for (const Wiring& wiring : wirings) {
-        SCOPED_TRACE(::testing::PrintToString(wiring.page) +
-                     " A=" + std::to_string(wiring.lineA) + " direction " +
-                     std::to_string(wiring.direction));
+        SCOPED_TRACE(::testing::PrintToString(wiring.page) + " A=" + std::to_string(wiring.lineA) +
+                     " direction " + std::to_string(wiring.direction));
         rebuild();
         SimBench bench;
         bench.output = wiring.output;

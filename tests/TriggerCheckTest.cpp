@@ -1,3 +1,4 @@
+#include "TriggerCheck.h"
 #include "Calculator.h"
 #include "ChartMeasure.h"
 #include "LineFrame.h"
@@ -9,6 +10,8 @@
 #include "TriggerSample.h"
 #include "TriggerSampler.h"
 #include "TriggerVerdict.h"
+
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
@@ -193,4 +196,46 @@ TEST(TriggerCheck, CalculatorsPulsesPerLineGiveRoundCircles)
     camera->acquisition().advance(milliseconds(840)); // 210 mm
     ASSERT_TRUE(first);
     EXPECT_NEAR(aspectOfTheCentreCircle(*first), 1.0, 0.02);
+}
+
+// Circles found stand for the image a while after they left the view, but not across a change of
+// the settings, which changes the stretch; a new start forgets them.
+TEST(TriggerCheck, CirclesInViewAreHeldOnlyWhileTheSettingsStand)
+{
+    const std::shared_ptr<SimCamera> camera = SimCameraBuilder::lineScanCamera().build();
+    const SimDevice device(camera, "test camera");
+    TriggerCheck check;
+    const auto image = [&check] {
+        return check.findChild<QLabel*>(QStringLiteral("image"))->text();
+    };
+    const auto sample = [&] {
+        camera->acquisition().advance(milliseconds(100));
+        check.add(device.sampleNow());
+    };
+    camera->write("AcquisitionStart", "1");
+    sample();
+    EXPECT_EQ(image(), "not measured yet");
+    check.setImageMeasurement(std::nullopt);
+    EXPECT_EQ(image(), "no filled circles wholly in view: nothing measured");
+    EXPECT_FALSE(check.observation().stretchFromImage);
+
+    check.setImageMeasurement(CircleTarget::Measurement{1, 4.0, 0.0});
+    EXPECT_EQ(image(), "stretch 4.000 ± 0.000 from 1 filled circle in view (1 is square)");
+    check.setImageMeasurement(CircleTarget::Measurement{3, 3.9996, 0.0012});
+    EXPECT_EQ(image(), "stretch 4.000 ± 0.001 from 3 filled circles in view (1 is square)");
+    check.setImageMeasurement(std::nullopt); // the circles left the view
+    sample();
+    EXPECT_EQ(check.observation().stretchFromImage, 3.9996);
+
+    camera->write("AcquisitionLineRate", "2500");
+    for (int i = 0; i < 3; ++i)
+        sample();
+    EXPECT_EQ(check.observation().stretchFromImage, 3.9996); // until the next look finds none
+    check.setImageMeasurement(std::nullopt);
+    EXPECT_FALSE(check.observation().stretchFromImage);
+
+    check.setImageMeasurement(CircleTarget::Measurement{3, 1.0, 0.0});
+    check.forgetImage();
+    EXPECT_EQ(image(), "not measured yet");
+    EXPECT_FALSE(check.observation().stretchFromImage);
 }

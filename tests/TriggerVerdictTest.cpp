@@ -1,5 +1,5 @@
-#include "TriggerObservation.h"
 #include "TriggerVerdict.h"
+#include "TriggerObservation.h"
 
 #include <gtest/gtest.h>
 
@@ -203,6 +203,18 @@ TEST(TriggerVerdict, EverySituationIsJudgedFromTheEvidence)
         {"internal rate faster than the exposure allows", [](TriggerObservation& o) { internal(o);
              set(o).exposureUs = 200; o.linesPerSecond = 5000; o.missedPerSecond = 5000; },
          {"Lines are missed", "Shorten the exposure to 90.9 µs"}, {"pulses per line"}},
+        {"no figures, the circles in view measure a stretch", [](TriggerObservation& o) { o.installation.reset();
+             o.stretchFromImage = 2.0; },
+         {"Lines follow the encoder: 2500 per second; the circles in view measure a stretch of 2: set the pulses per "
+          "line to 2."}, {"enter the installation"}, unknown},
+        {"no figures, the circles in view are round", [](TriggerObservation& o) { o.installation.reset();
+             o.stretchFromImage = 1.004; },
+         {"the circles in view measure a stretch of 1: square pixels."}, {}, unknown},
+        {"figures and image agree within what the image measures to", [](TriggerObservation& o) {
+             o.stretchFromImage = 1.02; }, {"10 per mm: square pixels."}, {"check the installation"}, 10.0, 1.0},
+        {"the image contradicts the figures", [](TriggerObservation& o) { o.stretchFromImage = 2.0; },
+         {"square pixels. The circles in view measure a stretch of 2, not 1: check the installation's pixel size and "
+          "encoder."}, {}, 10.0, 1.0},
         {"stream packets lost", [](TriggerObservation& o) { o.incompletePerSecond = 3; },
          {"The network loses stream packets: 3 frames a second arrive incomplete", "Lines follow the encoder"}, {}},
         {"encoder wired to Line3, page on Line1", [](TriggerObservation& o) { o.countsPerSecond = 0; o.linesPerSecond = 0;
@@ -235,9 +247,11 @@ TEST(TriggerVerdict, EverySituationIsJudgedFromTheEvidence)
         situation.setUp(o);
         const QString sentence = TriggerVerdict::sentence(o);
         for (const char* fact : situation.says)
-            EXPECT_TRUE(sentence.contains(QString::fromUtf8(fact))) << sentence.toStdString() << "\n  lacks: " << fact;
+            EXPECT_TRUE(sentence.contains(QString::fromUtf8(fact)))
+                << sentence.toStdString() << "\n  lacks: " << fact;
         for (const char* wrong : situation.never)
-            EXPECT_FALSE(sentence.contains(QString::fromUtf8(wrong))) << sentence.toStdString() << "\n  has: " << wrong;
+            EXPECT_FALSE(sentence.contains(QString::fromUtf8(wrong)))
+                << sentence.toStdString() << "\n  has: " << wrong;
         const Figures f = TriggerVerdict::figures(o);
         if (situation.linesPerMm && std::isnan(*situation.linesPerMm)) {
             EXPECT_FALSE(f.linesPerMm) << *f.linesPerMm;

@@ -70,9 +70,9 @@ QJsonObject reportOn(const QStringList& camera)
                                   QStringLiteral(LINETRIGGER_VIEWER_PATH), &output);
     EXPECT_EQ(result.first, 0) << result.second.toStdString();
     QJsonObject report = QJsonDocument::fromJson(output).object();
-    for (const char* key : {"frames", "lines", "linesPerSecond", "missedTriggers", "droppedFrames", "encoderCounts",
-                            "encoderDirection", "verdict", "longestStallMs", "beltSpeed", "linesPerMm", "stretch",
-                            "stretchFromImage", "setLineRate", "measuredLineRate"})
+    for (const char* key : {"frames", "lines", "linesPerSecond", "missedTriggers", "droppedFrames",
+                            "encoderCounts", "encoderDirection", "verdict", "longestStallMs", "beltSpeed",
+                            "linesPerMm", "stretch", "stretchFromImage", "setLineRate", "measuredLineRate"})
         EXPECT_TRUE(report.contains(key)) << key << " in " << output.toStdString();
     return report;
 }
@@ -211,7 +211,8 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
     const QString figures = scratch.filePath("figures.json");
     QFile figuresFile(figures);
     ASSERT_TRUE(figuresFile.open(QIODevice::WriteOnly));
-    figuresFile.write(R"({"pixelSize": 0.1, "encoder": {"pulsesPerRevolution": 1000, "wheelCircumference": 0}})");
+    figuresFile.write(
+        R"({"pixelSize": 0.1, "encoder": {"pulsesPerRevolution": 1000, "wheelCircumference": 0}})");
     figuresFile.close();
 #ifdef Q_OS_UNIX
     ASSERT_EQ(QProcess::execute("mkfifo", {fifo}), 0); // opening it would wait for a writer forever
@@ -240,9 +241,11 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
         {{"--screenshot", scratch.path()}, "it is a folder"},
         {{"--plugin-dir", "/nonexistent"}, "--plugin-dir: /nonexistent does not exist"},
         {{"--plugin-dir", aFile}, "--plugin-dir: " + aFile + " is no folder"},
-        {{"--installation", "/nonexistent.json"}, "--installation: /nonexistent.json: No such file or directory"},
+        {{"--installation", "/nonexistent.json"},
+         "--installation: /nonexistent.json: No such file or directory"},
         {{"--installation", figures},
-         "--installation: " + figures + ": the encoder's wheel circumference must lie from 1 to 10000 mm, not 0"},
+         "--installation: " + figures +
+             ": the encoder's wheel circumference must lie from 1 to 10000 mm, not 0"},
     };
     for (const auto& input : inputs) {
         const auto result = runViewer(input.first, QStringLiteral(LINETRIGGER_VIEWER_PATH), nullptr, false);
@@ -361,15 +364,26 @@ TEST(Viewer, ReportsAcquisitionAsJson)
     EXPECT_EQ(simulated["beltSpeed"].toDouble(), 250); // the bench's
     EXPECT_NEAR(simulated["linesPerMm"].toDouble(), 40, 1);
     EXPECT_NEAR(simulated["stretch"].toDouble(), 4, 0.1);
+    EXPECT_NEAR(simulated["stretchFromImage"].toDouble(), 4, 0.08); // the chart's circles, 2 %
     EXPECT_EQ(simulated["setLineRate"].toDouble(), 10000);
     EXPECT_NEAR(simulated["measuredLineRate"].toDouble(), 10000, 200);
 
+    // Figures and image agree on square pixels.
+    const QJsonObject square =
+        reportOn({"--camera", QStringLiteral(LINETRIGGER_SOURCE_DIR "/sim/variants/square.json")});
+    EXPECT_EQ(square["stretch"].toDouble(), 1.0);
+    EXPECT_NEAR(square["stretchFromImage"].toDouble(), 1.0, 0.02);
+    EXPECT_TRUE(square["verdict"].toString().endsWith("square pixels."))
+        << square["verdict"].toString().toStdString();
+
     // Missed triggers and lines are counted at one moment: two of every three triggers fall within
     // the exposure of the line before.
-    const QJsonObject over = reportOn({"--camera", QStringLiteral(LINETRIGGER_SOURCE_DIR "/tests/variants/overtrigger.json")});
+    const QJsonObject over =
+        reportOn({"--camera", QStringLiteral(LINETRIGGER_SOURCE_DIR "/sim/variants/overtrigger.json")});
     EXPECT_NEAR(over["missedTriggers"].toDouble() / over["lines"].toDouble(), 2.0, 0.001);
     EXPECT_EQ(over["stretch"].toDouble(), 1.0);
-    EXPECT_TRUE(over["verdict"].toString().contains("Shorten the exposure to 18.1 µs")) << over["verdict"].toString().toStdString();
+    EXPECT_TRUE(over["verdict"].toString().contains("Shorten the exposure to 18.1 µs"))
+        << over["verdict"].toString().toStdString();
 #if LINETRIGGER_WITH_ARAVIS
     // Nothing turns the fake's encoder and its lines keep their own pace: without figures nothing is
     // known of the belt, with them it stands, and lines per mm stay unknown either way.
@@ -380,7 +394,8 @@ TEST(Viewer, ReportsAcquisitionAsJson)
     const QTemporaryDir folder;
     QFile figures(folder.filePath("figures.json"));
     ASSERT_TRUE(figures.open(QIODevice::WriteOnly));
-    figures.write(R"({"pixelSize": 0.1, "encoder": {"pulsesPerRevolution": 1000, "wheelCircumference": 100}})");
+    figures.write(
+        R"({"pixelSize": 0.1, "encoder": {"pulsesPerRevolution": 1000, "wheelCircumference": 100}})");
     figures.close();
     const QJsonObject known = reportOn({"--camera", "genicam-fake", "--installation", figures.fileName()});
     EXPECT_EQ(known["beltSpeed"].toDouble(-1), 0.0);

@@ -2,6 +2,7 @@
 
 #include "Calculator.h"
 #include "InstallationEditor.h"
+#include "LineHistory.h"
 #include "LineIntake.h"
 #include "LineSource.h"
 #include "LiveView.h"
@@ -13,9 +14,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
 AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
-    : QWidget(parent), m_camera(camera), m_source(camera.lineSource()), m_timer(this)
+    : QWidget(parent), m_camera(camera), m_source(camera.lineSource()),
+      m_history(std::make_shared<LineHistory>()), m_imageTimer(this), m_timer(this)
 {
     auto* layout = new QVBoxLayout(this);
     auto* buttons = new QHBoxLayout;
@@ -34,42 +37,12 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     m_view = new LiveView(m_waterfall, this);
     layout->addWidget(m_view, 3);
     if (m_source)
-        m_intake = std::make_unique<LineIntake>(*m_source, m_waterfall);
+        m_intake = std::make_unique<LineIntake>(*m_source, m_waterfall, m_history.get());
 
     m_check = new TriggerCheck(this);
     layout->addWidget(m_check);
 
-    auto* tools = new QTabWidget(this);
-    m_bench = camera.createBenchPanel(tools);
-    if (m_bench)
-        tools->addTab(m_bench, tr("Bench"));
-    m_calculator = new Calculator(tools);
-    if (const std::optional<Installation> installation = camera.installation())
-        m_calculator->setInputs(*installation);
-    tools->addTab(m_calculator, tr("Calculator"));
-    m_installation = new InstallationEditor(tr("Known for this camera (kept for the next run)"), true, tools);
-    m_installation->setObjectName(QStringLiteral("installation"));
-    tools->addTab(m_installation, tr("Installation"));
-    layout->addWidget(tools, 2);
-
-    m_identity = camera.identity();
-    if (const std::optional<Installation> stored = m_store.load(m_identity)) {
-        m_installation->setFigures(*stored);
-        m_installation->setKnown(true);
-        m_calculator->setInputs(*stored);
-        m_check->setInstallation(stored);
-    } else {
-        // Not known yet: proposed from the calculator, which starts from the bench where there is one.
-        m_installation->setFigures(m_calculator->inputs());
-        m_installation->setKnown(false);
-    }
-    // Nowhere to keep them without knowing which camera this is.
-    m_installation->setEnabled(!m_identity.isEmpty());
-    connect(m_installation, &InstallationEditor::edited, this, &AcquisitionPanel::installationEdited);
-    connect(m_calculator, &Calculator::inputsEdited, this, [this] {
-        if (!m_installation->known())
-            m_installation->setFigures(m_calculator->inputs());
-    });
+    layout->addWidget(createTools(), 2);
 
     connect(&camera, &ViewerCamera::sampled, this, [this](const TriggerSample& sample) {
         m_check->add(sample);
@@ -93,6 +66,67 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     connect(&m_timer, &QTimer::timeout, this, &AcquisitionPanel::showFigures);
     m_timer.start(500);
     showFigures();
+    startImageMeasurements();
+}
+
+QWidget* AcquisitionPanel::createTools()
+{
+    auto* tools = new QTabWidget(this);
+    m_bench = m_camera.createBenchPanel(tools);
+    if (m_bench)
+        tools->addTab(m_bench, tr("Bench"));
+    m_calculator = new Calculator(tools);
+    if (const std::optional<Installation> installation = m_camera.installation())
+        m_calculator->setInputs(*installation);
+    tools->addTab(m_calculator, tr("Calculator"));
+    m_installation = new InstallationEditor(tr("Known for this camera (kept for the next run)"), true, tools);
+    m_installation->setObjectName(QStringLiteral("installation"));
+    tools->addTab(m_installation, tr("Installation"));
+
+    m_identity = m_camera.identity();
+    if (const std::optional<Installation> stored = m_store.load(m_identity)) {
+        m_installation->setFigures(*stored);
+        m_installation->setKnown(true);
+        m_calculator->setInputs(*stored);
+        m_check->setInstallation(stored);
+    } else {
+        // Not known yet: proposed from the calculator, which starts from the bench where there is one.
+        m_installation->setFigures(m_calculator->inputs());
+        m_installation->setKnown(false);
+    }
+    // Nowhere to keep them without knowing which camera this is.
+    m_installation->setEnabled(!m_identity.isEmpty());
+    connect(m_installation, &InstallationEditor::edited, this, &AcquisitionPanel::installationEdited);
+    connect(m_calculator, &Calculator::inputsEdited, this, [this] {
+        if (!m_installation->known())
+            m_installation->setFigures(m_calculator->inputs());
+    });
+    return tools;
+}
+
+// Once a second while lines come; also on demand (the report's end).
+void AcquisitionPanel::startImageMeasurements()
+{
+    connect(&m_measuring, &QFutureWatcher<std::optional<CircleTarget::Measurement>>::finished, this, [this] {
+        m_check->setImageMeasurement(m_measuring.result());
+        emit imageMeasured(m_measuring.result());
+    });
+    connect(&m_imageTimer, &QTimer::timeout, this, [this] {
+        if (m_source && m_source->isAcquiring())
+            measureImage();
+    });
+    m_imageTimer.start(1000);
+}
+
+void AcquisitionPanel::measureImage()
+{
+    if (m_measuring.isRunning())
+        return;
+    // On a pooled thread: the copy and the search take a while on a large view.
+    m_measuring.setFuture(QtConcurrent::run([history = m_history] {
+        const LineHistory::Image image = history->snapshot();
+        return CircleTarget::measure(image.pixels.data(), image.width, image.lines);
+    }));
 }
 
 AcquisitionPanel::~AcquisitionPanel()
@@ -127,6 +161,8 @@ bool AcquisitionPanel::start()
 {
     std::string error;
     m_waterfall.clear();
+    m_history->clear();
+    m_check->forgetImage();
     m_streamNote.clear();
     if (!m_source || !m_source->startAcquisition(&error)) {
         const QString why = m_source ? QString::fromStdString(error) : tr("the camera has no stream");

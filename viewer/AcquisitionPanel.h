@@ -5,7 +5,10 @@
 #include "LineSource.h"
 #include "Waterfall.h"
 
+#include "CircleTarget.h"
+
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QTimer>
 #include <QWidget>
 
@@ -14,6 +17,7 @@
 
 class Calculator;
 class InstallationEditor;
+class LineHistory;
 class LineIntake;
 class LiveView;
 class QLabel;
@@ -46,14 +50,20 @@ public:
     // Figures given for this run (the command line): used, not kept.
     void setInstallation(const Installation& figures);
     QString figures() const;
+    // Measures the circles in the lines kept, acquiring or not; imageMeasured() gives the result.
+    // A measurement already running gives its own instead.
+    void measureImage();
 
 signals:
     // For the host log: acquisition started or stopped, or why not; frames that stopped coming.
     void message(bool failure, const QString& text);
     void started();
     void startFailed(const QString& why);
+    void imageMeasured(const std::optional<CircleTarget::Measurement>& measurement);
 
 private:
+    QWidget* createTools();
+    void startImageMeasurements();
     void showFigures();
     void installationEdited();
     void streamEvent(const LineSource::Event& event);
@@ -61,7 +71,11 @@ private:
     ViewerCamera& m_camera;
     LineSource* m_source = nullptr;
     Waterfall m_waterfall;
+    // Shared with a measurement still running when the panel goes.
+    std::shared_ptr<LineHistory> m_history;
     std::unique_ptr<LineIntake> m_intake;
+    QFutureWatcher<std::optional<CircleTarget::Measurement>> m_measuring;
+    QTimer m_imageTimer;
     LiveView* m_view = nullptr;
     TriggerCheck* m_check = nullptr;
     QWidget* m_bench = nullptr;

@@ -21,6 +21,8 @@ constexpr int settleMs = 1500;
 constexpr qint64 blockedAfterMs = 50;
 // How long the report waits for the camera's counts after the stop.
 constexpr int finalSampleMs = 2000;
+// How long it waits for the circles of the last lines (a slow measurement under sanitizers).
+constexpr int finalImageMs = 10000;
 
 } // namespace
 
@@ -80,14 +82,37 @@ void AcquisitionReport::finish()
     m_window.acquisition()->stop();
     // The camera's counts of this run, final once it stopped, come with the next sample; the line
     // count of the same moment goes with them.
+    AcquisitionPanel* panel = m_window.acquisition();
     connect(&m_window.camera(), &ViewerCamera::sampled, this, [this](const TriggerSample& sample) {
-        if (!sample.acquiring && !m_printed)
-            print(sample);
+        if (sample.acquiring || m_sampleDone)
+            return;
+        m_final = sample;
+        m_sampleDone = true;
+        printWhenComplete();
     });
+    connect(panel, &AcquisitionPanel::imageMeasured, this,
+            [this](const std::optional<CircleTarget::Measurement>& measurement) {
+                if (m_imageDone)
+                    return;
+                m_image = measurement;
+                m_imageDone = true;
+                printWhenComplete();
+            });
+    panel->measureImage();
     QTimer::singleShot(finalSampleMs, this, [this] {
-        if (!m_printed)
-            print(std::nullopt);
+        m_sampleDone = true;
+        printWhenComplete();
     });
+    QTimer::singleShot(finalImageMs, this, [this] {
+        m_imageDone = true;
+        printWhenComplete();
+    });
+}
+
+void AcquisitionReport::printWhenComplete()
+{
+    if (m_sampleDone && m_imageDone && !m_printed)
+        print();
 }
 
 namespace {
@@ -99,8 +124,9 @@ QJsonValue orNull(const std::optional<double>& value)
 
 } // namespace
 
-void AcquisitionReport::print(const std::optional<TriggerSample>& final)
+void AcquisitionReport::print()
 {
+    const std::optional<TriggerSample>& final = m_final;
     m_printed = true;
     const LineSource::Statistics statistics = m_window.camera().lineSource()->statistics();
     const TriggerObservation& observation = m_observation;
@@ -121,7 +147,8 @@ void AcquisitionReport::print(const std::optional<TriggerSample>& final)
     report[QStringLiteral("linesPerSecond")] = statistics.lines / seconds;
     report[QStringLiteral("droppedFrames")] = static_cast<double>(statistics.droppedFrames);
     report[QStringLiteral("incompleteFrames")] = static_cast<double>(statistics.incompleteFrames);
-    report[QStringLiteral("missedTriggers")] = missed ? QJsonValue(static_cast<double>(*missed)) : QJsonValue();
+    report[QStringLiteral("missedTriggers")] =
+        missed ? QJsonValue(static_cast<double>(*missed)) : QJsonValue();
     const bool counted = m_encoderAtStart && encoderAtEnd;
     report[QStringLiteral("encoderCounts")] =
         counted ? QJsonValue(static_cast<double>(*encoderAtEnd - *m_encoderAtStart)) : QJsonValue();
@@ -133,7 +160,9 @@ void AcquisitionReport::print(const std::optional<TriggerSample>& final)
     report[QStringLiteral("beltSpeed")] = orNull(figures.beltSpeed);
     report[QStringLiteral("linesPerMm")] = orNull(figures.linesPerMm);
     report[QStringLiteral("stretch")] = orNull(figures.stretch);
-    report[QStringLiteral("stretchFromImage")] = QJsonValue();
+    // The circles of the run's last lines; those seen shortly before when none are in view now.
+    report[QStringLiteral("stretchFromImage")] =
+        orNull(m_image ? std::optional<double>(m_image->stretch) : observation.stretchFromImage);
     report[QStringLiteral("setLineRate")] = orNull(figures.expectedLineRate);
     report[QStringLiteral("measuredLineRate")] =
         observation.acquiring ? QJsonValue(observation.linesPerSecond) : QJsonValue();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CircleTarget.h"
 #include "TriggerObservation.h"
 #include "TriggerSample.h"
 
@@ -31,7 +32,8 @@ private:
     void run();
     void tick();
     void finish();
-    void print(const std::optional<TriggerSample>& final);
+    void printWhenComplete();
+    void print();
 
     MainWindow& m_window;
     const double m_seconds;
@@ -44,5 +46,10 @@ private:
     double m_runSeconds = 0.0;
     TriggerObservation m_observation; // as the run ended
     QString m_verdict;
+    // What comes after the stop: the camera's final counts and the circles in the last lines.
+    std::optional<TriggerSample> m_final;
+    bool m_sampleDone = false;
+    std::optional<CircleTarget::Measurement> m_image;
+    bool m_imageDone = false;
     bool m_printed = false;
 };

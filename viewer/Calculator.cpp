@@ -98,8 +98,7 @@ void Calculator::calculate()
     const Installation inputs = m_inputs->figures();
     const double pulsesPerMm = inputs.pulsesPerMm();
     const double countsPerPulse = TriggerMath::countsPerPulse(counting.counting, counting.twoChannels);
-    const double divider =
-        TriggerMath::dividerForSquarePixels(inputs.pixelSize, pulsesPerMm, countsPerPulse);
+    const double divider = TriggerMath::dividerForSquarePixels(inputs.pixelSize, pulsesPerMm, countsPerPulse);
     // The page's box takes four decimals; the camera takes at least 1.
     m_result->setText(divider < 1.0
                           ? tr("%1: below 1, the encoder is too coarse for this pixel size; at 1, lines "

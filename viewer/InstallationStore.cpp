@@ -89,23 +89,27 @@ bool InstallationStore::readFile(const QString& path, Installation* installation
     if (!document.isObject())
         return fail(QStringLiteral("the file must hold one JSON object"));
     const QJsonObject root = document.object();
-    if (const QString key = unknownKey(root, {QStringLiteral("pixelSize"), QStringLiteral("encoder")}); !key.isEmpty())
+    if (const QString key = unknownKey(root, {QStringLiteral("pixelSize"), QStringLiteral("encoder")});
+        !key.isEmpty())
         return fail(QStringLiteral("unknown key \"%1\" (pixelSize, encoder)").arg(key));
     if (!root.value(QStringLiteral("pixelSize")).isDouble())
         return fail(QStringLiteral("\"pixelSize\" must be a number of mm"));
     if (!root.value(QStringLiteral("encoder")).isObject())
-        return fail(QStringLiteral("\"encoder\" must be an object with pulsesPerRevolution and wheelCircumference, "
-                                   "or pulsesPerMm"));
+        return fail(
+            QStringLiteral("\"encoder\" must be an object with pulsesPerRevolution and wheelCircumference, "
+                           "or pulsesPerMm"));
     const QJsonObject encoder = root.value(QStringLiteral("encoder")).toObject();
     const QStringList keys{QStringLiteral("pulsesPerRevolution"), QStringLiteral("wheelCircumference"),
                            QStringLiteral("pulsesPerMm")};
     if (const QString key = unknownKey(encoder, keys); !key.isEmpty())
-        return fail(QStringLiteral("encoder: unknown key \"%1\" (%2)").arg(key, keys.join(QStringLiteral(", "))));
+        return fail(
+            QStringLiteral("encoder: unknown key \"%1\" (%2)").arg(key, keys.join(QStringLiteral(", "))));
     Installation figures;
     figures.pixelSize = root.value(QStringLiteral("pixelSize")).toDouble();
     const bool byMm = encoder.contains(QStringLiteral("pulsesPerMm"));
     if (byMm == (encoder.contains(keys[0]) || encoder.contains(keys[1])))
-        return fail(QStringLiteral("encoder: give pulsesPerRevolution and wheelCircumference, or pulsesPerMm"));
+        return fail(
+            QStringLiteral("encoder: give pulsesPerRevolution and wheelCircumference, or pulsesPerMm"));
     for (const QString& key : byMm ? QStringList{keys[2]} : QStringList{keys[0], keys[1]}) {
         if (!encoder.value(key).isDouble())
             return fail(QStringLiteral("encoder: \"%1\" must be a number").arg(key));

@@ -1,11 +1,12 @@
 #include "LineIntake.h"
 
 #include "LineFrame.h"
+#include "LineHistory.h"
 #include "LineSource.h"
 #include "Waterfall.h"
 
-LineIntake::LineIntake(LineSource& source, Waterfall& waterfall)
-    : m_source(source), m_waterfall(waterfall), m_thread(&LineIntake::run, this)
+LineIntake::LineIntake(LineSource& source, Waterfall& waterfall, LineHistory* history)
+    : m_source(source), m_waterfall(waterfall), m_history(history), m_thread(&LineIntake::run, this)
 {
     // Called on the source's thread: only a note that something waits.
     m_source.setFrameListener([this] {
@@ -45,6 +46,8 @@ void LineIntake::run()
         uint64_t taken = 0;
         while (const std::shared_ptr<const LineFrame> frame = m_source.takeFrame()) {
             m_waterfall.add(*frame);
+            if (m_history)
+                m_history->add(*frame);
             ++taken;
         }
         lock.lock();

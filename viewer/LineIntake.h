@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+class LineHistory;
 class LineSource;
 class Waterfall;
 
@@ -14,7 +15,8 @@ class Waterfall;
 class LineIntake
 {
 public:
-    LineIntake(LineSource& source, Waterfall& waterfall);
+    // The history, where given, keeps the newest lines at full resolution besides.
+    LineIntake(LineSource& source, Waterfall& waterfall, LineHistory* history = nullptr);
     ~LineIntake();
     LineIntake(const LineIntake&) = delete;
     LineIntake& operator=(const LineIntake&) = delete;
@@ -26,6 +28,7 @@ private:
 
     LineSource& m_source;
     Waterfall& m_waterfall;
+    LineHistory* const m_history;
     // Guards everything below.
     mutable std::mutex m_mutex;
     std::condition_variable m_condition;

@@ -12,6 +12,9 @@
 
 namespace {
 
+// How long circles found in view stand for the image when none are in view now.
+constexpr qint64 imageLifetimeMs = 10000;
+
 QString activityText(TriggerObservation::Activity activity)
 {
     switch (activity) {
@@ -58,6 +61,9 @@ TriggerCheck::TriggerCheck(QWidget* parent) : QWidget(parent)
     m_installation->setObjectName(QStringLiteral("installationFigures"));
     m_installation->setWordWrap(true);
     form->addRow(tr("Installation:"), m_installation);
+    m_image = new QLabel(this);
+    m_image->setObjectName(QStringLiteral("image"));
+    form->addRow(tr("Image:"), m_image);
     layout->addLayout(form);
 
     show();
@@ -71,15 +77,42 @@ QString TriggerCheck::verdict() const
 void TriggerCheck::add(const TriggerSample& sample)
 {
     m_sampler.add(sample);
-    m_observation = m_sampler.observation();
-    show();
+    observe();
 }
 
 void TriggerCheck::setInstallation(const std::optional<Installation>& installation)
 {
     m_sampler.setInstallation(installation);
     m_entered = installation.has_value();
+    observe();
+}
+
+void TriggerCheck::setImageMeasurement(const std::optional<CircleTarget::Measurement>& measurement)
+{
+    m_imageMeasured = true;
+    if (measurement) {
+        m_imageMeasurement = measurement;
+        m_imageAge.start();
+        m_imageSettings = m_observation.settings;
+    } else if (m_imageMeasurement &&
+               (m_imageAge.elapsed() > imageLifetimeMs || m_imageSettings != m_observation.settings)) {
+        m_imageMeasurement.reset();
+    }
+    observe();
+}
+
+void TriggerCheck::forgetImage()
+{
+    m_imageMeasured = false;
+    m_imageMeasurement.reset();
+    observe();
+}
+
+void TriggerCheck::observe()
+{
     m_observation = m_sampler.observation();
+    if (m_imageMeasurement)
+        m_observation.stretchFromImage = m_imageMeasurement->stretch;
     show();
 }
 
@@ -122,4 +155,17 @@ void TriggerCheck::show()
                                     .arg(m_entered ? tr("entered for this camera") : tr("the bench's own")));
     else
         m_installation->setText(tr("not known: enter the pixel size and the encoder under Installation"));
+    if (!m_imageMeasured)
+        m_image->setText(tr("not measured yet"));
+    else if (!m_imageMeasurement)
+        m_image->setText(tr("no filled circles wholly in view: nothing measured"));
+    else
+        m_image->setText(
+            tr("stretch %1 ± %2 from %3 in view (1 is square)")
+                .arg(m_imageMeasurement->stretch, 0, 'f', 3)
+                .arg(m_imageMeasurement->spread, 0, 'f', 3)
+                .arg(m_imageMeasurement->circles == 1
+                         ? tr("1 filled circle")
+                         : tr("%1 filled circles").arg(m_imageMeasurement->circles)) +
+            (m_imageAge.elapsed() > 1500 ? tr(", %1 s ago").arg(m_imageAge.elapsed() / 1000) : QString()));
 }

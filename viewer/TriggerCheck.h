@@ -1,8 +1,10 @@
 #pragma once
 
+#include "CircleTarget.h"
 #include "TriggerObservation.h"
 #include "TriggerSampler.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <array>
@@ -23,11 +25,16 @@ public:
     void add(const TriggerSample& sample);
     // The operator's figures of the installation; empty: the camera's own, where it knows them.
     void setInstallation(const std::optional<Installation>& installation);
+    // What the circles in view measured: empty when none was found. forgetImage(): nothing measured
+    // yet (a new start).
+    void setImageMeasurement(const std::optional<CircleTarget::Measurement>& measurement);
+    void forgetImage();
     const TriggerObservation& observation() const { return m_observation; }
     // The sentence for the observation now.
     QString verdict() const;
 
 private:
+    void observe();
     void show();
 
     TriggerSampler m_sampler;
@@ -37,5 +44,11 @@ private:
     QLabel* m_belt = nullptr;
     QLabel* m_installation = nullptr;
     bool m_entered = false; // the installation's figures are the operator's
+    QLabel* m_image = nullptr;
+    bool m_imageMeasured = false;
+    std::optional<CircleTarget::Measurement> m_imageMeasurement;
+    // Circles pass the view now and then: the last found holds a while, as long as the settings do.
+    QElapsedTimer m_imageAge;
+    std::optional<TriggerSettings> m_imageSettings;
     std::array<QLabel*, 5> m_lines{};
 };

@@ -33,6 +33,8 @@ struct TriggerObservation
     // The belt's speed where the machine itself says it (the simulated bench): mm/s, negative
     // backwards.
     std::optional<double> beltSpeed;
+    // The stretch the circles in view measure (their height in lines over their width in pixels).
+    std::optional<double> stretchFromImage;
 
     // Line n's name ("Line1") to its number, 0 for anything else.
     static int lineNumber(const QString& name);

@@ -151,8 +151,8 @@ std::optional<double> countsPerMm(const TriggerObservation& o)
 {
     if (!o.installation || !o.settings || o.settings->encoderA() == 0)
         return std::nullopt;
-    const double perMm =
-        o.installation->pulsesPerMm() * TriggerMath::countsPerPulse(o.settings->counting(), twoChannels(*o.settings));
+    const double perMm = o.installation->pulsesPerMm() *
+                         TriggerMath::countsPerPulse(o.settings->counting(), twoChannels(*o.settings));
     return perMm > 0.0 ? std::optional<double>(perMm) : std::nullopt;
 }
 
@@ -189,8 +189,9 @@ QString squareNeed(const Figures& f, double pixelSize)
 {
     const double stretch = *f.stretch;
     return QStringLiteral("; square pixels need %1 per mm, so the image is %2 along the belt")
-        .arg(shown(1.0 / pixelSize), stretch > 1.0 ? QStringLiteral("stretched %1 times").arg(shown(stretch))
-                                                   : QStringLiteral("squeezed to %1 of its length").arg(shown(stretch)));
+        .arg(shown(1.0 / pixelSize),
+             stretch > 1.0 ? QStringLiteral("stretched %1 times").arg(shown(stretch))
+                           : QStringLiteral("squeezed to %1 of its length").arg(shown(stretch)));
 }
 
 // What to set on the encoder's side for square pixels, within what the camera takes.
@@ -214,7 +215,8 @@ QString encoderAdvice(const TriggerObservation& o)
     if (wanted > divider.max) {
         const double needed = std::ceil(atOne / divider.max - 1e-9);
         if (needed <= s.triggerDividerLimits.max)
-            return QStringLiteral(": set the trigger divider (TriggerDivider) to %1 and the pulses per line to %2")
+            return QStringLiteral(
+                       ": set the trigger divider (TriggerDivider) to %1 and the pulses per line to %2")
                 .arg(needed)
                 .arg(setting(nearest(divider, atOne / needed)));
         return QStringLiteral(
@@ -225,19 +227,22 @@ QString encoderAdvice(const TriggerObservation& o)
     }
     // Too coarse: even one line per count of the fewest the camera divides by is too few.
     const double best = perMm / divider.min;
-    QString advice = QStringLiteral(
-                         ". The encoder is too coarse for square pixels: at %1, the fewest the camera takes, it "
-                         "gives %2 lines per mm")
-                         .arg(pulsesPerLine(divider.min), shown(best));
+    QString advice =
+        QStringLiteral(
+            ". The encoder is too coarse for square pixels: at %1, the fewest the camera takes, it "
+            "gives %2 lines per mm")
+            .arg(pulsesPerLine(divider.min), shown(best));
     const Installation& inst = *o.installation;
     const double perPulse = TriggerMath::countsPerPulse(s.counting(), twoChannels(s));
     const double finest = TriggerMath::countsPerPulse(TriggerMath::Counting::HighResolution, twoChannels(s));
     if (finest > perPulse && inst.pulsesPerMm() * finest * pixelSize >= divider.min - 1e-9)
-        advice += QStringLiteral("; counting every edge (EncoderMode HighResolution) would do, at %1 pulses per line")
+        advice += QStringLiteral(
+                      "; counting every edge (EncoderMode HighResolution) would do, at %1 pulses per line")
                       .arg(setting(nearest(divider, inst.pulsesPerMm() * finest * pixelSize)));
     const double pulsesPerMmNeeded = divider.min / (pixelSize * perPulse);
     if (inst.pulsesPerMmGiven > 0.0)
-        advice += QStringLiteral("; an encoder of at least %1 pulses per mm would do").arg(shown(pulsesPerMmNeeded));
+        advice += QStringLiteral("; an encoder of at least %1 pulses per mm would do")
+                      .arg(shown(pulsesPerMmNeeded));
     else
         advice += QStringLiteral("; an encoder of at least %1 pulses per revolution on this wheel would do")
                       .arg(std::ceil(pulsesPerMmNeeded * inst.wheelCircumference - 1e-9));
@@ -277,33 +282,67 @@ QString lineAdvice(const TriggerObservation& o, const Figures& f)
         .arg(text(s.triggerSource), shown(o.installation->pixelSize * divider));
 }
 
+// What the circles in view measure, where the installation's figures say nothing.
+QString fromImage(const TriggerObservation& o, Pacing paced)
+{
+    const double stretch = *o.stretchFromImage;
+    QString result = QStringLiteral("; the circles in view measure a stretch of %1").arg(shown(stretch));
+    if (std::fabs(stretch - 1.0) <= TriggerVerdict::squareTolerance)
+        return result + QStringLiteral(": square pixels");
+    if (paced != Pacing::Encoder)
+        return result;
+    const TriggerSettings& s = *o.settings;
+    const double wanted = s.encoderDivider * stretch;
+    if (wanted < s.dividerLimits.min - 1e-9 || wanted > s.dividerLimits.max)
+        return result + QStringLiteral(", beyond what the pulses per line can correct");
+    return result +
+           QStringLiteral(": set the pulses per line to %1").arg(setting(nearest(s.dividerLimits, wanted)));
+}
+
+// The installation's figures against the image, where both say something.
+QString figuresAgainstImage(const TriggerObservation& o, const Figures& f)
+{
+    // Two per cent is what the image measures to; beyond that and the tolerance, the figures are off.
+    if (!o.stretchFromImage ||
+        std::fabs(*o.stretchFromImage / *f.stretch - 1.0) <= 0.02 + TriggerVerdict::squareTolerance)
+        return QString();
+    return QStringLiteral(
+               ". The circles in view measure a stretch of %1, not %2: check the installation's pixel "
+               "size and encoder")
+        .arg(shown(*o.stretchFromImage), shown(*f.stretch));
+}
+
 // How far apart the lines lie on the belt, whether that is square, and what to change if not.
 QString perMillimetre(const TriggerObservation& o, const Figures& f, Pacing paced)
 {
-    if (!f.linesPerMm) {
-        if (!o.installation && !o.beltSpeed)
+    if (!f.linesPerMm || !f.stretch) {
+        QString result = f.linesPerMm ? QStringLiteral(", %1 per mm").arg(shown(*f.linesPerMm)) : QString();
+        if (o.stretchFromImage)
+            return result + fromImage(o, paced);
+        if (!f.linesPerMm && !o.installation && !o.beltSpeed)
             return QStringLiteral(
                 "; enter the installation's pixel size and encoder to learn whether pixels are square");
-        return QString();
+        return result;
     }
     QString result = QStringLiteral(", %1 per mm").arg(shown(*f.linesPerMm));
-    if (!f.stretch)
-        return result;
     if (std::fabs(*f.stretch - 1.0) <= TriggerVerdict::squareTolerance)
-        return result + QStringLiteral(": square pixels");
+        return result + QStringLiteral(": square pixels") + figuresAgainstImage(o, f);
     result += squareNeed(f, o.installation->pixelSize);
     switch (paced) {
     case Pacing::Encoder:
-        return result + (countsPerMm(o) ? encoderAdvice(o) : QString());
+        result += countsPerMm(o) ? encoderAdvice(o) : QString();
+        break;
     case Pacing::Internal:
-        return result + lineRateAdvice(o, f);
+        result += lineRateAdvice(o, f);
+        break;
     case Pacing::LineEdge:
-        return result + lineAdvice(o, f);
+        result += lineAdvice(o, f);
+        break;
     case Pacing::LineLevel:
     case Pacing::Other:
         break;
     }
-    return result;
+    return result + figuresAgainstImage(o, f);
 }
 
 QString missed(const TriggerObservation& o, const Figures& f)
@@ -313,29 +352,32 @@ QString missed(const TriggerObservation& o, const Figures& f)
     const double readout = s.readoutUs();
     const double allowed = TriggerMath::maxLineRate(s.exposureUs, readout);
     const bool encoder = pacing(s) == Pacing::Encoder;
-    const QString raise =
-        encoder ? QStringLiteral(", or raise the pulses per line to %1")
-                      .arg(setting(s.dividerLimits.fit(s.encoderDivider * triggers * (1.0 + TriggerVerdict::margin) /
-                                                           std::min(allowed, s.topLineRate),
-                                                       false)))
-                : QString();
-    const QString fastest = f.fastestBelt ? QStringLiteral(" At this exposure the belt may run at most %1 mm/s.")
-                                                .arg(shown(*f.fastestBelt))
-                                          : QString();
+    const QString raise = encoder ? QStringLiteral(", or raise the pulses per line to %1")
+                                        .arg(setting(s.dividerLimits.fit(s.encoderDivider * triggers *
+                                                                             (1.0 + TriggerVerdict::margin) /
+                                                                             std::min(allowed, s.topLineRate),
+                                                                         false)))
+                                  : QString();
+    const QString fastest =
+        f.fastestBelt
+            ? QStringLiteral(" At this exposure the belt may run at most %1 mm/s.").arg(shown(*f.fastestBelt))
+            : QString();
     if (s.topLineRate > 0.0 && triggers > s.topLineRate)
         return QStringLiteral(
                    "Lines are missed: triggers come at %1 per second, more than the camera's top line "
                    "rate of %2; %3%4.")
             .arg(shown(triggers), shown(s.topLineRate),
-                 encoder ? QStringLiteral("run the belt slower") : QStringLiteral("make them come less often"), raise);
+                 encoder ? QStringLiteral("run the belt slower")
+                         : QStringLiteral("make them come less often"),
+                 raise);
     // Exposure advice leaves room for the belt to speed up a little.
     const double room = 1.0e6 / triggers;
     const double exposure = s.exposureLimits.fit(room / (1.0 + TriggerVerdict::margin), true);
-    QString result = QStringLiteral(
-                         "Lines are missed: triggers come at %1 per second, %2 % more than an exposure of %3 "
-                         "µs allows (%4 lines per second). ")
-                         .arg(shown(triggers), shown((triggers / allowed - 1.0) * 100.0), shown(s.exposureUs),
-                              shown(allowed));
+    QString result =
+        QStringLiteral("Lines are missed: triggers come at %1 per second, %2 % more than an exposure of %3 "
+                       "µs allows (%4 lines per second). ")
+            .arg(shown(triggers), shown((triggers / allowed - 1.0) * 100.0), shown(s.exposureUs),
+                 shown(allowed));
     if (exposure <= room / (1.0 + TriggerVerdict::margin) + 1e-9 && exposure >= readout &&
         exposure < s.exposureUs)
         result += QStringLiteral("Shorten the exposure to %1 µs, %2 % below the %3 µs the triggers leave%4.")
@@ -343,7 +385,8 @@ QString missed(const TriggerObservation& o, const Figures& f)
     else
         result += QStringLiteral("No exposure the camera takes leaves %1 % to spare at this rate: %2%3.")
                       .arg(shown(TriggerVerdict::margin * 100.0),
-                           encoder ? QStringLiteral("run the belt slower") : QStringLiteral("make the triggers come less often"),
+                           encoder ? QStringLiteral("run the belt slower")
+                                   : QStringLiteral("make the triggers come less often"),
                            raise);
     return result + fastest;
 }
@@ -358,7 +401,8 @@ QString direction(const TriggerObservation& o)
         return QStringLiteral(
             " The belt runs backwards: with one channel the encoder cannot tell, so lines come either way "
             "and the image is mirrored along the belt.");
-    QString cause = QStringLiteral("channels A and B are swapped, or the direction is set the wrong way round on the page");
+    QString cause = QStringLiteral(
+        "channels A and B are swapped, or the direction is set the wrong way round on the page");
     for (const int line : {s.encoderA(), s.encoderB()}) {
         const auto i = static_cast<size_t>(line);
         if (s.invertedKnown[i] && s.inverted[i]) {
@@ -366,7 +410,8 @@ QString direction(const TriggerObservation& o)
             break;
         }
     }
-    return QStringLiteral(" The belt runs backwards, yet the encoder counts up: %1; the image is mirrored along the belt.")
+    return QStringLiteral(" The belt runs backwards, yet the encoder counts up: %1; the image is mirrored "
+                          "along the belt.")
         .arg(cause);
 }
 
@@ -382,30 +427,34 @@ QString notFromEncoder(const TriggerObservation& o)
             .arg(rate, text(s.triggerActivation));
     const double counts = *o.countsPerSecond;
     if (counts <= 0.0) {
-        QString result = QStringLiteral("Lines come, %1 per second, but not from the encoder: it counts %2")
-                             .arg(rate, counts < 0.0 ? QStringLiteral("backwards") : QStringLiteral("nothing"));
+        QString result =
+            QStringLiteral("Lines come, %1 per second, but not from the encoder: it counts %2")
+                .arg(rate, counts < 0.0 ? QStringLiteral("backwards") : QStringLiteral("nothing"));
         if (s.encoderA() == 0)
             result += QStringLiteral(" (channel A is Off)");
         if (agrees(o.linesPerSecond, s.lineRate))
-            return result + QStringLiteral(
-                                ". They come at the line rate set, %1 per second: the camera takes them at its own "
-                                "rate, whatever its trigger settings say.")
-                                .arg(shown(s.lineRate));
+            return result +
+                   QStringLiteral(
+                       ". They come at the line rate set, %1 per second: the camera takes them at its own "
+                       "rate, whatever its trigger settings say.")
+                       .arg(shown(s.lineRate));
         return result + QStringLiteral(". The camera does not say where they come from.");
     }
     const double expected = *encoderLineRate(o);
-    const QString make = s.triggerDivider > 1
-                             ? QStringLiteral("at %1 and a trigger divider of %2 make %3")
-                                   .arg(pulsesPerLine(s.encoderDivider))
-                                   .arg(s.triggerDivider)
-                                   .arg(shown(expected))
-                             : QStringLiteral("at %1 make %2").arg(pulsesPerLine(s.encoderDivider), shown(expected));
+    const QString make =
+        s.triggerDivider > 1
+            ? QStringLiteral("at %1 and a trigger divider of %2 make %3")
+                  .arg(pulsesPerLine(s.encoderDivider))
+                  .arg(s.triggerDivider)
+                  .arg(shown(expected))
+            : QStringLiteral("at %1 make %2").arg(pulsesPerLine(s.encoderDivider), shown(expected));
     return QStringLiteral("Lines come at %1 per second, but the encoder's %2 counts a second %3: %4.")
         .arg(rate, shown(counts), make,
              o.linesPerSecond > expected
                  ? QStringLiteral("they do not all come from the encoder")
-                 : QStringLiteral("fewer come than the encoder makes; the belt may be making up travel it went "
-                                  "backwards"));
+                 : QStringLiteral(
+                       "fewer come than the encoder makes; the belt may be making up travel it went "
+                       "backwards"));
 }
 
 QString arriving(const TriggerObservation& o, const Figures& f)
@@ -423,16 +472,18 @@ QString arriving(const TriggerObservation& o, const Figures& f)
         QString result = QStringLiteral("Lines come at the camera's own line rate, %1 per second%2")
                              .arg(rate, perMillimetre(o, f, paced));
         if (!f.beltSpeed && o.countsPerSecond && std::fabs(*o.countsPerSecond) > 0.0)
-            result += QStringLiteral(
-                          "; the belt moves (the encoder counts %1 a second), so the image stretches with its "
-                          "speed: choose the encoder on the page")
-                          .arg(shown(*o.countsPerSecond));
+            result +=
+                QStringLiteral(
+                    "; the belt moves (the encoder counts %1 a second), so the image stretches with its "
+                    "speed: choose the encoder on the page")
+                    .arg(shown(*o.countsPerSecond));
         return result + QLatin1Char('.');
     }
     case Pacing::Encoder:
         if (isLevel(s.activation()) || !linesFollowEncoder(o))
             return notFromEncoder(o);
-        return QStringLiteral("Lines follow the encoder: %1 per second%2.").arg(rate, perMillimetre(o, f, paced)) +
+        return QStringLiteral("Lines follow the encoder: %1 per second%2.")
+                   .arg(rate, perMillimetre(o, f, paced)) +
                direction(o);
     case Pacing::LineEdge: {
         const int line = s.sourceLine();
@@ -445,14 +496,16 @@ QString arriving(const TriggerObservation& o, const Figures& f)
                  perMillimetre(o, f, paced));
     }
     case Pacing::LineLevel:
-        return QStringLiteral("Lines are taken at the line rate of %1 per second while %2 is %3 (%4): %5 per second%6.")
+        return QStringLiteral(
+                   "Lines are taken at the line rate of %1 per second while %2 is %3 (%4): %5 per second%6.")
             .arg(shown(s.lineRate), lineName(s.sourceLine()),
                  s.activation() == Activation::LevelHigh ? QStringLiteral("high") : QStringLiteral("low"),
                  text(s.triggerActivation), rate, perMillimetre(o, f, paced));
     case Pacing::Other:
         break;
     }
-    return QStringLiteral("Lines come from %1, %2 per second%3.").arg(text(s.triggerSource), rate, perMillimetre(o, f, paced));
+    return QStringLiteral("Lines come from %1, %2 per second%3.")
+        .arg(text(s.triggerSource), rate, perMillimetre(o, f, paced));
 }
 
 QString encoderSilent(const TriggerObservation& o)
@@ -486,7 +539,8 @@ QString noLinesFromEncoder(const TriggerObservation& o)
 {
     const TriggerSettings& s = *o.settings;
     if (s.encoderA() == 0)
-        return QStringLiteral("No lines: the encoder has no input. Choose the line of channel A on the page.");
+        return QStringLiteral(
+            "No lines: the encoder has no input. Choose the line of channel A on the page.");
     if (isLevel(s.activation()))
         return QStringLiteral(
                    "No lines: the encoder's output pulses are brief, and a level activation (%1) never sees "
@@ -499,12 +553,14 @@ QString noLinesFromEncoder(const TriggerObservation& o)
         QString cause = QStringLiteral(
             "The belt runs backwards, or the encoder's direction is set the wrong way round on the page");
         if (o.beltSpeed && *o.beltSpeed > 0.0) {
-            cause = QStringLiteral("The belt runs forwards: the encoder's direction is set the wrong way round on "
-                                   "the page, or A and B are swapped");
+            cause = QStringLiteral(
+                "The belt runs forwards: the encoder's direction is set the wrong way round on "
+                "the page, or A and B are swapped");
             for (const int line : {s.encoderA(), s.encoderB()}) {
                 const auto i = static_cast<size_t>(line);
                 if (s.invertedKnown[i] && s.inverted[i])
-                    cause = QStringLiteral("The belt runs forwards, but %1 is inverted, which turns the count round")
+                    cause = QStringLiteral(
+                                "The belt runs forwards, but %1 is inverted, which turns the count round")
                                 .arg(lineName(line));
             }
         }
@@ -538,9 +594,11 @@ QString noLines(const TriggerObservation& o)
     const int line = s.sourceLine();
     if (paced == Pacing::LineLevel)
         return QStringLiteral("No lines: lines are taken only while %1 is %2 (%3), and it %4%5.")
-            .arg(lineName(line), s.activation() == Activation::LevelHigh ? QStringLiteral("high") : QStringLiteral("low"),
+            .arg(lineName(line),
+                 s.activation() == Activation::LevelHigh ? QStringLiteral("high") : QStringLiteral("low"),
                  text(s.triggerActivation),
-                 known(o, line) ? QStringLiteral("never is") : QStringLiteral("does not seem to be"), encoder);
+                 known(o, line) ? QStringLiteral("never is") : QStringLiteral("does not seem to be"),
+                 encoder);
     if (line > 0 && active(o, line))
         return QStringLiteral("No lines, although %1 has a signal: check the trigger's activation (%2).")
             .arg(lineName(line), text(s.triggerActivation));
@@ -611,10 +669,11 @@ QString sentence(const TriggerObservation& o)
                   .arg(shown(o.incompletePerSecond))
             : QString();
     if (!o.settings)
-        return lost + (o.linesPerSecond > 0.0
-                           ? QStringLiteral("Lines come, %1 per second; the camera's set-up is not known yet.")
-                                 .arg(shown(o.linesPerSecond))
-                           : QStringLiteral("No lines come; the camera's set-up is not known yet."));
+        return lost +
+               (o.linesPerSecond > 0.0
+                    ? QStringLiteral("Lines come, %1 per second; the camera's set-up is not known yet.")
+                          .arg(shown(o.linesPerSecond))
+                    : QStringLiteral("No lines come; the camera's set-up is not known yet."));
     const Figures f = figures(o);
     if (o.missedPerSecond && *o.missedPerSecond > 0.0)
         return lost + missed(o, f);

@@ -27,7 +27,7 @@ struct Figures
     std::optional<double> beltSpeed; // mm/s: the machine's own, else from the encoder's counts
     bool beltDirectionKnown = false; // one channel counts up either way
     std::optional<double> linesPerMm;
-    std::optional<double> stretch; // lines per mm x pixel size: 1 square, 4 stretched, 0.25 squeezed
+    std::optional<double> stretch;          // lines per mm x pixel size: 1 square, 4 stretched, 0.25 squeezed
     std::optional<double> expectedLineRate; // what the settings make of the evidence
     std::optional<double> fastestBelt;      // mm/s without missed lines at the exposure set
 };

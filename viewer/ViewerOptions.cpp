@@ -66,8 +66,8 @@ struct Parser
             "camera or on a real GenICam camera."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions(
-            {list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo, report, installation});
+        parser.addOptions({list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo, report,
+                           installation});
         // Qt's own GUI options (-platform offscreen, -style fusion, ...) are the QApplication's.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const char* name :
