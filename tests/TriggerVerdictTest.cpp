@@ -210,6 +210,12 @@ TEST(TriggerVerdict, EverySituationIsJudgedFromTheEvidence)
         {"no figures, the circles in view are round", [](TriggerObservation& o) { o.installation.reset();
              o.stretchFromImage = 1.004; },
          {"the circles in view measure a stretch of 1: square pixels."}, {}, unknown},
+        {"no figures, internal rate, the circles say how far to slow it", [](TriggerObservation& o) { internal(o);
+             o.installation.reset(); o.beltSpeed.reset(); o.stretchFromImage = 4.0; },
+         {"the circles in view measure a stretch of 4: set the line rate to 2500 per second;"}, {}, unknown},
+        {"no figures, internal rate, squeezed past the top rate", [](TriggerObservation& o) { internal(o);
+             o.installation.reset(); o.beltSpeed.reset(); o.stretchFromImage = 0.1; },
+         {"a stretch of 0.1, beyond what the line rate can correct;"}, {"set the line rate"}, unknown},
         {"figures and image agree within what the image measures to", [](TriggerObservation& o) {
              o.stretchFromImage = 1.02; }, {"10 per mm: square pixels."}, {"check the installation"}, 10.0, 1.0},
         {"the image contradicts the figures", [](TriggerObservation& o) { o.stretchFromImage = 2.0; },

@@ -289,9 +289,17 @@ QString fromImage(const TriggerObservation& o, Pacing paced)
     QString result = QStringLiteral("; the circles in view measure a stretch of %1").arg(shown(stretch));
     if (std::fabs(stretch - 1.0) <= TriggerVerdict::squareTolerance)
         return result + QStringLiteral(": square pixels");
+    const TriggerSettings& s = *o.settings;
+    if (paced == Pacing::Internal) {
+        // The lines a mm scale with the line rate at a steady belt.
+        const double rate = s.lineRate / stretch;
+        if (rate < s.lineRateLimits.min || rate > s.lineRateLimits.max)
+            return result + QStringLiteral(", beyond what the line rate can correct");
+        return result + QStringLiteral(": set the line rate to %1 per second")
+                            .arg(setting(nearest(s.lineRateLimits, rate)));
+    }
     if (paced != Pacing::Encoder)
         return result;
-    const TriggerSettings& s = *o.settings;
     const double wanted = s.encoderDivider * stretch;
     if (wanted < s.dividerLimits.min - 1e-9 || wanted > s.dividerLimits.max)
         return result + QStringLiteral(", beyond what the pulses per line can correct");
