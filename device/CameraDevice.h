@@ -41,6 +41,9 @@ public:
     // Which camera this is, for what is kept about it between runs: its model and serial number as
     // read when it was opened; empty when it did not say.
     virtual std::string identity() const = 0;
+    // The feature whose entries this one keeps a value for (a GenICam selector); empty when none.
+    // Known without asking the camera.
+    virtual std::string selectorOf(const std::string& feature) const = 0;
 
     virtual LinkStatus status() const = 0;
     // A status as people read it on the device tab and in the log.

@@ -261,6 +261,13 @@ std::shared_ptr<const GenicamFeatureInfo> GenicamCache::describe(GenicamContext&
     return m_records.emplace(name, described).first->second;
 }
 
+std::string GenicamCache::selectorOf(const std::string& name) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto found = m_selectors.find(name);
+    return found != m_selectors.end() ? found->second : std::string();
+}
+
 std::string GenicamCache::selectionOf(GenicamContext& context, const std::string& name)
 {
     const auto described = describe(context, name);

@@ -67,6 +67,9 @@ public:
     std::shared_ptr<const GenicamFeatureInfo> describe(GenicamContext& context, const std::string& name);
     // Worker thread: "Selector=Entry" for a selected feature, empty otherwise.
     std::string selectionOf(GenicamContext& context, const std::string& name);
+    // Any thread: the feature's selector as the description says, known since the first feature
+    // was described (at opening); empty when none.
+    std::string selectorOf(const std::string& name) const;
 
     // Aravis's register cache on or off; polls and other parties' access look at the camera itself.
     static void setCaching(ArvDevice* device, bool on);

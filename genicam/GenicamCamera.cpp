@@ -223,6 +223,11 @@ std::shared_ptr<GenicamCamera> GenicamCamera::openFake(const std::string& serial
     return camera;
 }
 
+std::string GenicamCamera::selectorOf(const std::string& feature) const
+{
+    return m_worker->cache().selectorOf(feature);
+}
+
 void GenicamCamera::collectFeatures()
 {
     std::map<std::string, std::shared_ptr<Tovrik::Feature>> handles;

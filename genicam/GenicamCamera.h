@@ -41,6 +41,7 @@ public:
     LineSource* lineSource() override;
     // What was opened, for people: the device's id, its kind and, for the fake, the description.
     std::string summary() const override { return m_summary; }
+    std::string selectorOf(const std::string& feature) const override;
     std::string identity() const override { return m_identity; }
     std::string notifications() const override;
     LinkStatus status() const override;

@@ -72,6 +72,11 @@ void SimDevice::setReadOnly(bool readOnly)
     m_statusListener(status());
 }
 
+std::string SimDevice::selectorOf(const std::string& feature) const
+{
+    return m_camera->hasFeature(feature) ? m_camera->definition(feature).selector : std::string();
+}
+
 std::string SimDevice::identity() const
 {
     const std::string model = m_camera->value(FeatureName::DeviceModelName);

@@ -28,6 +28,7 @@ public:
     LineSource* lineSource() override { return &m_stream; }
     std::string summary() const override { return m_summary; }
     std::string identity() const override;
+    std::string selectorOf(const std::string& feature) const override;
     std::string notifications() const override;
     LinkStatus status() const override;
     std::string describe(const LinkStatus& status) const override;

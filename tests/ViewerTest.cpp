@@ -84,6 +84,7 @@ public:
     std::vector<std::shared_ptr<Tovrik::Feature>> features() const override { return camera->features(); }
     LineSource* lineSource() override { return nullptr; }
     std::string summary() const override { return "camera 7"; }
+    std::string selectorOf(const std::string&) const override { return std::string(); }
     std::string notifications() const override { return "polled"; }
     std::string identity() const override { return std::string(); }
     LinkStatus status() const override { return current; }
