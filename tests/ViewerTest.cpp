@@ -1,6 +1,7 @@
 #include "CameraOpener.h"
 #include "LogPanel.h"
 #include "MainWindow.h"
+#include "SettingsSnapshot.h"
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
 #include "SimCameraPanel.h"
@@ -247,6 +248,16 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
         {{"--installation", figures},
          "--installation: " + figures +
              ": the encoder's wheel circumference must lie from 1 to 10000 mm, not 0"},
+        {{"--apply-settings", "/nonexistent.json"},
+         "--apply-settings: /nonexistent.json: No such file or directory"},
+        {{"--apply-settings", aFile}, "--apply-settings: " + aFile + ": malformed JSON at character 0"},
+        {{"--apply-settings", figures},
+         "--apply-settings: " + figures + ": a snapshot is a JSON object with \"features\""},
+        {{"--save-settings", scratch.filePath("missing/s.json")},
+         "--save-settings: cannot save " + scratch.filePath("missing/s.json") +
+             ": its folder does not exist"},
+        {{"--save-settings", scratch.filePath("s.json"), "--report-acquisition", "1"},
+         "--screenshot, --demo, --report-acquisition and the settings snapshots exclude each other"},
     };
     for (const auto& input : inputs) {
         const auto result = runViewer(input.first, QStringLiteral(LINETRIGGER_VIEWER_PATH), nullptr, false);
@@ -261,6 +272,70 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
     EXPECT_EQ(runViewer({"--help"}, QStringLiteral(LINETRIGGER_VIEWER_PATH), &output, false).first, 0);
     EXPECT_TRUE(output.contains("--report-acquisition")) << output.toStdString();
     EXPECT_FALSE(output.contains("platform")) << output.toStdString(); // Qt's own options stay hidden
+}
+
+// A camera's settings saved and applied to another from the command line, with no window: what
+// differs afterwards is only what the cameras measure; a refused write is said and ends in 1.
+TEST(Viewer, SettingsSnapshotsFromTheCommandLine)
+{
+    QTemporaryDir scratch;
+    const QString saved = scratch.filePath("conveyor-settings.json");
+    QByteArray output;
+    ASSERT_EQ(runViewer({"--camera", QStringLiteral(LINETRIGGER_SOURCE_DIR "/sim/variants/conveyor.json"),
+                         "--save-settings", saved},
+                        QStringLiteral(LINETRIGGER_VIEWER_PATH), &output)
+                  .first,
+              0);
+    EXPECT_TRUE(output.startsWith("saved: 29 features of simulated, from ")) << output.toStdString();
+    const QString again = scratch.filePath("again.json");
+    const auto applied = runViewer({"--apply-settings", saved, "--save-settings", again},
+                                   QStringLiteral(LINETRIGGER_VIEWER_PATH), &output);
+    EXPECT_EQ(applied.first, 0) << applied.second.toStdString();
+    EXPECT_TRUE(output.startsWith("applied: 4 values written, 22 already so, 0 refused\n"))
+        << output.toStdString();
+    const auto snapshot = [](const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return *SettingsSnapshot::read(file.readAll(), nullptr);
+    };
+    const SettingsSnapshot before = snapshot(saved);
+    for (const SettingsSnapshot::Difference& d : SettingsSnapshot::compare(before, snapshot(again)))
+        EXPECT_FALSE(before.find(d.feature)->writable) << d.feature.toStdString(); // measured, not set
+
+#if LINETRIGGER_WITH_ARAVIS
+    // Between a GenICam camera and the simulated one, both ways.
+    const QString genicam = scratch.filePath("genicam.json");
+    ASSERT_EQ(runViewer({"--camera", "genicam-fake", "--apply-settings", saved, "--save-settings", genicam},
+                        QStringLiteral(LINETRIGGER_VIEWER_PATH), &output)
+                  .first,
+              0)
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(", 0 refused\n")) << output.toStdString();
+    const QString reopened = scratch.filePath("reopened.json");
+    ASSERT_EQ(
+        runViewer({"--camera", genicam, "--save-settings", reopened}, QStringLiteral(LINETRIGGER_VIEWER_PATH))
+            .first,
+        0);
+    const SettingsSnapshot fromGenicam = snapshot(genicam);
+    for (const SettingsSnapshot::Difference& d : SettingsSnapshot::compare(fromGenicam, snapshot(reopened)))
+        EXPECT_FALSE(fromGenicam.find(d.feature)->writable) << d.feature.toStdString();
+    for (const SettingsSnapshot::Difference& d : SettingsSnapshot::compare(before, fromGenicam))
+        EXPECT_FALSE(before.find(d.feature)->writable)
+            << d.feature.toStdString() << " " << d.entry.toStdString();
+#endif
+
+    const QString wrong = scratch.filePath("wrong.json");
+    QFile file(wrong);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"features": {"ExposureTime": {"value": 1e9}, "Height": {"value": 512}}})");
+    file.close();
+    const auto refused =
+        runViewer({"--apply-settings", wrong}, QStringLiteral(LINETRIGGER_VIEWER_PATH), &output);
+    EXPECT_EQ(refused.first, 1);
+    EXPECT_TRUE(refused.second.contains("refused: ExposureTime = 1e+09: Code: ["))
+        << refused.second.toStdString();
+    EXPECT_TRUE(output.startsWith("applied: 1 values written, 0 already so, 1 refused\n"))
+        << output.toStdString();
 }
 
 // The variant's "notify" holds unless the command line chooses.

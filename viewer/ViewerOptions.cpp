@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QTemporaryFile>
@@ -59,6 +60,17 @@ struct Parser
                        "\"wheelCircumference\" (mm)} or {\"pulsesPerMm\"}."),
         QStringLiteral("file")};
 
+    QCommandLineOption saveSettings{
+        QStringLiteral("save-settings"),
+        QStringLiteral("Save every readable feature of the camera with its value per selector entry, as a "
+                       "camera variant file, then exit."),
+        QStringLiteral("file")};
+    QCommandLineOption applySettings{
+        QStringLiteral("apply-settings"),
+        QStringLiteral("Apply a settings snapshot to the camera, saying every write it refused, then exit "
+                       "(status 1 when one was refused). With --save-settings, applied first."),
+        QStringLiteral("file")};
+
     Parser()
     {
         parser.setApplicationDescription(QStringLiteral(
@@ -67,7 +79,7 @@ struct Parser
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions({list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo, report,
-                           installation});
+                           installation, saveSettings, applySettings});
         // Qt's own GUI options (-platform offscreen, -style fusion, ...) are the QApplication's.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const char* name :
@@ -132,8 +144,23 @@ QString readModes(const Parser& p, ViewerOptions& options)
             return problem;
         options.installation = figures;
     }
-    if (int(parser.isSet(p.screenshot)) + int(parser.isSet(p.demo)) + int(parser.isSet(p.report)) > 1)
-        return QStringLiteral("--screenshot, --demo and --report-acquisition exclude each other: choose one");
+    if (parser.isSet(p.applySettings)) {
+        const QString path = parser.value(p.applySettings);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("--apply-settings: %1: %2").arg(path, file.errorString());
+        QString problem;
+        options.applySettings = SettingsSnapshot::read(file.read(16 << 20), &problem);
+        if (!options.applySettings)
+            return QStringLiteral("--apply-settings: %1: %2").arg(path, problem);
+    }
+    const bool settings = parser.isSet(p.saveSettings) || parser.isSet(p.applySettings);
+    if (int(parser.isSet(p.screenshot)) + int(parser.isSet(p.demo)) + int(parser.isSet(p.report)) +
+            int(settings) >
+        1)
+        return QStringLiteral(
+            "--screenshot, --demo, --report-acquisition and the settings snapshots exclude each "
+            "other: choose one");
     return QString();
 }
 
@@ -155,6 +182,18 @@ QString checkTargets(const Parser& p, ViewerOptions& options)
         const QString problem = ViewerOptions::imageTargetProblem(options.screenshot);
         if (!problem.isEmpty())
             return QStringLiteral("--screenshot: cannot save %1: %2").arg(options.screenshot, problem);
+    }
+    if (parser.isSet(p.saveSettings)) {
+        options.saveSettings = parser.value(p.saveSettings);
+        const QFileInfo target(options.saveSettings);
+        if (target.isDir())
+            return QStringLiteral("--save-settings: cannot save %1: it is a folder")
+                .arg(options.saveSettings);
+        const QString problem = QFileInfo(target.absolutePath()).isDir()
+                                    ? unwritableFolder(target.absolutePath())
+                                    : QStringLiteral("its folder does not exist");
+        if (!problem.isEmpty())
+            return QStringLiteral("--save-settings: cannot save %1: %2").arg(options.saveSettings, problem);
     }
     if (parser.isSet(p.demo)) {
         const QString problem = ViewerOptions::folderTargetProblem(options.demo);

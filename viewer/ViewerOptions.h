@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Installation.h"
+#include "SettingsSnapshot.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,9 @@ public:
     QString demo;
     std::optional<double> reportSeconds;
     std::optional<Installation> installation;
+    // Settings snapshots: saved to this file, or read from one to apply, without a window.
+    QString saveSettings;
+    std::optional<SettingsSnapshot> applySettings;
 
     // The plug-in folder when none is given: the same path relative to the executable in the build
     // tree as installed.

@@ -3,12 +3,14 @@
 #include "CameraOpener.h"
 #include "DemoRunner.h"
 #include "MainWindow.h"
+#include "SettingsSnapshot.h"
 #include "ViewerCamera.h"
 #include "ViewerLog.h"
 #include "ViewerOptions.h"
 
 #include <QApplication>
 #include <QImageWriter>
+#include <QSaveFile>
 #include <QTimer>
 
 #include <atomic>
@@ -75,6 +77,38 @@ void saveScreenshotSoon(MainWindow& window, const QString& path)
     });
 }
 
+// --save-settings and --apply-settings: no window, one line per refused write, then the status.
+int runSettings(const ViewerCamera& camera, const ViewerOptions& options)
+{
+    const auto selectorOf = [&camera](const std::string& feature) {
+        return camera.device().selectorOf(feature);
+    };
+    int status = 0;
+    if (options.applySettings) {
+        const SettingsSnapshot::Outcome outcome = options.applySettings->apply(camera.features(), selectorOf);
+        for (const SettingsSnapshot::Refusal& refusal : outcome.refused)
+            std::fprintf(stderr, "refused: %s%s = %s: %s\n", qPrintable(refusal.feature),
+                         refusal.entry.isEmpty() ? ""
+                                                 : qPrintable(QStringLiteral(" (%1)").arg(refusal.entry)),
+                         qPrintable(refusal.value), qPrintable(refusal.reason));
+        std::printf("applied: %d values written, %d already so, %zu refused\n", outcome.written,
+                    outcome.unchanged, outcome.refused.size());
+        status = outcome.refused.empty() ? 0 : 1;
+    }
+    if (!options.saveSettings.isEmpty()) {
+        const SettingsSnapshot snapshot = SettingsSnapshot::take(camera.features(), selectorOf);
+        QSaveFile file(options.saveSettings);
+        if (!file.open(QIODevice::WriteOnly) || file.write(snapshot.toJson()) < 0 || !file.commit()) {
+            std::fprintf(stderr, "--save-settings: cannot save %s: %s\n", qPrintable(options.saveSettings),
+                         qPrintable(file.errorString()));
+            return 2;
+        }
+        std::printf("saved: %zu features of %s to %s\n", snapshot.features().size(),
+                    qPrintable(camera.source()), qPrintable(options.saveSettings));
+    }
+    return status;
+}
+
 void setNames()
 {
     QCoreApplication::setApplicationName(QStringLiteral("linetrigger-viewer"));
@@ -114,6 +148,8 @@ int main(int argc, char** argv)
         return 2;
     }
     qCInfo(lcViewer, "Opened %s", qPrintable(camera->source()));
+    if (!options.saveSettings.isEmpty() || options.applySettings)
+        return runSettings(*camera, options);
 
     MainWindow window(std::move(camera), options.hostVersion);
     closeOnSignals(window);
