@@ -1,6 +1,7 @@
 #include "CameraOpener.h"
 #include "LogPanel.h"
 #include "MainWindow.h"
+#include "SettingsMenu.h"
 #include "SettingsSnapshot.h"
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
@@ -18,9 +19,11 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -336,6 +339,46 @@ TEST(Viewer, SettingsSnapshotsFromTheCommandLine)
         << refused.second.toStdString();
     EXPECT_TRUE(output.startsWith("applied: 1 values written, 0 already so, 1 refused\n"))
         << output.toStdString();
+}
+
+// The Settings menu: a snapshot saved, the camera changed elsewhere, the change shown side by side
+// and undone by applying the snapshot; the page rests meanwhile and comes back.
+TEST(Viewer, SettingsMenuSavesComparesAndApplies)
+{
+    const std::shared_ptr<SimCamera> camera = threadCamera();
+    MainWindow window(simulated(camera), 2);
+    ASSERT_TRUE(window.loadExtension(pluginDirectory));
+    auto* menu = window.findChild<SettingsMenu*>(QStringLiteral("settingsMenu"));
+    ASSERT_TRUE(menu);
+    const auto wait = [menu](const std::function<void()>& job) {
+        QSignalSpy done(menu, &SettingsMenu::finished);
+        job();
+        EXPECT_TRUE(done.count() > 0 || done.wait(10000));
+    };
+    QTemporaryDir scratch;
+    const QString path = scratch.filePath("site.json");
+    const int page = window.acquisitionControl()->currentIndex();
+    wait([&] { menu->save(path); });
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(logText(window).contains("Saved 29 features of the camera to"))
+        << logText(window).toStdString();
+    EXPECT_EQ(window.acquisitionControl()->currentIndex(), page);
+    EXPECT_TRUE(window.acquisitionControl()->isEnabled());
+
+    ASSERT_EQ(camera->write("EncoderDividerFloat", "2.5"), 0);
+    wait([&] { menu->compareWithCamera(path); });
+    ASSERT_TRUE(menu->differences());
+    ASSERT_EQ(menu->differences()->rowCount(), 1);
+    EXPECT_EQ(menu->differences()->item(0, 0)->text(), "EncoderDividerFloat");
+    EXPECT_EQ(menu->differences()->item(0, 1)->text(), "EncoderSelector=Encoder0");
+    EXPECT_EQ(menu->differences()->item(0, 2)->text(), "1");
+    EXPECT_EQ(menu->differences()->item(0, 3)->text(), "2.5");
+
+    wait([&] { menu->apply(path); });
+    EXPECT_EQ(camera->value("EncoderDividerFloat"), "1");
+    EXPECT_TRUE(logText(window).contains("values written, ")) << logText(window).toStdString();
+    wait([&] { menu->apply(scratch.filePath("missing.json")); });
+    EXPECT_TRUE(logText(window).contains("missing.json: ")) << logText(window).toStdString();
 }
 
 // The variant's "notify" holds unless the command line chooses.

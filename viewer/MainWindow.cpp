@@ -6,6 +6,7 @@
 #include "FeatureName.h"
 #include "LogPanel.h"
 #include "PageFeatures.h"
+#include "SettingsMenu.h"
 #include "TovrikExceptions.h"
 #include "ViewerCamera.h"
 #include "ViewerExtensionInterface.h"
@@ -17,6 +18,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLibrary>
+#include <QMenuBar>
 #include <QPluginLoader>
 #include <QSplitter>
 #include <QStatusBar>
@@ -67,6 +69,11 @@ MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterf
     if (!m_camera->inControl())
         m_host->log(PlugInHostLogLevel::Warning,
                     tr("Camera %1: %2").arg(m_camera->source(), m_camera->connection()));
+    auto* settings = new SettingsMenu(*m_camera, *m_tabs, this);
+    settings->setObjectName(QStringLiteral("settingsMenu"));
+    menuBar()->addMenu(settings);
+    connect(settings, &SettingsMenu::message, m_host,
+            [this](PlugInHostLogLevel level, const QString& text) { m_host->log(level, text); });
     statusBar()->showMessage(tr("No extension loaded"));
     resize(1580, 1040);
 }

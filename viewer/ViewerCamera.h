@@ -43,6 +43,8 @@ public:
     // Starts (or, with 0, stops) the trigger check's samples, about every interval.
     void sample(std::chrono::milliseconds interval);
     CameraDevice& device() const { return *m_device; }
+    // For work on another thread that may outlive this object.
+    std::shared_ptr<CameraDevice> sharedDevice() const { return m_device; }
 
     // What only some cameras have: the simulated camera's panel of features and its bench, and
     // the installation's figures where the camera knows them. Null or empty for the others.
