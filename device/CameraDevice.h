@@ -51,6 +51,9 @@ public:
     virtual void setStatusListener(std::function<void(const LinkStatus& status)> listener) = 0;
     // Every write through a feature handle that the camera refused or that failed.
     virtual void setWriteFailureListener(std::function<void(const WriteFailure& failure)> listener) = 0;
+    // Look only: every write refused (on a GigE Vision camera, control given back and never asked
+    // for); false: writes again once control is had. The status says so.
+    virtual void setLookOnly(bool lookOnly) = 0;
     // Writes as another tool beside the page would; 0 or the camera's status.
     virtual int writeAsAnotherTool(const std::string& feature, const std::string& value) = 0;
 

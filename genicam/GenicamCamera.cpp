@@ -36,6 +36,37 @@ namespace {
 // Opening an address is tried again for this long when Aravis's reads of its description fail.
 constexpr std::chrono::seconds openTries{7};
 
+// Aravis 0.8 passes on the NULL of a read of its description that failed on a lossy link, and GLib
+// complains of it; the open is tried again and says why. Only the opening thread's complaints are
+// kept back, and counted; -1 where nothing is kept back.
+thread_local int t_keptBack = -1;
+
+void onGlibComplaint(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer /*data*/)
+{
+    if (t_keptBack >= 0) {
+        ++t_keptBack;
+        return;
+    }
+    g_log_default_handler(domain, level, message, nullptr);
+}
+
+class KeepBackGlibComplaints
+{
+public:
+    KeepBackGlibComplaints()
+    {
+        static const guint handler = g_log_set_handler(
+            "GLib", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
+            onGlibComplaint, nullptr);
+        (void)handler;
+        t_keptBack = 0;
+    }
+    ~KeepBackGlibComplaints() { t_keptBack = -1; }
+    KeepBackGlibComplaints(const KeepBackGlibComplaints&) = delete;
+    KeepBackGlibComplaints& operator=(const KeepBackGlibComplaints&) = delete;
+    int count() const { return t_keptBack; }
+};
+
 // Aravis's device list, interfaces and fake-camera settings are process-wide.
 std::mutex& systemMutex()
 {
@@ -88,13 +119,15 @@ ArvDevice* openAt(GInetAddress* address, const std::string& deviceId, bool first
         for (bool again = true; again;) {
             std::lock_guard<std::mutex> lock(systemMutex());
             g_clear_error(openError);
+            const KeepBackGlibComplaints complaints;
             device = arv_gv_device_new(local, address, openError);
             again = !device && *openError && std::chrono::steady_clock::now() < giveUp &&
                     (GenicamStatus::isLinkFailure(*openError) ||
                      g_error_matches(*openError, ARV_DEVICE_ERROR, ARV_DEVICE_ERROR_GENICAM_NOT_FOUND));
             if (again)
-                qCInfo(lcGenicam, "opening %s failed (%s): trying again", deviceId.c_str(),
-                       (*openError)->message);
+                qCInfo(lcGenicam, "opening %s failed (%s%s): trying again", deviceId.c_str(),
+                       (*openError)->message,
+                       complaints.count() > 0 ? ", its description not read whole" : "");
         }
     } else {
         *failure = "no GigE Vision camera answers at " + deviceId;
@@ -221,6 +254,11 @@ std::shared_ptr<GenicamCamera> GenicamCamera::openFake(const std::string& serial
         return nullptr;
     }
     return camera;
+}
+
+void GenicamCamera::setLookOnly(bool lookOnly)
+{
+    m_worker->supervisor().setLookOnly(lookOnly);
 }
 
 std::string GenicamCamera::selectorOf(const std::string& feature) const

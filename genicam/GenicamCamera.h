@@ -42,6 +42,7 @@ public:
     // What was opened, for people: the device's id, its kind and, for the fake, the description.
     std::string summary() const override { return m_summary; }
     std::string selectorOf(const std::string& feature) const override;
+    void setLookOnly(bool lookOnly) override;
     std::string identity() const override { return m_identity; }
     std::string notifications() const override;
     LinkStatus status() const override;

@@ -13,6 +13,19 @@ using Reason = LinkStatus::Reason;
 
 GenicamLink::GenicamLink(bool reopens, Time now) : m_reopens(reopens), m_lastAnswer(now) {}
 
+void GenicamLink::setLookOnly(bool lookOnly, Time now)
+{
+    m_lookOnly = lookOnly;
+    m_wantControl = false;
+    m_nextControlAttempt = now;
+    if (!reachable())
+        return;
+    if (lookOnly)
+        enter(State::Connected, Control::ReadOnly, Reason::LookOnly);
+    else if (m_status.control == Control::ReadOnly)
+        enter(State::Connected, Control::Monitoring, Reason::TakingBack);
+}
+
 void GenicamLink::opened(bool controller, Time now)
 {
     m_lastAnswer = now;
@@ -20,6 +33,10 @@ void GenicamLink::opened(bool controller, Time now)
     m_wantControl = false;
     m_refusals = 0;
     m_nextControlAttempt = now + controlRetry;
+    if (m_lookOnly) {
+        enter(State::Connected, Control::ReadOnly, Reason::LookOnly);
+        return;
+    }
     if (controller) {
         m_hadControl = true;
         enter(State::Connected, Control::InControl, Reason::None);
@@ -138,7 +155,7 @@ GenicamLink::Next GenicamLink::next(bool withProbes) const
     case State::Connected:
         break;
     }
-    if (inControl() && !m_wantControl)
+    if ((inControl() && !m_wantControl) || m_lookOnly)
         return probe;
     // While the camera may be gone, whether it is there comes first.
     if (m_failing)

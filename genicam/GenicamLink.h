@@ -55,6 +55,9 @@ public:
     // reopens: whether a lost camera is opened again (not for the in-process fake).
     GenicamLink(bool reopens, Time now);
 
+    // Look only: control is never asked for, and given back when held; off again, it is asked for.
+    void setLookOnly(bool lookOnly, Time now);
+    bool lookOnly() const { return m_lookOnly; }
     void opened(bool controller, Time now);
     void openFailed(Time now);
     // The camera answered a call that certainly reached it (a probe, not a cached read).
@@ -92,6 +95,7 @@ private:
     void heardAgain();
 
     const bool m_reopens;
+    bool m_lookOnly = false;
     LinkStatus m_status;
     Time m_lastAnswer;
     Time m_nextReopen;

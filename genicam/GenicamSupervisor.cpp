@@ -65,7 +65,7 @@ GenicamSupervisor::Clock::time_point GenicamSupervisor::due(bool* urgent) const
 {
     std::lock_guard<CheckedMutex> lock(m_mutex);
     *urgent = false;
-    if (m_losing || m_controlLost) {
+    if (m_losing || m_controlLost || m_leaveControl) {
         *urgent = m_losing;
         return Clock::time_point::min();
     }
@@ -76,8 +76,33 @@ GenicamSupervisor::Clock::time_point GenicamSupervisor::due(bool* urgent) const
     return next.action == GenicamLink::Action::None ? Clock::time_point::max() : next.at;
 }
 
+void GenicamSupervisor::setLookOnly(bool lookOnly)
+{
+    {
+        std::lock_guard<CheckedMutex> lock(m_mutex);
+        m_link.setLookOnly(lookOnly, Clock::now());
+    }
+    m_leaveControl = lookOnly;
+    m_wake.notify();
+}
+
+void GenicamSupervisor::leaveControl()
+{
+    // Aravis asks for control when it opens a GigE Vision camera: a viewer that only looks gives it
+    // back, so that another application may take it.
+    if (!m_device || !ARV_IS_GV_DEVICE(m_device) || !arv_gv_device_is_controller(ARV_GV_DEVICE(m_device)))
+        return;
+    GenicamContext context(m_device, m_cache);
+    GError* error = nullptr;
+    arv_gv_device_leave_control(ARV_GV_DEVICE(m_device), &error);
+    context.take(&error);
+    qCInfo(lcGenicam, "looking only: control given back");
+}
+
 void GenicamSupervisor::act()
 {
+    if (m_leaveControl.exchange(false))
+        leaveControl();
     GenicamLink::Action action = GenicamLink::Action::None;
     {
         std::lock_guard<CheckedMutex> lock(m_mutex);
@@ -260,6 +285,7 @@ void GenicamSupervisor::adopt(ArvDevice* device)
     }
     {
         std::lock_guard<CheckedMutex> lock(m_mutex);
+        m_leaveControl = m_link.lookOnly();
         m_link.opened(controller, Clock::now());
         g_clear_object(&m_probed);
         m_probed = address;

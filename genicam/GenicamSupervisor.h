@@ -69,6 +69,8 @@ public:
     // Stops the prober and the closer, waiting for them a short while at most.
     void stop(GenicamThread& prober);
 
+    // Any thread: look only (control given back and never asked for), or write again.
+    void setLookOnly(bool lookOnly);
     // Any thread.
     LinkStatus status() const;
     bool reachable() const;
@@ -83,6 +85,7 @@ private:
     void probe();
     void probed(bool answered);
     void takeControl();
+    void leaveControl();
     void reopen();
     void lose();
     void failed(const std::string& why);
@@ -99,6 +102,7 @@ private:
     Listener<> m_deviceGone;
     Listener<GenicamContext&> m_deviceBack;
     std::atomic<bool> m_controlLost{false};
+    std::atomic<bool> m_leaveControl{false};
 
     // The worker thread's.
     ArvDevice* m_device = nullptr;

@@ -66,9 +66,9 @@ int SimDevice::writeAsAnotherTool(const std::string& feature, const std::string&
     return m_camera->write(feature, value);
 }
 
-void SimDevice::setReadOnly(bool readOnly)
+void SimDevice::setLookOnly(bool lookOnly)
 {
-    m_camera->setReadOnly(readOnly);
+    m_camera->setReadOnly(lookOnly);
     m_statusListener(status());
 }
 

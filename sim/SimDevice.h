@@ -40,8 +40,7 @@ public:
 
     // One sample now, on the calling thread: what tests use with a stepped clock.
     TriggerSample sampleNow() const;
-    // Refuses every write from now on (look only), or writes again; the status says so.
-    void setReadOnly(bool readOnly);
+    void setLookOnly(bool lookOnly) override;
     const std::shared_ptr<SimCamera>& camera() const { return m_camera; }
 
 private:

@@ -198,3 +198,31 @@ TEST(GenicamLinkTest, EventsDecideTheStateAndWhatTheWorkerDoesWhen)
         }
     }
 }
+
+// Looking only: control is never asked for, neither after opening nor after a return; the link
+// still probes. Writing again asks for control at once.
+TEST(GenicamLinkTest, LookingOnlyNeverAsksForControl)
+{
+    using Control = LinkStatus::Control;
+    const GenicamLink::Time origin = GenicamLink::Clock::now();
+    GenicamLink link(true, origin);
+    link.setLookOnly(true, origin);
+    link.opened(true, origin);
+    EXPECT_EQ(link.status().control, Control::ReadOnly);
+    EXPECT_FALSE(link.inControl());
+    EXPECT_EQ(link.next().action, GenicamLink::Action::Probe);
+    EXPECT_EQ(link.next(false).action, GenicamLink::Action::None);
+    link.controlLost(origin); // a heartbeat of the control given back
+    EXPECT_EQ(link.next().action, GenicamLink::Action::Probe);
+    link.opened(false, origin + std::chrono::seconds(1)); // back after a loss
+    EXPECT_EQ(link.status().control, Control::ReadOnly);
+
+    link.setLookOnly(false, origin + std::chrono::seconds(2));
+    EXPECT_EQ(link.status().control, Control::Monitoring);
+    const GenicamLink::Next next = link.next(false);
+    EXPECT_EQ(next.action, GenicamLink::Action::TakeControl);
+    EXPECT_LE(next.at, origin + std::chrono::seconds(2));
+    link.controlGranted(origin + std::chrono::seconds(2));
+    EXPECT_TRUE(link.inControl());
+    EXPECT_EQ(link.status().reason, LinkStatus::Reason::None);
+}

@@ -467,6 +467,33 @@ TEST_F(GenicamNetworkTest, SecondClientMonitorsAndItsWritesAreRefusedAtOnce)
     EXPECT_EQ(second->value("TriggerMode"), "Off");
 }
 
+// Look only: control given back at once, so that another application takes it; writes refused at
+// once and said; back to writing, control is taken again once the other lets go.
+TEST_F(GenicamNetworkTest, LookingOnlyGivesControlBackAndWritingTakesItAgain)
+{
+    camera->setLookOnly(true);
+    ASSERT_TRUE(waitForLink(Link::Monitoring)) << history();
+    EXPECT_EQ(camera->status().control, LinkStatus::Control::ReadOnly);
+    EXPECT_EQ(camera->status().reasonText(), "opened to look only");
+    EXPECT_NE(camera->feature("TriggerMode")->setValue("On"), 0);
+    std::string error;
+    {
+        std::shared_ptr<GenicamCamera> second;
+        for (int attempt = 0; attempt < 20 && !(second && second->status().writable()); ++attempt) {
+            second = GenicamCamera::open("127.0.0.1", &error);
+            spin(200ms);
+        }
+        ASSERT_TRUE(second) << error;
+        EXPECT_TRUE(second->status().writable()) << second->status().describe();
+        EXPECT_EQ(second->feature("TriggerMode")->setValue("On"), 0);
+    }
+    spin(3s); // the looking viewer never asks for control meanwhile
+    EXPECT_EQ(camera->status().control, LinkStatus::Control::ReadOnly);
+    camera->setLookOnly(false);
+    ASSERT_TRUE(waitForLink(Link::Connected)) << history();
+    EXPECT_EQ(camera->feature("TriggerMode")->setValue("Off"), 0);
+}
+
 // A camera whose stream loses packets: the frames that did not arrive whole are counted as
 // incomplete and never handed over; the others arrive complete; Aravis is never asked the image
 // size of a buffer that did not arrive whole (it warns of each).
@@ -539,7 +566,12 @@ TEST_F(GenicamNetworkTest, SignalsCloseTheViewerAsItsWindowDoes)
                 viewer.exitCode());
     EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(viewer.exitCode(), 128 + 15);
+#if LINETRIGGER_SANITIZE
+    // The leak check at exit scans the whole heap with full stacks.
+    EXPECT_LE(closing, 5000);
+#else
     EXPECT_LE(closing, 1500);
+#endif
 
     std::string error;
     const std::shared_ptr<GenicamCamera> next = GenicamCamera::open("127.0.0.1", &error);

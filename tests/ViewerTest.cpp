@@ -9,6 +9,7 @@
 #include "SimDevice.h"
 #include "SimViewerCamera.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -95,6 +96,7 @@ public:
     void setStatusListener(std::function<void(const LinkStatus&)> listener) override { heard = listener; }
     void setWriteFailureListener(std::function<void(const WriteFailure&)>) override {}
     int writeAsAnotherTool(const std::string&, const std::string&) override { return 0; }
+    void setLookOnly(bool) override {}
     void setSampleListener(std::function<void(const TriggerSample&)>, std::chrono::milliseconds) override {}
     void change(LinkStatus status)
     {
@@ -339,6 +341,47 @@ TEST(Viewer, SettingsSnapshotsFromTheCommandLine)
         << refused.second.toStdString();
     EXPECT_TRUE(output.startsWith("applied: 1 values written, 0 already so, 1 refused\n"))
         << output.toStdString();
+
+    // Looking only, nothing is written, on either kind of camera.
+    QStringList cameras{QString()};
+    if (CameraOpener::hasGenicam())
+        cameras << QStringLiteral("genicam-fake");
+    for (const QString& camera : cameras) {
+        QStringList arguments{"--read-only", "--apply-settings", wrong};
+        if (!camera.isEmpty())
+            arguments << "--camera" << camera;
+        const auto looking = runViewer(arguments, QStringLiteral(LINETRIGGER_VIEWER_PATH), &output);
+        EXPECT_EQ(looking.first, 1) << camera.toStdString();
+        EXPECT_TRUE(looking.second.contains("refused: Height = 512: Code: ["))
+            << looking.second.toStdString();
+        EXPECT_TRUE(output.startsWith("applied: 0 values written")) << output.toStdString();
+    }
+}
+
+// The Camera menu's "Look only": every write refused and logged as any refused write, until it is
+// unchecked.
+TEST(Viewer, LookOnlyFromTheMenuRefusesWritesUntilUnchecked)
+{
+    const std::shared_ptr<SimCamera> camera = threadCamera();
+    MainWindow window(simulated(camera), 2);
+    auto* lookOnly = window.findChild<QAction*>(QStringLiteral("lookOnly"));
+    ASSERT_TRUE(lookOnly);
+    EXPECT_FALSE(lookOnly->isChecked());
+    lookOnly->trigger();
+    EXPECT_EQ(window.camera().status().control, LinkStatus::Control::ReadOnly);
+    const auto features = window.camera().features();
+    const auto height = std::find_if(features.begin(), features.end(), [](const auto& f) {
+        std::string name;
+        return f->getName(name) == 0 && name == "Height";
+    });
+    ASSERT_NE(height, features.end());
+    EXPECT_NE((*height)->setValue(int64_t{512}), 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(logText(window).contains("Looking only")) << logText(window).toStdString();
+    EXPECT_TRUE(logText(window).contains("Height")) << logText(window).toStdString();
+    lookOnly->trigger();
+    EXPECT_EQ((*height)->setValue(int64_t{512}), 0);
+    EXPECT_EQ(camera->value("Height"), "512");
 }
 
 // The Settings menu: a snapshot saved, the camera changed elsewhere, the change shown side by side

@@ -69,13 +69,28 @@ MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterf
     if (!m_camera->inControl())
         m_host->log(PlugInHostLogLevel::Warning,
                     tr("Camera %1: %2").arg(m_camera->source(), m_camera->connection()));
+    createMenus();
+    statusBar()->showMessage(tr("No extension loaded"));
+    resize(1580, 1040);
+}
+
+void MainWindow::createMenus()
+{
+    QMenu* cameraMenu = menuBar()->addMenu(tr("&Camera"));
+    QAction* lookOnly = cameraMenu->addAction(tr("&Look only (refuse every write)"));
+    lookOnly->setObjectName(QStringLiteral("lookOnly"));
+    lookOnly->setCheckable(true);
+    lookOnly->setChecked(m_camera->status().control == LinkStatus::Control::ReadOnly);
+    connect(lookOnly, &QAction::toggled, this, [this](bool on) {
+        m_camera->setLookOnly(on);
+        m_host->log(PlugInHostLogLevel::Info, on ? tr("Looking only: every write to the camera is refused.")
+                                                 : tr("Writing again, once the camera's control is ours."));
+    });
     auto* settings = new SettingsMenu(*m_camera, *m_tabs, this);
     settings->setObjectName(QStringLiteral("settingsMenu"));
     menuBar()->addMenu(settings);
     connect(settings, &SettingsMenu::message, m_host,
             [this](PlugInHostLogLevel level, const QString& text) { m_host->log(level, text); });
-    statusBar()->showMessage(tr("No extension loaded"));
-    resize(1580, 1040);
 }
 
 MainWindow::~MainWindow()

@@ -46,6 +46,7 @@ protected:
 
 private:
     QWidget* createDeviceTab();
+    void createMenus();
     void refuse(const QString& reason);
     QString hostSideOfRefusal() const;
     void logRefusedWrite(const QString& feature, const QString& selection, const QString& value, int status);

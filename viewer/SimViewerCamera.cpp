@@ -82,8 +82,3 @@ QString SimViewerCamera::journal() const
 {
     return SimCameraPanel::journalOf(m_camera->journal(), 0);
 }
-
-void SimViewerCamera::setReadOnly(bool readOnly)
-{
-    static_cast<SimDevice&>(device()).setReadOnly(readOnly);
-}

@@ -33,8 +33,6 @@ public:
     QWidget* createBenchPanel(QWidget* parent) override;
     std::optional<Installation> installation() const override;
     QString journal() const override;
-    // Writes are refused from now on, as on a camera opened to look only.
-    void setReadOnly(bool readOnly);
 
 private:
     std::shared_ptr<SimCamera> m_camera;

@@ -58,6 +58,11 @@ QString ViewerCamera::describe(const LinkStatus& status) const
     return QString::fromStdString(m_device->describe(status));
 }
 
+void ViewerCamera::setLookOnly(bool lookOnly)
+{
+    m_device->setLookOnly(lookOnly);
+}
+
 int ViewerCamera::writeAsAnotherTool(const QString& feature, const QString& value)
 {
     return m_device->writeAsAnotherTool(feature.toStdString(), value.toStdString());

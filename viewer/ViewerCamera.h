@@ -36,6 +36,8 @@ public:
     QString connection() const;
     QString describe(const LinkStatus& status) const;
     bool inControl() const { return status().writable(); }
+    // Look only: every write refused, control of a GigE Vision camera given back; or write again.
+    void setLookOnly(bool lookOnly);
     // Writes as another tool would, beside the plug-in; 0 or the camera's status.
     int writeAsAnotherTool(const QString& feature, const QString& value);
     // The camera's stream of lines; null when it has none.

@@ -71,6 +71,11 @@ struct Parser
                        "(status 1 when one was refused). With --save-settings, applied first."),
         QStringLiteral("file")};
 
+    QCommandLineOption readOnly{
+        QStringLiteral("read-only"),
+        QStringLiteral("Look only: every write to the camera is refused (and said); a GigE Vision camera's "
+                       "control is given back at once and never asked for.")};
+
     Parser()
     {
         parser.setApplicationDescription(QStringLiteral(
@@ -79,7 +84,7 @@ struct Parser
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions({list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo, report,
-                           installation, saveSettings, applySettings});
+                           installation, saveSettings, applySettings, readOnly});
         // Qt's own GUI options (-platform offscreen, -style fusion, ...) are the QApplication's.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const char* name :
@@ -222,6 +227,7 @@ bool ViewerOptions::read(const QStringList& arguments, QString* error)
         return false;
     }
     listCameras = p.parser.isSet(p.list);
+    lookOnly = p.parser.isSet(p.readOnly);
     camera = p.parser.value(p.camera);
     screenshot = p.parser.value(p.screenshot);
     demo = p.parser.value(p.demo);

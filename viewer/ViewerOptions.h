@@ -28,6 +28,7 @@ public:
     std::optional<Installation> installation;
     // Settings snapshots: saved to this file, or read from one to apply, without a window.
     QString saveSettings;
+    bool lookOnly = false; // --read-only
     std::optional<SettingsSnapshot> applySettings;
 
     // The plug-in folder when none is given: the same path relative to the executable in the build

@@ -148,6 +148,8 @@ int main(int argc, char** argv)
         return 2;
     }
     qCInfo(lcViewer, "Opened %s", qPrintable(camera->source()));
+    if (options.lookOnly)
+        camera->setLookOnly(true);
     if (!options.saveSettings.isEmpty() || options.applySettings)
         return runSettings(*camera, options);
 
