@@ -199,6 +199,8 @@ MUTANTS = [
      "        if (known)\n            selector.setValue(original.c_str());", "        (void)known;"),
     ("snapshot-told-written", "viewer/SettingsSnapshot.cpp", "what the camera only tells is written too",
      "                               ? !isTold(feature.name)", "                               ? true"),
+    ("report-image-text-after-stop", "viewer/AcquisitionReport.cpp", "a saved image says what the check says after the stop",
+     "panel->imageText(m_observation, m_verdict)", "panel->imageText()"),
     ("report-missed-apart", "viewer/AcquisitionReport.cpp", "missed triggers taken before the stop, apart from the lines",
      "    if (final && final->missedTriggers)\n        missed = *final->missedTriggers;\n", ""),
     ("installation-one-for-all", "viewer/InstallationStore.cpp", "one set of figures for every camera",

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -258,6 +259,11 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
         {{"--apply-settings", aFile}, "--apply-settings: " + aFile + ": malformed JSON at character 0"},
         {{"--apply-settings", figures},
          "--apply-settings: " + figures + ": a snapshot is a JSON object with \"features\""},
+        {{"--save-image", scratch.filePath("lines.png")},
+         "--save-image goes with --report-acquisition: the lines are saved at its end"},
+        {{"--save-image", scratch.filePath("lines.jpg"), "--report-acquisition", "1"},
+         "--save-image: cannot save " + scratch.filePath("lines.jpg") +
+             ": \"jpg\" is neither png nor tif nor tiff"},
         {{"--save-settings", scratch.filePath("missing/s.json")},
          "--save-settings: cannot save " + scratch.filePath("missing/s.json") +
              ": its folder does not exist"},
@@ -565,6 +571,39 @@ TEST(Viewer, ReportsAcquisitionAsJson)
     EXPECT_TRUE(known["stretch"].isNull());
     EXPECT_TRUE(known["verdict"].toString().contains("not at the line rate of 10000 set in the camera"));
 #endif
+}
+
+// The run's newest lines at full resolution, at most the 4096 the view keeps and at least a frame,
+// with the verdict the report gives in the file's own text.
+TEST(Viewer, ReportSavesTheNewestLinesWithWhatTheyShow)
+{
+    const QTemporaryDir folder;
+    for (const char* name : {"lines.png", "lines.tif"}) {
+        SCOPED_TRACE(name);
+        const QString path = folder.filePath(name);
+        const QJsonObject report =
+            reportOn({"--camera", QStringLiteral(LINETRIGGER_SOURCE_DIR "/sim/variants/square.json"),
+                      "--save-image", path});
+        EXPECT_EQ(report["image"].toString(), path);
+        QImageReader reader(path);
+        const QImage image = reader.read();
+        ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
+        EXPECT_EQ(image.width(), 4096);
+        EXPECT_GE(image.height(), 1024);
+        EXPECT_LE(image.height(), 4096);
+        const QString verdict = report["verdict"].toString();
+        if (QString(name).endsWith("png")) {
+            EXPECT_EQ(image.text("Verdict"), verdict);
+            EXPECT_EQ(image.text("Lines per mm"), "10");
+            EXPECT_TRUE(image.text("Trigger").startsWith("TriggerMode On, TriggerSource Encoder0"))
+                << image.text("Trigger").toStdString();
+            EXPECT_TRUE(image.text("Camera").contains("40123-0042")) << image.text("Camera").toStdString();
+        } else {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(file.readAll().contains(("Verdict: " + verdict).toUtf8()));
+        }
+    }
 }
 
 #if LINETRIGGER_WITH_ARAVIS

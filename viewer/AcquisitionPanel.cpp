@@ -3,12 +3,16 @@
 #include "Calculator.h"
 #include "InstallationEditor.h"
 #include "LineHistory.h"
+#include "LineImage.h"
 #include "LineIntake.h"
 #include "LineSource.h"
 #include "LiveView.h"
 #include "TriggerCheck.h"
+#include "TriggerVerdict.h"
 #include "ViewerCamera.h"
 
+#include <QDateTime>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -28,6 +32,12 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     m_stop->setObjectName(QStringLiteral("stopAcquisition"));
     buttons->addWidget(m_start);
     buttons->addWidget(m_stop);
+    m_save = new QPushButton(tr("Save image…"), this);
+    m_save->setObjectName(QStringLiteral("saveImage"));
+    m_save->setToolTip(
+        tr("The newest lines at full resolution, as PNG or TIFF, with the camera, the time, the "
+           "trigger settings, lines per mm and the verdict in the file"));
+    buttons->addWidget(m_save);
     m_figures = new QLabel(this);
     m_figures->setObjectName(QStringLiteral("figures"));
     m_figures->setWordWrap(true);
@@ -53,6 +63,7 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     camera.sample(std::chrono::milliseconds(100));
     connect(m_start, &QPushButton::clicked, this, [this] { start(); });
     connect(m_stop, &QPushButton::clicked, this, [this] { stop(); });
+    connect(m_save, &QPushButton::clicked, this, &AcquisitionPanel::saveImageAs);
     if (m_source) {
         // On a thread of the source's: handed to the GUI thread.
         m_source->setEventListener([this](const LineSource::Event& event) {
@@ -126,6 +137,63 @@ void AcquisitionPanel::measureImage()
     m_measuring.setFuture(QtConcurrent::run([history = m_history] {
         const LineHistory::Image image = history->snapshot();
         return CircleTarget::measure(image.pixels.data(), image.width, image.lines);
+    }));
+}
+
+QMap<QString, QString> AcquisitionPanel::imageText() const
+{
+    return imageText(m_check->observation(), m_check->verdict());
+}
+
+QMap<QString, QString> AcquisitionPanel::imageText(const TriggerObservation& o, const QString& verdict) const
+{
+    QMap<QString, QString> text;
+    text.insert(QStringLiteral("Camera"), m_identity.isEmpty() ? m_camera.source() : m_identity);
+    text.insert(QStringLiteral("Time"), QDateTime::currentDateTime().toString(Qt::ISODate));
+    if (o.settings) {
+        const TriggerSettings& s = *o.settings;
+        text.insert(QStringLiteral("Trigger"),
+                    QStringLiteral(
+                        "TriggerMode %1, TriggerSource %2, TriggerActivation %3, TriggerDivider %4; "
+                        "AcquisitionLineRate %5, ExposureTime %6 us; EncoderSourceA %7, EncoderSourceB %8, "
+                        "EncoderMode %9, EncoderDividerFloat %10")
+                        .arg(QString::fromStdString(s.triggerMode), QString::fromStdString(s.triggerSource),
+                             QString::fromStdString(s.triggerActivation))
+                        .arg(s.triggerDivider)
+                        .arg(s.lineRate)
+                        .arg(s.exposureUs)
+                        .arg(QString::fromStdString(s.sourceA), QString::fromStdString(s.sourceB),
+                             QString::fromStdString(s.encoderMode))
+                        .arg(s.encoderDivider));
+    }
+    const TriggerVerdict::Figures figures = TriggerVerdict::figures(o);
+    text.insert(QStringLiteral("Lines per mm"),
+                figures.linesPerMm ? QString::number(*figures.linesPerMm, 'g', 6) : tr("not known"));
+    text.insert(QStringLiteral("Verdict"), verdict);
+    return text;
+}
+
+QString AcquisitionPanel::saveImage(const QString& path, const QMap<QString, QString>& text) const
+{
+    return LineImage::save(m_history->snapshot(), path, text);
+}
+
+void AcquisitionPanel::saveImageAs()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save the newest lines"), QString(),
+                                                      tr("Images (*.png *.tif *.tiff)"));
+    if (path.isEmpty())
+        return;
+    // A large image takes a while to compress: on a pooled thread, with what it shows now.
+    auto* watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, path] {
+        const QString problem = watcher->result();
+        emit message(!problem.isEmpty(), problem.isEmpty() ? tr("Saved the newest lines to %1.").arg(path)
+                                                           : tr("Could not save %1: %2").arg(path, problem));
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run([history = m_history, path, text = imageText()] {
+        return LineImage::save(history->snapshot(), path, text);
     }));
 }
 

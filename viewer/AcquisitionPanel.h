@@ -3,12 +3,14 @@
 #include "Installation.h"
 #include "InstallationStore.h"
 #include "LineSource.h"
+#include "TriggerObservation.h"
 #include "Waterfall.h"
 
 #include "CircleTarget.h"
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>
+#include <QMap>
 #include <QTimer>
 #include <QWidget>
 
@@ -53,6 +55,14 @@ public:
     // Measures the circles in the lines kept, acquiring or not; imageMeasured() gives the result.
     // A measurement already running gives its own instead.
     void measureImage();
+    // The newest lines at full resolution (at most LineImage::maxLines) with what they show in the
+    // file's text fields; empty, or why not. saveImageAs() asks for the file and saves on a pooled
+    // thread, saying the outcome in the log.
+    QString saveImage(const QString& path, const QMap<QString, QString>& text) const;
+    void saveImageAs();
+    // What the lines show: as the check sees it now, or as it saw it then.
+    QMap<QString, QString> imageText() const;
+    QMap<QString, QString> imageText(const TriggerObservation& observation, const QString& verdict) const;
 
 signals:
     // For the host log: acquisition started or stopped, or why not; frames that stopped coming.
@@ -85,6 +95,7 @@ private:
     QString m_identity;
     QPushButton* m_start = nullptr;
     QPushButton* m_stop = nullptr;
+    QPushButton* m_save = nullptr;
     QLabel* m_figures = nullptr;
     QTimer m_timer;
     QElapsedTimer m_clock;

@@ -170,7 +170,18 @@ void AcquisitionReport::print()
     report[QStringLiteral("longestStallMs")] = static_cast<double>(m_longestStall);
     report[QStringLiteral("blockedMs")] = static_cast<double>(m_blocked);
     report[QStringLiteral("pageInstalled")] = m_window.acquisitionControl()->count() > 1;
+    int status = 0;
+    if (!m_imagePath.isEmpty()) {
+        AcquisitionPanel* panel = m_window.acquisition();
+        const QString problem = panel->saveImage(m_imagePath, panel->imageText(m_observation, m_verdict));
+        report[QStringLiteral("image")] = problem.isEmpty() ? QJsonValue(m_imagePath) : QJsonValue();
+        if (!problem.isEmpty()) {
+            std::fprintf(stderr, "--save-image: cannot save %s: %s\n", qPrintable(m_imagePath),
+                         qPrintable(problem));
+            status = 1;
+        }
+    }
     std::printf("%s\n", QJsonDocument(report).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
-    emit finished(0);
+    emit finished(status);
 }

@@ -24,6 +24,8 @@ public:
     AcquisitionReport(MainWindow& window, double seconds, QObject* parent = nullptr);
 
     void start();
+    // Where the newest lines are saved at the end; none when empty.
+    void setImagePath(const QString& path) { m_imagePath = path; }
 
 signals:
     void finished(int exitCode);
@@ -52,4 +54,5 @@ private:
     std::optional<CircleTarget::Measurement> m_image;
     bool m_imageDone = false;
     bool m_printed = false;
+    QString m_imagePath;
 };

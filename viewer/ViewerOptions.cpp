@@ -71,6 +71,13 @@ struct Parser
                        "(status 1 when one was refused). With --save-settings, applied first."),
         QStringLiteral("file")};
 
+    QCommandLineOption saveImage{
+        QStringLiteral("save-image"),
+        QStringLiteral(
+            "With --report-acquisition: save the newest lines at full resolution (at most 4096) at "
+            "the end, as PNG or TIFF by the file's extension, with the camera, the time, the trigger "
+            "settings, lines per mm and the verdict in the file's text."),
+        QStringLiteral("file")};
     QCommandLineOption readOnly{
         QStringLiteral("read-only"),
         QStringLiteral("Look only: every write to the camera is refused (and said); a GigE Vision camera's "
@@ -84,7 +91,7 @@ struct Parser
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions({list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo, report,
-                           installation, saveSettings, applySettings, readOnly});
+                           installation, saveSettings, applySettings, readOnly, saveImage});
         // Qt's own GUI options (-platform offscreen, -style fusion, ...) are the QApplication's.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const char* name :
@@ -187,6 +194,20 @@ QString checkTargets(const Parser& p, ViewerOptions& options)
         const QString problem = ViewerOptions::imageTargetProblem(options.screenshot);
         if (!problem.isEmpty())
             return QStringLiteral("--screenshot: cannot save %1: %2").arg(options.screenshot, problem);
+    }
+    if (parser.isSet(p.saveImage)) {
+        options.saveImage = parser.value(p.saveImage);
+        if (!parser.isSet(p.report))
+            return QStringLiteral(
+                "--save-image goes with --report-acquisition: the lines are saved at its end");
+        const QString suffix = QFileInfo(options.saveImage).suffix().toLower();
+        if (suffix != QLatin1String("png") && suffix != QLatin1String("tif") &&
+            suffix != QLatin1String("tiff"))
+            return QStringLiteral("--save-image: cannot save %1: \"%2\" is neither png nor tif nor tiff")
+                .arg(options.saveImage, suffix);
+        const QString problem = ViewerOptions::imageTargetProblem(options.saveImage);
+        if (!problem.isEmpty())
+            return QStringLiteral("--save-image: cannot save %1: %2").arg(options.saveImage, problem);
     }
     if (parser.isSet(p.saveSettings)) {
         options.saveSettings = parser.value(p.saveSettings);

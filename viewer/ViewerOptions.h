@@ -25,6 +25,7 @@ public:
     QString screenshot;
     QString demo;
     std::optional<double> reportSeconds;
+    QString saveImage; // at the end of --report-acquisition
     std::optional<Installation> installation;
     // Settings snapshots: saved to this file, or read from one to apply, without a window.
     QString saveSettings;

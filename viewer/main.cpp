@@ -164,6 +164,7 @@ int main(int argc, char** argv)
         saveScreenshotSoon(window, options.screenshot);
     } else if (options.reportSeconds) {
         auto* report = new AcquisitionReport(window, *options.reportSeconds, &window);
+        report->setImagePath(options.saveImage);
         QObject::connect(report, &AcquisitionReport::finished, &application,
                          [](int code) { QApplication::exit(code); });
         report->start();
