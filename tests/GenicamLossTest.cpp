@@ -117,6 +117,8 @@ TEST_F(GenicamLossTest, FivePerCentLossCostsNeitherThePageNorTheStart)
         SCOPED_TRACE(errors.toStdString());
         installed += result.value("pageInstalled").toBool() ? 1 : 0;
         started += result.value("lines").toDouble() > 0 ? 1 : 0;
+        if (!result.value("pageInstalled").toBool() || !(result.value("lines").toDouble() > 0))
+            ADD_FAILURE() << "open " << open << " without the page or without lines";
         incomplete += result.value("incompleteFrames").toDouble();
         EXPECT_FALSE(errors.contains("CRITICAL"));
         // The reads on the viewer's own socket asked again what the network lost.

@@ -171,6 +171,62 @@ void describe(Tovrik::Feature& feature, SettingsSnapshot::Feature* record)
     }
 }
 
+struct Write
+{
+    QString feature;
+    QString selector;
+    QString entry;
+    QJsonValue value;
+    int status = 0;
+};
+
+// Writes one value, its selector set to its entry first; true when the camera holds it now. Not
+// counted: a selector set back, no change of its own.
+bool attempt(const std::map<QString, Handle>& handles, Write& write, SettingsSnapshot::Outcome* outcome,
+             bool counted = true)
+{
+    const Handle& handle = handles.at(write.feature);
+    if (!write.selector.isEmpty()) {
+        write.status = handles.at(write.selector).feature->setValue(write.entry.toStdString().c_str());
+        if (write.status != 0)
+            return false;
+    }
+    const std::optional<QJsonValue> current = readValue(*handle.feature, handle.type);
+    if (current && *current == write.value) {
+        outcome->unchanged += counted ? 1 : 0;
+        return true;
+    }
+    write.status = writeValue(*handle.feature, handle.type, write.value);
+    if (write.status != 0)
+        return false;
+    outcome->written += counted ? 1 : 0;
+    return true;
+}
+
+// Values before the modes that may lock them (an external trigger locks the line rate); what a mode
+// unlocks (a line's source once it is an output) is written in the next pass, and passes go on while
+// any write succeeds. What is still refused stays in pending.
+void writeInPasses(const std::map<QString, Handle>& handles, std::vector<Write>& pending,
+                   SettingsSnapshot::Outcome* outcome)
+{
+    const auto rank = [](const Write& write) {
+        return write.feature.endsWith(QLatin1String("Mode")) ? 1 : 0;
+    };
+    std::stable_sort(pending.begin(), pending.end(),
+                     [&rank](const Write& a, const Write& b) { return rank(a) < rank(b); });
+    for (bool progress = true; progress && !pending.empty();) {
+        progress = false;
+        std::vector<Write> refused;
+        for (Write& write : pending) {
+            if (attempt(handles, write, outcome))
+                progress = true;
+            else
+                refused.push_back(write);
+        }
+        pending = std::move(refused);
+    }
+}
+
 } // namespace
 
 SettingsSnapshot SettingsSnapshot::take(const Features& features, const SelectorOf& selectorOf)
@@ -328,14 +384,6 @@ const SettingsSnapshot::Feature* SettingsSnapshot::find(const QString& name) con
 SettingsSnapshot::Outcome SettingsSnapshot::apply(const Features& features,
                                                   const SelectorOf& selectorOf) const
 {
-    struct Write
-    {
-        QString feature;
-        QString selector;
-        QString entry;
-        QJsonValue value;
-        int status = 0;
-    };
     const std::map<QString, Handle> handles = byName(features);
     std::vector<Write> pending;
     QSet<QString> selectors;
@@ -366,14 +414,8 @@ SettingsSnapshot::Outcome SettingsSnapshot::apply(const Features& features,
         if (!selector.isEmpty())
             selectors.insert(selector);
     }
-    // Values before the modes that may lock them (an external trigger locks the line rate); what a
-    // mode unlocks (a line's source once it is an output) is written in the next pass. The
-    // selectors' own values come at the end, after every selected value.
-    const auto rank = [](const Write& write) {
-        return write.feature.endsWith(QLatin1String("Mode")) ? 1 : 0;
-    };
-    std::stable_sort(pending.begin(), pending.end(),
-                     [&rank](const Write& a, const Write& b) { return rank(a) < rank(b); });
+    // The selectors' own values come at the end, after every selected value: where the snapshot
+    // had them, or where they were.
     std::vector<Write> last;
     for (const QString& selector : selectors) {
         const Feature* own = find(selector);
@@ -387,41 +429,9 @@ SettingsSnapshot::Outcome SettingsSnapshot::apply(const Features& features,
         std::remove_if(pending.begin(), pending.end(),
                        [&selectors](const Write& write) { return selectors.contains(write.feature); }),
         pending.end());
-
-    // Selectors set back at the end are no change of their own.
-    const auto attempt = [&handles, &outcome](Write& write, bool counted = true) {
-        const Handle& handle = handles.at(write.feature);
-        if (!write.selector.isEmpty()) {
-            write.status = handles.at(write.selector).feature->setValue(write.entry.toStdString().c_str());
-            if (write.status != 0)
-                return false;
-        }
-        const std::optional<QJsonValue> current = readValue(*handle.feature, handle.type);
-        if (current && *current == write.value) {
-            outcome.unchanged += counted ? 1 : 0;
-            return true;
-        }
-        write.status = writeValue(*handle.feature, handle.type, write.value);
-        if (write.status != 0)
-            return false;
-        outcome.written += counted ? 1 : 0;
-        return true;
-    };
-    // A write refused now may be allowed once another was made: again while any succeeds.
-    for (bool progress = true; progress && !pending.empty();) {
-        progress = false;
-        std::vector<Write> refused;
-        for (Write& write : pending) {
-            if (attempt(write))
-                progress = true;
-            else
-                refused.push_back(write);
-        }
-        pending = std::move(refused);
-    }
-    // Where the snapshot had the selectors, or where they were.
+    writeInPasses(handles, pending, &outcome);
     for (Write& write : last) {
-        if (!attempt(write, false))
+        if (!attempt(handles, write, &outcome, false))
             pending.push_back(write);
     }
     for (const Write& write : pending)
