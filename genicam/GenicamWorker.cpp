@@ -45,6 +45,7 @@ std::shared_ptr<GenicamWorker> GenicamWorker::start(Opener opener, bool reopens,
     std::future<std::string> result = opened->get_future();
     // The thread keeps the worker alive while it runs; stop() joins it.
     worker->m_thread = GenicamThread([worker, opened] {
+        worker->m_workerId = std::this_thread::get_id();
         std::string failure;
         if (!worker->m_supervisor.open(&failure)) {
             opened->set_value(failure);

@@ -9,10 +9,12 @@
 #include "GenicamWake.h"
 #include "Listener.h"
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 struct GenicamFeatureInfo;
 
@@ -48,7 +50,7 @@ public:
     int runWrite(const Call& call, const std::string& feature = std::string(), bool* finished = nullptr);
     // Closes the device and ends the threads, waiting for them a short while at most.
     void stop();
-    bool isWorkerThread() const { return m_thread.isCurrent(); }
+    bool isWorkerThread() const { return m_workerId.load() == std::this_thread::get_id(); }
 
     // What the description fixes about a feature; null with status set when it cannot be read now.
     std::shared_ptr<const GenicamFeatureInfo> info(const std::string& name, int* status);
@@ -84,5 +86,7 @@ private:
     GenicamPoller m_poller;
     Listener<const WriteFailure&> m_writeListener;
     GenicamThread m_thread;
+    // Set by the worker thread itself as it begins: its handle is still being moved into m_thread.
+    std::atomic<std::thread::id> m_workerId{};
     GenicamThread m_prober;
 };

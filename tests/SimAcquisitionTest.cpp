@@ -331,7 +331,12 @@ TEST_F(SimAcquisitionTest, RealTimeKeepsUpWithTheTopLineRate)
     const double simulated = std::chrono::duration<double>(acquisition().now() - simStart).count();
     camera->write("AcquisitionStop", "1");
     acquisition().setRealTime(false);
+#if LINETRIGGER_SANITIZED
+    // Instrumented, a line costs several times as much: the thread falls behind and catches up.
+    EXPECT_NEAR(simulated, wall, 0.3);
+#else
     EXPECT_NEAR(simulated, wall, 0.1);
+#endif
     const LineSource::Statistics statistics = acquisition().statistics();
     EXPECT_GT(statistics.lines, 0.9 * 80000 * wall);
     EXPECT_EQ(statistics.droppedFrames, 0u);

@@ -133,9 +133,8 @@ void AcquisitionReport::print()
     std::optional<long long> missed = observation.missedTriggers;
     if (final && final->missedTriggers)
         missed = *final->missedTriggers;
-    std::optional<long long> encoderAtEnd = observation.encoderValue;
-    if (final && final->encoderValue)
-        encoderAtEnd = *final->encoderValue;
+    // The belt moves on after the stop: the encoder's count of the run is the one seen as it ended.
+    const std::optional<long long> encoderAtEnd = observation.encoderValue;
     const TriggerVerdict::Figures figures = TriggerVerdict::figures(observation);
     const double seconds = m_runSeconds;
 

@@ -1,5 +1,6 @@
 #include "CircleTarget.h"
 
+#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <cmath>
@@ -56,6 +57,12 @@ namespace CircleTarget {
 
 std::optional<Measurement> measure(const uint8_t* pixels, int width, int lines)
 {
+    // Once a second beside the thread that takes the lines in: one core, not OpenCV's pool on all.
+    static const bool oneThread = [] {
+        cv::setNumThreads(0);
+        return true;
+    }();
+    (void)oneThread;
     if (!pixels || width < smallest || lines < smallest)
         return std::nullopt;
     const cv::Mat image(lines, width, CV_8UC1, const_cast<uint8_t*>(pixels));
