@@ -18,7 +18,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
 #include <QtConcurrent>
+#include <utility>
 
 AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     : QWidget(parent), m_camera(camera), m_source(camera.lineSource()),
@@ -119,8 +121,12 @@ QWidget* AcquisitionPanel::createTools()
 void AcquisitionPanel::startImageMeasurements()
 {
     connect(&m_measuring, &QFutureWatcher<std::optional<CircleTarget::Measurement>>::finished, this, [this] {
-        m_check->setImageMeasurement(m_measuring.result());
-        emit imageMeasured(m_measuring.result());
+        const std::optional<CircleTarget::Measurement> result = m_measuring.result();
+        m_check->setImageMeasurement(result);
+        const uint64_t number = m_measurements;
+        if (std::exchange(m_measureAgain, false))
+            measureImage();
+        emit imageMeasured(result, number);
     });
     connect(&m_imageTimer, &QTimer::timeout, this, [this] {
         if (m_source && m_source->isAcquiring())
@@ -129,15 +135,20 @@ void AcquisitionPanel::startImageMeasurements()
     m_imageTimer.start(1000);
 }
 
-void AcquisitionPanel::measureImage()
+uint64_t AcquisitionPanel::measureImage()
 {
-    if (m_measuring.isRunning())
-        return;
+    if (m_measuring.isRunning()) {
+        // Its snapshot is older than the lines kept now: another one follows it.
+        m_measureAgain = true;
+        return m_measurements + 1;
+    }
+    ++m_measurements;
     // On a pooled thread: the copy and the search take a while on a large view.
     m_measuring.setFuture(QtConcurrent::run([history = m_history] {
         const LineHistory::Image image = history->snapshot();
         return CircleTarget::measure(image.pixels.data(), image.width, image.lines);
     }));
+    return m_measurements;
 }
 
 QMap<QString, QString> AcquisitionPanel::imageText() const

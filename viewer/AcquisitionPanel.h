@@ -52,9 +52,10 @@ public:
     // Figures given for this run (the command line): used, not kept.
     void setInstallation(const Installation& figures);
     QString figures() const;
-    // Measures the circles in the lines kept, acquiring or not; imageMeasured() gives the result.
-    // A measurement already running gives its own instead.
-    void measureImage();
+    // Measures the circles in the lines kept now, acquiring or not, after a measurement already
+    // running; imageMeasured() gives each result with its number. Returns the number of the one
+    // that will see the lines kept now.
+    uint64_t measureImage();
     // The newest lines at full resolution (at most LineImage::maxLines) with what they show in the
     // file's text fields; empty, or why not. saveImageAs() asks for the file and saves on a pooled
     // thread, saying the outcome in the log.
@@ -69,7 +70,7 @@ signals:
     void message(bool failure, const QString& text);
     void started();
     void startFailed(const QString& why);
-    void imageMeasured(const std::optional<CircleTarget::Measurement>& measurement);
+    void imageMeasured(const std::optional<CircleTarget::Measurement>& measurement, uint64_t number);
 
 private:
     QWidget* createTools();
@@ -86,6 +87,8 @@ private:
     std::unique_ptr<LineIntake> m_intake;
     QFutureWatcher<std::optional<CircleTarget::Measurement>> m_measuring;
     QTimer m_imageTimer;
+    uint64_t m_measurements = 0; // started so far
+    bool m_measureAgain = false; // asked for while one ran
     LiveView* m_view = nullptr;
     TriggerCheck* m_check = nullptr;
     QWidget* m_bench = nullptr;

@@ -90,15 +90,16 @@ void AcquisitionReport::finish()
         m_sampleDone = true;
         printWhenComplete();
     });
+    // The circles of the run's last lines: a measurement that began before the stop saw fewer.
+    const uint64_t wanted = panel->measureImage();
     connect(panel, &AcquisitionPanel::imageMeasured, this,
-            [this](const std::optional<CircleTarget::Measurement>& measurement) {
-                if (m_imageDone)
+            [this, wanted](const std::optional<CircleTarget::Measurement>& measurement, uint64_t number) {
+                if (m_imageDone || number < wanted)
                     return;
                 m_image = measurement;
                 m_imageDone = true;
                 printWhenComplete();
             });
-    panel->measureImage();
     QTimer::singleShot(finalSampleMs, this, [this] {
         m_sampleDone = true;
         printWhenComplete();
