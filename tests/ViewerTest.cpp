@@ -523,11 +523,12 @@ TEST(Viewer, ReportsAcquisitionAsJson)
 {
     const QJsonObject simulated = reportOn({});
     EXPECT_NEAR(simulated["linesPerSecond"].toDouble(), 10000, 200);
-    EXPECT_GT(simulated["frames"].toDouble(), 10);
+    EXPECT_GT(simulated["frames"].toDouble(), 0);
     EXPECT_EQ(simulated["missedTriggers"].toDouble(), 0);
     // ThreadSanitizer slows the intake of 40 MB a second past what it takes in, and the GUI's samples
     // past their moment; the plain and the address-sanitized builds keep up.
     if (!LINETRIGGER_SANITIZED_THREADS) {
+        EXPECT_GT(simulated["frames"].toDouble(), 10);
         EXPECT_EQ(simulated["droppedFrames"].toDouble(), 0);
         EXPECT_NEAR(simulated["encoderCounts"].toDouble(), 5000, 500); // 250 mm/s, 10 a mm, one channel
     }
