@@ -109,6 +109,17 @@ protected:
             stall = std::max(stall, std::chrono::milliseconds(clock.elapsed() - last));
         }
     }
+    // The camera itself, not through the relay (Aravis takes a stream only from the camera's own
+    // address), once it lets a new connection have control.
+    static std::shared_ptr<GenicamCamera> openDirectly(std::string* error)
+    {
+        std::shared_ptr<GenicamCamera> direct;
+        for (int attempt = 0; attempt < 20 && (!direct || linkOf(direct->status()) != Link::Connected);
+             ++attempt)
+            direct = GenicamCamera::open("127.0.0.1", error);
+        return direct;
+    }
+
     // Waits for the link to reach the state after those seen so far, and returns the reason it
     // gave: a state that passes between two looks counts too.
     std::optional<std::string> waitForLink(Link wanted)
@@ -394,9 +405,7 @@ TEST_F(GenicamNetworkTest, StreamBringsCompleteFramesAndResumesAfterTheCameraCam
 {
     camera.reset();
     std::string error;
-    std::shared_ptr<GenicamCamera> direct;
-    for (int attempt = 0; attempt < 20 && (!direct || linkOf(direct->status()) != Link::Connected); ++attempt)
-        direct = GenicamCamera::open("127.0.0.1", &error);
+    const std::shared_ptr<GenicamCamera> direct = openDirectly(&error);
     ASSERT_TRUE(direct && linkOf(direct->status()) == Link::Connected) << error;
     ASSERT_EQ(direct->writeSettings({{"Width", "1024"}, {"Height", "256"}}, &error), 0) << error;
     LineSource& source = *direct->lineSource();
@@ -510,9 +519,7 @@ TEST_F(GenicamNetworkTest, StreamLosingPacketsCountsIncompleteFramesAndHandsOver
         [](const gchar*, GLogLevelFlags, const gchar*, gpointer) { ++criticals; }, nullptr);
     const auto unhandle = qScopeGuard([handler] { g_log_remove_handler(nullptr, handler); });
     std::string error;
-    std::shared_ptr<GenicamCamera> direct;
-    for (int attempt = 0; attempt < 20 && (!direct || linkOf(direct->status()) != Link::Connected); ++attempt)
-        direct = GenicamCamera::open("127.0.0.1", &error);
+    const std::shared_ptr<GenicamCamera> direct = openDirectly(&error);
     ASSERT_TRUE(direct && linkOf(direct->status()) == Link::Connected) << error;
     LineSource& source = *direct->lineSource();
     std::mutex framesMutex;
@@ -639,9 +646,7 @@ TEST_F(GenicamNetworkTest, FrozenCameraBringsItsLinesAgainAfterEveryReturn)
 {
     camera.reset();
     std::string error;
-    std::shared_ptr<GenicamCamera> direct;
-    for (int attempt = 0; attempt < 20 && (!direct || linkOf(direct->status()) != Link::Connected); ++attempt)
-        direct = GenicamCamera::open("127.0.0.1", &error);
+    const std::shared_ptr<GenicamCamera> direct = openDirectly(&error);
     ASSERT_TRUE(direct && linkOf(direct->status()) == Link::Connected) << error;
     ASSERT_EQ(direct->writeSettings({{"Width", "512"}, {"Height", "64"}}, &error), 0) << error;
     ASSERT_EQ(direct->writeRegister(0x0938, 15000), 0); // the camera keeps our control while away

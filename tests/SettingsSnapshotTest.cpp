@@ -16,16 +16,8 @@ struct Camera
     Camera() : camera(SimCameraBuilder::lineScanCamera().build()), device(camera, "test camera") {}
     explicit Camera(const std::shared_ptr<SimCamera>& built) : camera(built), device(camera, "test camera") {}
 
-    SettingsSnapshot take() const
-    {
-        return SettingsSnapshot::take(camera->features(),
-                                      [this](const std::string& f) { return device.selectorOf(f); });
-    }
-    SettingsSnapshot::Outcome apply(const SettingsSnapshot& snapshot) const
-    {
-        return snapshot.apply(camera->features(),
-                              [this](const std::string& f) { return device.selectorOf(f); });
-    }
+    SettingsSnapshot take() const { return SettingsSnapshot::take(device); }
+    SettingsSnapshot::Outcome apply(const SettingsSnapshot& snapshot) const { return snapshot.apply(device); }
 
     std::shared_ptr<SimCamera> camera;
     SimDevice device;

@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -35,25 +34,11 @@ SettingsMenu::SettingsMenu(ViewerCamera& camera, QTabWidget& pages, QWidget* par
             done();
         emit finished();
     });
-    addAction(tr("Save a snapshot…"), this, [this] {
-        const QString path =
-            QFileDialog::getSaveFileName(parentWidget(), tr("Save the camera's settings"), QString(), filter);
-        if (!path.isEmpty())
-            save(path);
-    });
-    addAction(tr("Apply a snapshot…"), this, [this] {
-        const QString path = QFileDialog::getOpenFileName(parentWidget(), tr("Apply settings to the camera"),
-                                                          QString(), filter);
-        if (!path.isEmpty())
-            apply(path);
-    });
+    addFileAction(tr("Save a snapshot…"), tr("Save the camera's settings"), true, &SettingsMenu::save);
+    addFileAction(tr("Apply a snapshot…"), tr("Apply settings to the camera"), false, &SettingsMenu::apply);
     addSeparator();
-    addAction(tr("Compare a snapshot with the camera…"), this, [this] {
-        const QString path =
-            QFileDialog::getOpenFileName(parentWidget(), tr("Compare with the camera"), QString(), filter);
-        if (!path.isEmpty())
-            compareWithCamera(path);
-    });
+    addFileAction(tr("Compare a snapshot with the camera…"), tr("Compare with the camera"), false,
+                  &SettingsMenu::compareWithCamera);
     addAction(tr("Compare two snapshots…"), this, [this] {
         const QStringList paths =
             QFileDialog::getOpenFileNames(parentWidget(), tr("Choose two snapshots"), QString(), filter);
@@ -62,6 +47,17 @@ SettingsMenu::SettingsMenu(ViewerCamera& camera, QTabWidget& pages, QWidget* par
         else if (!paths.isEmpty())
             emit message(PlugInHostLogLevel::Warning,
                          tr("Choose two snapshots to compare, not %1.").arg(paths.size()));
+    });
+}
+
+void SettingsMenu::addFileAction(const QString& text, const QString& title, bool saving,
+                                 void (SettingsMenu::*action)(const QString& path))
+{
+    addAction(text, this, [this, title, saving, action] {
+        const QString path = saving ? QFileDialog::getSaveFileName(parentWidget(), title, QString(), filter)
+                                    : QFileDialog::getOpenFileName(parentWidget(), title, QString(), filter);
+        if (!path.isEmpty())
+            (this->*action)(path);
     });
 }
 
@@ -87,13 +83,8 @@ void SettingsMenu::run(std::function<void()> work, std::function<void()> done)
 
 std::optional<SettingsSnapshot> SettingsMenu::load(const QString& path)
 {
-    QFile file(path);
     QString problem;
-    std::optional<SettingsSnapshot> snapshot;
-    if (!file.open(QIODevice::ReadOnly))
-        problem = file.errorString();
-    else
-        snapshot = SettingsSnapshot::read(file.read(16 << 20), &problem);
+    std::optional<SettingsSnapshot> snapshot = SettingsSnapshot::readFile(path, &problem);
     if (!snapshot)
         emit message(PlugInHostLogLevel::Error,
                      tr("Snapshot %1: %2").arg(QDir::toNativeSeparators(path), problem));
@@ -103,13 +94,7 @@ std::optional<SettingsSnapshot> SettingsMenu::load(const QString& path)
 void SettingsMenu::save(const QString& path)
 {
     auto taken = std::make_shared<SettingsSnapshot>();
-    const SettingsSnapshot::Features features = m_camera.features();
-    std::shared_ptr<CameraDevice> device = m_camera.sharedDevice();
-    run(
-        [taken, features, device] {
-            *taken = SettingsSnapshot::take(
-                features, [&device](const std::string& f) { return device->selectorOf(f); });
-        },
+    run([taken, device = m_camera.sharedDevice()] { *taken = SettingsSnapshot::take(*device); },
         [this, taken, path] {
             QSaveFile file(path);
             if (file.open(QIODevice::WriteOnly) && file.write(taken->toJson()) >= 0 && file.commit())
@@ -131,13 +116,8 @@ void SettingsMenu::apply(const QString& path)
         return;
     }
     auto outcome = std::make_shared<SettingsSnapshot::Outcome>();
-    const SettingsSnapshot::Features features = m_camera.features();
-    std::shared_ptr<CameraDevice> device = m_camera.sharedDevice();
-    run(
-        [snapshot = *snapshot, outcome, features, device] {
-            *outcome =
-                snapshot.apply(features, [&device](const std::string& f) { return device->selectorOf(f); });
-        },
+    run([snapshot = *snapshot, outcome,
+         device = m_camera.sharedDevice()] { *outcome = snapshot.apply(*device); },
         [this, outcome, path] {
             for (const SettingsSnapshot::Refusal& refusal : outcome->refused)
                 emit message(
@@ -163,13 +143,7 @@ void SettingsMenu::compareWithCamera(const QString& path)
         return;
     }
     auto taken = std::make_shared<SettingsSnapshot>();
-    const SettingsSnapshot::Features features = m_camera.features();
-    std::shared_ptr<CameraDevice> device = m_camera.sharedDevice();
-    run(
-        [taken, features, device] {
-            *taken = SettingsSnapshot::take(
-                features, [&device](const std::string& f) { return device->selectorOf(f); });
-        },
+    run([taken, device = m_camera.sharedDevice()] { *taken = SettingsSnapshot::take(*device); },
         [this, snapshot = *snapshot, taken, path] {
             showDifferences(tr("%1 against the camera").arg(QFileInfo(path).fileName()),
                             QFileInfo(path).fileName(), tr("the camera"),

@@ -39,6 +39,9 @@ signals:
     void finished();
 
 private:
+    // An entry that asks for a file to open (or save) and hands it to action.
+    void addFileAction(const QString& text, const QString& title, bool saving,
+                       void (SettingsMenu::*action)(const QString& path));
     // work on a pooled thread, then done on this one.
     void run(std::function<void()> work, std::function<void()> done);
     std::optional<SettingsSnapshot> load(const QString& path);

@@ -1,9 +1,11 @@
 #include "SettingsSnapshot.h"
 
+#include "CameraDevice.h"
 #include "FeatureName.h"
 #include "TovrikExceptions.h"
 #include "TovrikFeature.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -112,7 +114,7 @@ struct Handle
     int type = 0;
 };
 
-std::map<QString, Handle> byName(const SettingsSnapshot::Features& features)
+std::map<QString, Handle> byName(const std::vector<std::shared_ptr<Tovrik::Feature>>& features)
 {
     std::map<QString, Handle> handles;
     for (const auto& feature : features) {
@@ -229,8 +231,9 @@ void writeInPasses(const std::map<QString, Handle>& handles, std::vector<Write>&
 
 } // namespace
 
-SettingsSnapshot SettingsSnapshot::take(const Features& features, const SelectorOf& selectorOf)
+SettingsSnapshot SettingsSnapshot::take(const CameraDevice& camera)
 {
+    const std::vector<std::shared_ptr<Tovrik::Feature>> features = camera.features();
     SettingsSnapshot snapshot;
     const std::map<QString, Handle> handles = byName(features);
     // Selected features, by their selector, in the camera's order.
@@ -244,7 +247,7 @@ SettingsSnapshot SettingsSnapshot::take(const Features& features, const Selector
         Feature record;
         record.name = QString::fromStdString(name);
         record.type = type;
-        record.selector = QString::fromStdString(selectorOf(name));
+        record.selector = QString::fromStdString(camera.selectorOf(name));
         if (!handles.count(record.selector))
             record.selector.clear();
         if (!modelFeatures().contains(record.name))
@@ -374,6 +377,17 @@ std::optional<SettingsSnapshot> SettingsSnapshot::read(const QByteArray& json, Q
     return snapshot;
 }
 
+std::optional<SettingsSnapshot> SettingsSnapshot::readFile(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return read(file.read(16 << 20), error);
+}
+
 const SettingsSnapshot::Feature* SettingsSnapshot::find(const QString& name) const
 {
     const auto found = std::find_if(m_features.begin(), m_features.end(),
@@ -381,10 +395,9 @@ const SettingsSnapshot::Feature* SettingsSnapshot::find(const QString& name) con
     return found != m_features.end() ? &*found : nullptr;
 }
 
-SettingsSnapshot::Outcome SettingsSnapshot::apply(const Features& features,
-                                                  const SelectorOf& selectorOf) const
+SettingsSnapshot::Outcome SettingsSnapshot::apply(const CameraDevice& camera) const
 {
-    const std::map<QString, Handle> handles = byName(features);
+    const std::map<QString, Handle> handles = byName(camera.features());
     std::vector<Write> pending;
     QSet<QString> selectors;
     Outcome outcome;
@@ -396,7 +409,7 @@ SettingsSnapshot::Outcome SettingsSnapshot::apply(const Features& features,
                                        QStringLiteral("the camera has no such feature")});
             continue;
         }
-        QString selector = QString::fromStdString(selectorOf(feature.name.toStdString()));
+        QString selector = QString::fromStdString(camera.selectorOf(feature.name.toStdString()));
         if (!handles.count(selector))
             selector.clear();
         for (const auto& [entry, value] : feature.values) {

@@ -5,16 +5,13 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace Tovrik {
-class Feature;
-}
+class CameraDevice;
 
 // Every readable feature of a camera with its value per selector entry, in the camera variant
 // file's own JSON form ({"features": {...}}), so that a snapshot of any camera also opens as a
@@ -23,10 +20,6 @@ class Feature;
 class SettingsSnapshot
 {
 public:
-    using Features = std::vector<std::shared_ptr<Tovrik::Feature>>;
-    // The feature that selects the one named, empty when none.
-    using SelectorOf = std::function<std::string(const std::string& feature)>;
-
     struct Feature
     {
         QString name;
@@ -44,9 +37,11 @@ public:
     // Reads every feature but commands. A selected feature is read at each available entry of its
     // selector, which is set back afterwards; where the selector cannot be set (another
     // application controls the camera), at the entry it names.
-    static SettingsSnapshot take(const Features& features, const SelectorOf& selectorOf);
+    static SettingsSnapshot take(const CameraDevice& camera);
     // Empty with one line in error when the text is no snapshot.
     static std::optional<SettingsSnapshot> read(const QByteArray& json, QString* error);
+    // The same from a file of at most 16 MiB; error does not name the file.
+    static std::optional<SettingsSnapshot> readFile(const QString& path, QString* error);
     QByteArray toJson() const;
 
     struct Refusal
@@ -67,7 +62,7 @@ public:
     // snapshot has them. Every write still refused is in the outcome. What the camera only tells
     // (its serial number, its counters) or what was read-only when the snapshot was taken is not
     // written.
-    Outcome apply(const Features& features, const SelectorOf& selectorOf) const;
+    Outcome apply(const CameraDevice& camera) const;
 
     struct Difference
     {

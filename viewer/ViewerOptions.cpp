@@ -5,7 +5,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QTemporaryFile>
@@ -158,11 +157,8 @@ QString readModes(const Parser& p, ViewerOptions& options)
     }
     if (parser.isSet(p.applySettings)) {
         const QString path = parser.value(p.applySettings);
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return QStringLiteral("--apply-settings: %1: %2").arg(path, file.errorString());
         QString problem;
-        options.applySettings = SettingsSnapshot::read(file.read(16 << 20), &problem);
+        options.applySettings = SettingsSnapshot::readFile(path, &problem);
         if (!options.applySettings)
             return QStringLiteral("--apply-settings: %1: %2").arg(path, problem);
     }

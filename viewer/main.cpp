@@ -80,12 +80,9 @@ void saveScreenshotSoon(MainWindow& window, const QString& path)
 // --save-settings and --apply-settings: no window, one line per refused write, then the status.
 int runSettings(const ViewerCamera& camera, const ViewerOptions& options)
 {
-    const auto selectorOf = [&camera](const std::string& feature) {
-        return camera.device().selectorOf(feature);
-    };
     int status = 0;
     if (options.applySettings) {
-        const SettingsSnapshot::Outcome outcome = options.applySettings->apply(camera.features(), selectorOf);
+        const SettingsSnapshot::Outcome outcome = options.applySettings->apply(camera.device());
         for (const SettingsSnapshot::Refusal& refusal : outcome.refused)
             std::fprintf(stderr, "refused: %s%s = %s: %s\n", qPrintable(refusal.feature),
                          refusal.entry.isEmpty() ? ""
@@ -96,7 +93,7 @@ int runSettings(const ViewerCamera& camera, const ViewerOptions& options)
         status = outcome.refused.empty() ? 0 : 1;
     }
     if (!options.saveSettings.isEmpty()) {
-        const SettingsSnapshot snapshot = SettingsSnapshot::take(camera.features(), selectorOf);
+        const SettingsSnapshot snapshot = SettingsSnapshot::take(camera.device());
         QSaveFile file(options.saveSettings);
         if (!file.open(QIODevice::WriteOnly) || file.write(snapshot.toJson()) < 0 || !file.commit()) {
             std::fprintf(stderr, "--save-settings: cannot save %s: %s\n", qPrintable(options.saveSettings),
