@@ -6,7 +6,7 @@ packages=(
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev qt5-image-formats-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
     libaravis-dev aravis-tools libusb-1.0-0-dev
-    libopencv-imgproc-dev libtiff-dev
+    libopencv-imgproc-dev libtiff-dev libqt5charts5-dev poppler-utils
     xvfb xauth
     iproute2 nftables
     lintian

@@ -265,8 +265,13 @@ TEST(Viewer, BadInputIsRefusedWithOneClearLine)
          "--save-image: cannot save " + scratch.filePath("lines.jpg") +
              ": \"jpg\" is neither png nor tif nor tiff"},
         {{"--save-settings", scratch.filePath("missing/s.json")},
-         "--save-settings: cannot save " + scratch.filePath("missing/s.json") +
-             ": its folder does not exist"},
+         "--save-settings: cannot save " + scratch.filePath("missing/s.json") + ": the folder " +
+             scratch.filePath("missing") + " does not exist"},
+        {{"--commissioning-report", scratch.filePath("r.pdf")},
+         "--commissioning-report goes with --report-acquisition: it is written at its end"},
+        {{"--commissioning-report", scratch.filePath("r.txt"), "--report-acquisition", "1"},
+         "--commissioning-report: cannot write " + scratch.filePath("r.txt") +
+             ": a report is a PDF file: its name ends in .pdf"},
         {{"--save-settings", scratch.filePath("s.json"), "--report-acquisition", "1"},
          "--screenshot, --demo, --report-acquisition and the settings snapshots exclude each other"},
     };
@@ -582,17 +587,39 @@ TEST(Viewer, ReportsAcquisitionAsJson)
 #endif
 }
 
+namespace {
+
+// The text of a PDF as laid out, words apart by single blanks (the page's line breaks fall
+// anywhere) and the typesetter's ligatures ("ﬀ") as letters.
+QString pdfText(const QString& path)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(pdftotext.readAllStandardOutput())
+        .normalized(QString::NormalizationForm_KC)
+        .simplified();
+}
+
+} // namespace
+
 // The run's newest lines at full resolution, at most the 4096 the view keeps and at least a frame,
-// with the verdict the report gives in the file's own text.
-TEST(Viewer, ReportSavesTheNewestLinesWithWhatTheyShow)
+// with the verdict the report gives in the file's own text; the commissioning report holds the
+// same verdict, the figures, the intervals between lines and every setting.
+TEST(Viewer, ReportSavesTheNewestLinesAndTheCommissioningReport)
 {
     const QTemporaryDir folder;
+    const QString pdf = folder.filePath("report.pdf");
     for (const char* name : {"lines.png", "lines.tif"}) {
         SCOPED_TRACE(name);
         const QString path = folder.filePath(name);
-        const QJsonObject report =
-            reportOn({"--camera", QStringLiteral(LINETRIGGER_SOURCE_DIR "/sim/variants/square.json"),
-                      "--save-image", path});
+        const bool png = QString(name).endsWith("png");
+        QStringList arguments{"--camera", QStringLiteral(LINETRIGGER_SOURCE_DIR "/sim/variants/square.json"),
+                              "--save-image", path};
+        if (png)
+            arguments << "--commissioning-report" << pdf;
+        const QJsonObject report = reportOn(arguments);
         EXPECT_EQ(report["image"].toString(), path);
         QImageReader reader(path);
         const QImage image = reader.read();
@@ -601,12 +628,24 @@ TEST(Viewer, ReportSavesTheNewestLinesWithWhatTheyShow)
         EXPECT_GE(image.height(), 1024);
         EXPECT_LE(image.height(), 4096);
         const QString verdict = report["verdict"].toString();
-        if (QString(name).endsWith("png")) {
+        if (png) {
             EXPECT_EQ(image.text("Verdict"), verdict);
             EXPECT_EQ(image.text("Lines per mm"), "10");
             EXPECT_TRUE(image.text("Trigger").startsWith("TriggerMode On, TriggerSource Encoder0"))
                 << image.text("Trigger").toStdString();
             EXPECT_TRUE(image.text("Camera").contains("40123-0042")) << image.text("Camera").toStdString();
+
+            EXPECT_EQ(report["commissioningReport"].toString(), pdf);
+            const QString text = pdfText(pdf);
+            EXPECT_TRUE(text.contains(verdict)) << text.toStdString();
+            for (const char* expected :
+                 {"Camera: TL-4K line-scan camera 40123-0042", "Belt speed 250.0 mm/s (15.00 m/min)",
+                  "Lines per mm 10.000", "Stretch the circles measure 1.0", "Lines come every 400 us +- 0 %.",
+                  "Trends of the session", "Intervals between lines", "Settings of the camera",
+                  "EncoderDividerFloat EncoderSelector=Encoder0 1",
+                  "TriggerMode TriggerSelector=LineStart On"})
+                EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                        << text.toStdString();
         } else {
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -7,6 +7,7 @@
 #include "LineIntake.h"
 #include "LineSource.h"
 #include "LiveView.h"
+#include "TrendsPanel.h"
 #include "TriggerCheck.h"
 #include "TriggerVerdict.h"
 #include "ViewerCamera.h"
@@ -24,7 +25,8 @@
 
 AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     : QWidget(parent), m_camera(camera), m_source(camera.lineSource()),
-      m_history(std::make_shared<LineHistory>()), m_imageTimer(this), m_timer(this)
+      m_history(std::make_shared<LineHistory>()), m_times(std::make_shared<LineTimes>()), m_imageTimer(this),
+      m_timer(this), m_trendTimer(this)
 {
     auto* layout = new QVBoxLayout(this);
     auto* buttons = new QHBoxLayout;
@@ -49,7 +51,7 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     m_view = new LiveView(m_waterfall, this);
     layout->addWidget(m_view, 3);
     if (m_source)
-        m_intake = std::make_unique<LineIntake>(*m_source, m_waterfall, m_history.get());
+        m_intake = std::make_unique<LineIntake>(*m_source, m_waterfall, m_history.get(), m_times.get());
 
     m_check = new TriggerCheck(this);
     layout->addWidget(m_check);
@@ -80,6 +82,48 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
     m_timer.start(500);
     showFigures();
     startImageMeasurements();
+    m_trendsPanel = new TrendsPanel(this);
+    m_trendsPanel->setObjectName(QStringLiteral("trends"));
+    connect(&m_trendTimer, &QTimer::timeout, this, &AcquisitionPanel::recordTrends);
+    m_trendTimer.start(1000);
+}
+
+// Once a second, acquiring or not: a stop shows as a stretch of no lines.
+void AcquisitionPanel::recordTrends()
+{
+    const qint64 now = m_clock.elapsed();
+    const LineSource::Statistics statistics = m_source ? m_source->statistics() : LineSource::Statistics{};
+    const TriggerObservation& o = m_check->observation();
+    const long long missed = o.missedTriggers.value_or(0);
+    // The counts start again at zero with a new acquisition.
+    const auto grown = [](auto value, auto last) {
+        return static_cast<double>(value >= last ? value - last : value);
+    };
+    if (m_trendAt > 0) {
+        const double seconds = (now - m_trendAt) / 1000.0;
+        std::optional<double> counts;
+        if (o.countsPerSecond)
+            counts = *o.countsPerSecond * seconds;
+        m_trends.add(QDateTime::currentMSecsSinceEpoch(), seconds, grown(statistics.lines, m_trendLines),
+                     counts, grown(missed, m_trendMissed), grown(statistics.droppedFrames, m_trendDropped));
+    }
+    m_trendAt = std::max<qint64>(now, 1);
+    m_trendLines = statistics.lines;
+    m_trendDropped = statistics.droppedFrames;
+    m_trendMissed = missed;
+    // Drawn only where it is seen; the report draws its own.
+    if (m_trendsPanel->isVisible())
+        m_trendsPanel->showTrends(m_trends.points(), intervals(), untimedLines());
+}
+
+std::optional<LineTimes::Summary> AcquisitionPanel::intervals() const
+{
+    return m_times->summary();
+}
+
+bool AcquisitionPanel::untimedLines() const
+{
+    return m_times->untimed();
 }
 
 QWidget* AcquisitionPanel::createTools()
@@ -184,6 +228,58 @@ QMap<QString, QString> AcquisitionPanel::imageText(const TriggerObservation& o, 
     return text;
 }
 
+CommissioningReport::Contents AcquisitionPanel::reportContents() const
+{
+    return reportContents(m_check->observation(), m_check->verdict());
+}
+
+CommissioningReport::Contents AcquisitionPanel::reportContents(const TriggerObservation& o,
+                                                               const QString& verdict) const
+{
+    const QMap<QString, QString> text = imageText(o, verdict);
+    CommissioningReport::Contents c;
+    c.camera = text.value(QStringLiteral("Camera"));
+    c.time = QDateTime::currentDateTime();
+    c.verdict = verdict;
+    const auto number = [](const std::optional<double>& value, const QString& unit, int decimals) {
+        return value ? QStringLiteral("%1 %2").arg(*value, 0, 'f', decimals).arg(unit).trimmed()
+                     : tr("not known");
+    };
+    const TriggerVerdict::Figures f = TriggerVerdict::figures(o);
+    c.facts.emplace_back(tr("Lines"), o.acquiring ? tr("%1 a second").arg(o.linesPerSecond, 0, 'f', 0)
+                                                  : tr("none coming (acquisition stopped)"));
+    c.facts.emplace_back(tr("Line rate set"), number(f.expectedLineRate, tr("a second"), 0));
+    c.facts.emplace_back(tr("Missed triggers"),
+                         o.missedTriggers ? QString::number(*o.missedTriggers) : tr("not available"));
+    c.facts.emplace_back(tr("Dropped frames"),
+                         m_source ? QString::number(m_source->statistics().droppedFrames) : tr("no stream"));
+    c.facts.emplace_back(tr("Encoder"), number(o.countsPerSecond, tr("counts a second"), 0));
+    c.facts.emplace_back(
+        tr("Belt speed"),
+        f.beltSpeed
+            ? tr("%1 mm/s (%2 m/min)").arg(*f.beltSpeed, 0, 'f', 1).arg(*f.beltSpeed * 0.06, 0, 'f', 2)
+            : tr("not known"));
+    c.facts.emplace_back(
+        tr("Fastest belt without missed lines"),
+        f.fastestBelt
+            ? tr("%1 mm/s (%2 m/min)").arg(*f.fastestBelt, 0, 'f', 1).arg(*f.fastestBelt * 0.06, 0, 'f', 2)
+            : tr("not known"));
+    c.facts.emplace_back(tr("Lines per mm"), number(f.linesPerMm, QString(), 3));
+    c.facts.emplace_back(tr("Stretch (1 is square)"), number(f.stretch, QString(), 3));
+    c.facts.emplace_back(tr("Stretch the circles measure"), number(o.stretchFromImage, QString(), 3));
+    c.facts.emplace_back(tr("Installation"),
+                         o.installation ? tr("pixels of %1 mm on the object, encoder of %2 pulses per mm")
+                                              .arg(o.installation->pixelSize)
+                                              .arg(o.installation->pulsesPerMm())
+                                        : tr("not known"));
+    c.facts.emplace_back(tr("Trigger"), text.value(QStringLiteral("Trigger"), tr("not read yet")));
+    c.picture = m_history->snapshot();
+    c.trends = m_trends.points();
+    c.intervals = intervals();
+    c.untimed = untimedLines();
+    return c;
+}
+
 QString AcquisitionPanel::saveImage(const QString& path, const QMap<QString, QString>& text) const
 {
     return LineImage::save(m_history->snapshot(), path, text);
@@ -241,6 +337,7 @@ bool AcquisitionPanel::start()
     std::string error;
     m_waterfall.clear();
     m_history->clear();
+    m_times->clear();
     m_check->forgetImage();
     m_streamNote.clear();
     if (!m_source || !m_source->startAcquisition(&error)) {

@@ -3,10 +3,13 @@
 #include "Installation.h"
 #include "InstallationStore.h"
 #include "LineSource.h"
+#include "LineTimes.h"
+#include "TrendRecorder.h"
 #include "TriggerObservation.h"
 #include "Waterfall.h"
 
 #include "CircleTarget.h"
+#include "CommissioningReport.h"
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>
@@ -25,6 +28,7 @@ class LiveView;
 class QLabel;
 class QPushButton;
 class TriggerCheck;
+class TrendsPanel;
 class ViewerCamera;
 
 // Acquisition beside the page: start and stop, the live view of the lines, the figures (lines and
@@ -48,6 +52,11 @@ public:
     // The simulated camera's bench; null for other cameras.
     QWidget* bench() const { return m_bench; }
     Calculator* calculator() const { return m_calculator; }
+    // The session's trends and the intervals between lines; the host places it.
+    TrendsPanel* trends() const { return m_trendsPanel; }
+    const TrendRecorder& trendRecorder() const { return m_trends; }
+    std::optional<LineTimes::Summary> intervals() const;
+    bool untimedLines() const;
     InstallationEditor* installation() const { return m_installation; }
     // Figures given for this run (the command line): used, not kept.
     void setInstallation(const Installation& figures);
@@ -64,6 +73,11 @@ public:
     // What the lines show: as the check sees it now, or as it saw it then.
     QMap<QString, QString> imageText() const;
     QMap<QString, QString> imageText(const TriggerObservation& observation, const QString& verdict) const;
+    // The commissioning report's contents but the camera's settings: as the check sees it now, or
+    // as it saw it then.
+    CommissioningReport::Contents reportContents() const;
+    CommissioningReport::Contents reportContents(const TriggerObservation& observation,
+                                                 const QString& verdict) const;
 
 signals:
     // For the host log: acquisition started or stopped, or why not; frames that stopped coming.
@@ -76,6 +90,7 @@ private:
     QWidget* createTools();
     void startImageMeasurements();
     void showFigures();
+    void recordTrends();
     void installationEdited();
     void streamEvent(const LineSource::Event& event);
 
@@ -84,6 +99,7 @@ private:
     Waterfall m_waterfall;
     // Shared with a measurement still running when the panel goes.
     std::shared_ptr<LineHistory> m_history;
+    std::shared_ptr<LineTimes> m_times;
     std::unique_ptr<LineIntake> m_intake;
     QFutureWatcher<std::optional<CircleTarget::Measurement>> m_measuring;
     QTimer m_imageTimer;
@@ -108,4 +124,11 @@ private:
     double m_linesPerSecond = 0.0;
     double m_framesPerSecond = 0.0;
     QString m_streamNote; // what the stream said last, while it holds
+    TrendRecorder m_trends;
+    TrendsPanel* m_trendsPanel = nullptr;
+    QTimer m_trendTimer;
+    qint64 m_trendAt = 0;
+    uint64_t m_trendLines = 0;
+    uint64_t m_trendDropped = 0;
+    long long m_trendMissed = 0;
 };

@@ -181,6 +181,32 @@ void AcquisitionReport::print()
             status = 1;
         }
     }
+    if (m_reportPath.isEmpty()) {
+        output(report, status);
+        return;
+    }
+    AcquisitionPanel* panel = m_window.acquisition();
+    CommissioningReport::Contents contents = panel->reportContents(m_observation, m_verdict);
+    contents.facts.insert(contents.facts.begin(),
+                          {tr("This run"), tr("%1 s: %2 lines in %3 frames")
+                                               .arg(seconds, 0, 'f', 1)
+                                               .arg(report[QStringLiteral("lines")].toDouble())
+                                               .arg(statistics.frames)});
+    m_window.writeCommissioningReport(
+        m_reportPath, std::move(contents), [this, report, status](const QString& problem) mutable {
+            report[QStringLiteral("commissioningReport")] =
+                problem.isEmpty() ? QJsonValue(m_reportPath) : QJsonValue();
+            if (!problem.isEmpty()) {
+                std::fprintf(stderr, "--commissioning-report: cannot write %s: %s\n",
+                             qPrintable(m_reportPath), qPrintable(problem));
+                status = 1;
+            }
+            output(report, status);
+        });
+}
+
+void AcquisitionReport::output(const QJsonObject& report, int status)
+{
     std::printf("%s\n", QJsonDocument(report).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
     emit finished(status);

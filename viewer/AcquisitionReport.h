@@ -5,6 +5,7 @@
 #include "TriggerSample.h"
 
 #include <QElapsedTimer>
+#include <QJsonObject>
 #include <QObject>
 #include <QTimer>
 
@@ -26,6 +27,8 @@ public:
     void start();
     // Where the newest lines are saved at the end; none when empty.
     void setImagePath(const QString& path) { m_imagePath = path; }
+    // Where the commissioning report goes at the end; none when empty.
+    void setCommissioningReportPath(const QString& path) { m_reportPath = path; }
 
 signals:
     void finished(int exitCode);
@@ -36,6 +39,7 @@ private:
     void finish();
     void printWhenComplete();
     void print();
+    void output(const QJsonObject& report, int status);
 
     MainWindow& m_window;
     const double m_seconds;
@@ -55,4 +59,5 @@ private:
     bool m_imageDone = false;
     bool m_printed = false;
     QString m_imagePath;
+    QString m_reportPath;
 };

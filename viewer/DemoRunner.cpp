@@ -5,6 +5,7 @@
 #include "FeatureName.h"
 #include "LogPanel.h"
 #include "MainWindow.h"
+#include "TrendsPanel.h"
 #include "ViewerCamera.h"
 
 #include <QAbstractButton>
@@ -74,6 +75,12 @@ DemoRunner::DemoRunner(MainWindow* window, const QString& outputDirectory, QObje
         {tr("Wired right again, the belt at 5 m/s: more triggers than the exposure allows"),
          [this] { return rewire("differential (RS422)", "Line1", "Line2", 5000.0); },
          "11-live-overtrigger.png", true},
+        {tr("The trends of the session and the intervals between lines"),
+         [this] {
+             m_window->sideTabs()->setCurrentWidget(m_window->acquisition()->trends());
+             return Outcome::Done;
+         },
+         "12-trends.png", true},
     };
 }
 

@@ -3,10 +3,12 @@
 #include "LineFrame.h"
 #include "LineHistory.h"
 #include "LineSource.h"
+#include "LineTimes.h"
 #include "Waterfall.h"
 
-LineIntake::LineIntake(LineSource& source, Waterfall& waterfall, LineHistory* history)
-    : m_source(source), m_waterfall(waterfall), m_history(history), m_thread(&LineIntake::run, this)
+LineIntake::LineIntake(LineSource& source, Waterfall& waterfall, LineHistory* history, LineTimes* times)
+    : m_source(source), m_waterfall(waterfall), m_history(history), m_times(times),
+      m_thread(&LineIntake::run, this)
 {
     // Called on the source's thread: only a note that something waits.
     m_source.setFrameListener([this] {
@@ -48,6 +50,8 @@ void LineIntake::run()
             m_waterfall.add(*frame);
             if (m_history)
                 m_history->add(*frame);
+            if (m_times)
+                m_times->add(*frame);
             ++taken;
         }
         lock.lock();

@@ -7,6 +7,7 @@
 
 class LineHistory;
 class LineSource;
+class LineTimes;
 class Waterfall;
 
 // Takes every frame a line source hands over, on a thread of its own, and folds it into the
@@ -15,8 +16,10 @@ class Waterfall;
 class LineIntake
 {
 public:
-    // The history, where given, keeps the newest lines at full resolution besides.
-    LineIntake(LineSource& source, Waterfall& waterfall, LineHistory* history = nullptr);
+    // The history, where given, keeps the newest lines at full resolution besides; the times, the
+    // intervals between them.
+    LineIntake(LineSource& source, Waterfall& waterfall, LineHistory* history = nullptr,
+               LineTimes* times = nullptr);
     ~LineIntake();
     LineIntake(const LineIntake&) = delete;
     LineIntake& operator=(const LineIntake&) = delete;
@@ -29,6 +32,7 @@ private:
     LineSource& m_source;
     Waterfall& m_waterfall;
     LineHistory* const m_history;
+    LineTimes* const m_times;
     // Guards everything below.
     mutable std::mutex m_mutex;
     std::condition_variable m_condition;

@@ -8,18 +8,22 @@
 #include "PageFeatures.h"
 #include "SettingsMenu.h"
 #include "TovrikExceptions.h"
+#include "TrendsPanel.h"
 #include "ViewerCamera.h"
 #include "ViewerExtensionInterface.h"
 #include "ViewerHost.h"
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLibrary>
 #include <QMenuBar>
 #include <QPluginLoader>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -43,8 +47,10 @@ MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterf
     vertical->setStretchFactor(1, 1);
     // Beside the page: acquisition and, on the simulated camera, its features.
     m_sideTabs = new QTabWidget(horizontal);
+    m_sideTabs->setObjectName(QStringLiteral("sideTabs"));
     m_acquisition = new AcquisitionPanel(*m_camera, m_sideTabs);
     m_sideTabs->addTab(m_acquisition, tr("Live view"));
+    m_sideTabs->addTab(m_acquisition->trends(), tr("Trends"));
     m_cameraPanel = m_camera->createCameraPanel(m_sideTabs);
     if (m_cameraPanel)
         m_sideTabs->addTab(m_cameraPanel, tr("Simulated camera"));
@@ -71,7 +77,21 @@ MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterf
                     tr("Camera %1: %2").arg(m_camera->source(), m_camera->connection()));
     createMenus();
     statusBar()->showMessage(tr("No extension loaded"));
-    resize(1580, 1040);
+    fitScreen();
+}
+
+// Roomy where the screen allows, within the screen where it is small (a site laptop's 1366 x 768).
+void MainWindow::fitScreen()
+{
+    QSize size(1580, 1040);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    // The offscreen platform's screen is a nominal 800 x 600: nothing to fit.
+    if (screen && QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        // The frame the window manager adds is not known before the window is shown: a margin for it.
+        const QSize room = screen->availableGeometry().size() - QSize(0, 30);
+        size = size.boundedTo(room);
+    }
+    resize(size);
 }
 
 void MainWindow::createMenus()
@@ -86,11 +106,40 @@ void MainWindow::createMenus()
         m_host->log(PlugInHostLogLevel::Info, on ? tr("Looking only: every write to the camera is refused.")
                                                  : tr("Writing again, once the camera's control is ours."));
     });
-    auto* settings = new SettingsMenu(*m_camera, *m_tabs, this);
-    settings->setObjectName(QStringLiteral("settingsMenu"));
-    menuBar()->addMenu(settings);
-    connect(settings, &SettingsMenu::message, m_host,
+    m_settings = new SettingsMenu(*m_camera, *m_tabs, this);
+    m_settings->setObjectName(QStringLiteral("settingsMenu"));
+    menuBar()->addMenu(m_settings);
+    connect(m_settings, &SettingsMenu::message, m_host,
             [this](PlugInHostLogLevel level, const QString& text) { m_host->log(level, text); });
+
+    QMenu* evidence = menuBar()->addMenu(tr("&Evidence"));
+    QAction* image = evidence->addAction(tr("Save &image…"));
+    connect(image, &QAction::triggered, m_acquisition, &AcquisitionPanel::saveImageAs);
+    QAction* report = evidence->addAction(tr("Commissioning &report…"));
+    report->setObjectName(QStringLiteral("commissioningReport"));
+    connect(report, &QAction::triggered, this, [this] {
+        const QString path =
+            QFileDialog::getSaveFileName(this, tr("Commissioning report"), QString(), tr("PDF (*.pdf)"));
+        if (path.isEmpty())
+            return;
+        writeCommissioningReport(path, m_acquisition->reportContents(), [this, path](const QString& problem) {
+            m_host->log(problem.isEmpty() ? PlugInHostLogLevel::Info : PlugInHostLogLevel::Error,
+                        problem.isEmpty()
+                            ? tr("Wrote the commissioning report %1.").arg(QDir::toNativeSeparators(path))
+                            : tr("Could not write the commissioning report %1: %2")
+                                  .arg(QDir::toNativeSeparators(path), problem));
+        });
+    });
+}
+
+void MainWindow::writeCommissioningReport(const QString& path, CommissioningReport::Contents contents,
+                                          std::function<void(const QString& problem)> done)
+{
+    m_settings->take([path, contents = std::move(contents),
+                      done = std::move(done)](const std::optional<SettingsSnapshot>& settings) mutable {
+        contents.settings = settings;
+        done(CommissioningReport::write(contents, path));
+    });
 }
 
 MainWindow::~MainWindow()

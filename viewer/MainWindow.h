@@ -1,10 +1,12 @@
 #pragma once
 
+#include "CommissioningReport.h"
 #include "LinkStatus.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 class AcquisitionPanel;
@@ -12,6 +14,7 @@ class LogPanel;
 class QLabel;
 class QPluginLoader;
 class QTabWidget;
+class SettingsMenu;
 class ViewerExtensionInterface;
 class ViewerCamera;
 class ViewerHost;
@@ -40,6 +43,10 @@ public:
     QTabWidget* sideTabs() const { return m_sideTabs; }
     ViewerCamera& camera() const { return *m_camera; }
     ViewerHost* host() const { return m_host; }
+    // Reads the camera's settings on a pooled thread, then writes the report with them; done gets
+    // empty or why it was not written. The contents' settings are the camera's, not the caller's.
+    void writeCommissioningReport(const QString& path, CommissioningReport::Contents contents,
+                                  std::function<void(const QString& problem)> done);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -47,6 +54,7 @@ protected:
 private:
     QWidget* createDeviceTab();
     void createMenus();
+    void fitScreen();
     void refuse(const QString& reason);
     QString hostSideOfRefusal() const;
     void logRefusedWrite(const QString& feature, const QString& selection, const QString& value, int status);
@@ -59,6 +67,7 @@ private:
     QWidget* m_cameraPanel = nullptr;
     AcquisitionPanel* m_acquisition = nullptr;
     QTabWidget* m_sideTabs = nullptr;
+    SettingsMenu* m_settings = nullptr;
     QWidget* m_pageParent = nullptr;
     QLabel* m_connection = nullptr;
     LinkStatus m_status;

@@ -61,13 +61,13 @@ void SettingsMenu::addFileAction(const QString& text, const QString& title, bool
     });
 }
 
-void SettingsMenu::run(std::function<void()> work, std::function<void()> done)
+bool SettingsMenu::run(std::function<void()> work, std::function<void()> done)
 {
     if (busy()) {
         emit message(PlugInHostLogLevel::Warning,
                      tr("A snapshot is still being taken or applied: try again then."));
         emit finished();
-        return;
+        return false;
     }
     setEnabled(false);
     m_done = [this, done = std::move(done)] {
@@ -79,6 +79,15 @@ void SettingsMenu::run(std::function<void()> work, std::function<void()> done)
     m_pages.setCurrentIndex(0);
     m_pages.setEnabled(false);
     m_job.setFuture(QtConcurrent::run(std::move(work)));
+    return true;
+}
+
+void SettingsMenu::take(std::function<void(const std::optional<SettingsSnapshot>&)> done)
+{
+    auto taken = std::make_shared<SettingsSnapshot>();
+    if (!run([taken, device = m_camera.sharedDevice()] { *taken = SettingsSnapshot::take(*device); },
+             [taken, done] { done(*taken); }))
+        done(std::nullopt);
 }
 
 std::optional<SettingsSnapshot> SettingsMenu::load(const QString& path)
@@ -93,19 +102,19 @@ std::optional<SettingsSnapshot> SettingsMenu::load(const QString& path)
 
 void SettingsMenu::save(const QString& path)
 {
-    auto taken = std::make_shared<SettingsSnapshot>();
-    run([taken, device = m_camera.sharedDevice()] { *taken = SettingsSnapshot::take(*device); },
-        [this, taken, path] {
-            QSaveFile file(path);
-            if (file.open(QIODevice::WriteOnly) && file.write(taken->toJson()) >= 0 && file.commit())
-                emit message(PlugInHostLogLevel::Info, tr("Saved %1 features of the camera to %2.")
-                                                           .arg(taken->features().size())
-                                                           .arg(QDir::toNativeSeparators(path)));
-            else
-                emit message(PlugInHostLogLevel::Error,
-                             tr("Could not save the settings to %1: %2")
-                                 .arg(QDir::toNativeSeparators(path), file.errorString()));
-        });
+    take([this, path](const std::optional<SettingsSnapshot>& taken) {
+        if (!taken)
+            return;
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) && file.write(taken->toJson()) >= 0 && file.commit())
+            emit message(PlugInHostLogLevel::Info, tr("Saved %1 features of the camera to %2.")
+                                                       .arg(taken->features().size())
+                                                       .arg(QDir::toNativeSeparators(path)));
+        else
+            emit message(PlugInHostLogLevel::Error,
+                         tr("Could not save the settings to %1: %2")
+                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+    });
 }
 
 void SettingsMenu::apply(const QString& path)
@@ -142,13 +151,13 @@ void SettingsMenu::compareWithCamera(const QString& path)
         emit finished();
         return;
     }
-    auto taken = std::make_shared<SettingsSnapshot>();
-    run([taken, device = m_camera.sharedDevice()] { *taken = SettingsSnapshot::take(*device); },
-        [this, snapshot = *snapshot, taken, path] {
-            showDifferences(tr("%1 against the camera").arg(QFileInfo(path).fileName()),
-                            QFileInfo(path).fileName(), tr("the camera"),
-                            SettingsSnapshot::compare(snapshot, *taken));
-        });
+    take([this, snapshot = *snapshot, path](const std::optional<SettingsSnapshot>& taken) {
+        if (!taken)
+            return;
+        showDifferences(tr("%1 against the camera").arg(QFileInfo(path).fileName()),
+                        QFileInfo(path).fileName(), tr("the camera"),
+                        SettingsSnapshot::compare(snapshot, *taken));
+    });
 }
 
 void SettingsMenu::compareFiles(const QString& left, const QString& right)

@@ -30,6 +30,8 @@ public:
     void apply(const QString& path);
     void compareWithCamera(const QString& path);
     void compareFiles(const QString& left, const QString& right);
+    // Takes a snapshot of the camera for another use; none when another job is running.
+    void take(std::function<void(const std::optional<SettingsSnapshot>&)> done);
     bool busy() const { return m_job.isRunning(); }
     // The last comparison's table: feature, entry, one side, the other.
     QTableWidget* differences() const { return m_table; }
@@ -42,8 +44,8 @@ private:
     // An entry that asks for a file to open (or save) and hands it to action.
     void addFileAction(const QString& text, const QString& title, bool saving,
                        void (SettingsMenu::*action)(const QString& path));
-    // work on a pooled thread, then done on this one.
-    void run(std::function<void()> work, std::function<void()> done);
+    // work on a pooled thread, then done on this one; false (and said) when another runs.
+    bool run(std::function<void()> work, std::function<void()> done);
     std::optional<SettingsSnapshot> load(const QString& path);
     void showDifferences(const QString& title, const QString& left, const QString& right,
                          const std::vector<SettingsSnapshot::Difference>& differences);

@@ -77,6 +77,12 @@ struct Parser
             "the end, as PNG or TIFF by the file's extension, with the camera, the time, the trigger "
             "settings, lines per mm and the verdict in the file's text."),
         QStringLiteral("file")};
+    QCommandLineOption commissioningReport{
+        QStringLiteral("commissioning-report"),
+        QStringLiteral("With --report-acquisition: write a PDF at the end with the picture of the lines, the "
+                       "verdict, the installation figures, the trends, the intervals between lines and the "
+                       "camera's settings."),
+        QStringLiteral("file.pdf")};
     QCommandLineOption readOnly{
         QStringLiteral("read-only"),
         QStringLiteral("Look only: every write to the camera is refused (and said); a GigE Vision camera's "
@@ -90,7 +96,8 @@ struct Parser
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions({list, camera, pluginDir, notifyThread, sync, hostVersion, screenshot, demo, report,
-                           installation, saveSettings, applySettings, readOnly, saveImage});
+                           installation, saveSettings, applySettings, readOnly, saveImage,
+                           commissioningReport});
         // Qt's own GUI options (-platform offscreen, -style fusion, ...) are the QApplication's.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const char* name :
@@ -207,15 +214,22 @@ QString checkTargets(const Parser& p, ViewerOptions& options)
     }
     if (parser.isSet(p.saveSettings)) {
         options.saveSettings = parser.value(p.saveSettings);
-        const QFileInfo target(options.saveSettings);
-        if (target.isDir())
-            return QStringLiteral("--save-settings: cannot save %1: it is a folder")
-                .arg(options.saveSettings);
-        const QString problem = QFileInfo(target.absolutePath()).isDir()
-                                    ? unwritableFolder(target.absolutePath())
-                                    : QStringLiteral("its folder does not exist");
+        const QString problem = ViewerOptions::fileTargetProblem(options.saveSettings);
         if (!problem.isEmpty())
             return QStringLiteral("--save-settings: cannot save %1: %2").arg(options.saveSettings, problem);
+    }
+    if (parser.isSet(p.commissioningReport)) {
+        options.commissioningReport = parser.value(p.commissioningReport);
+        if (!parser.isSet(p.report))
+            return QStringLiteral(
+                "--commissioning-report goes with --report-acquisition: it is written at its end");
+        QString problem = ViewerOptions::fileTargetProblem(options.commissioningReport);
+        if (problem.isEmpty() &&
+            QFileInfo(options.commissioningReport).suffix().toLower() != QLatin1String("pdf"))
+            problem = QStringLiteral("a report is a PDF file: its name ends in .pdf");
+        if (!problem.isEmpty())
+            return QStringLiteral("--commissioning-report: cannot write %1: %2")
+                .arg(options.commissioningReport, problem);
     }
     if (parser.isSet(p.demo)) {
         const QString problem = ViewerOptions::folderTargetProblem(options.demo);
@@ -263,6 +277,15 @@ QString ViewerOptions::defaultPluginDir()
 QString ViewerOptions::imageTargetProblem(const QString& path)
 {
     const QFileInfo target(path);
+    const QByteArray format = target.suffix().toLower().toLatin1();
+    if (!target.isDir() && !QImageWriter::supportedImageFormats().contains(format))
+        return QStringLiteral("\"%1\" is no image format this viewer writes (use .png)").arg(target.suffix());
+    return fileTargetProblem(path);
+}
+
+QString ViewerOptions::fileTargetProblem(const QString& path)
+{
+    const QFileInfo target(path);
     if (target.isDir())
         return QStringLiteral("it is a folder");
     const QFileInfo folder(target.absolutePath());
@@ -270,9 +293,6 @@ QString ViewerOptions::imageTargetProblem(const QString& path)
         return QStringLiteral("the folder %1 does not exist").arg(folder.absoluteFilePath());
     if (!folder.isDir())
         return QStringLiteral("%1 is no folder").arg(folder.absoluteFilePath());
-    const QByteArray format = target.suffix().toLower().toLatin1();
-    if (!QImageWriter::supportedImageFormats().contains(format))
-        return QStringLiteral("\"%1\" is no image format this viewer writes (use .png)").arg(target.suffix());
     if (target.exists() && !target.isWritable())
         return QStringLiteral("the file is not writable");
     return unwritableFolder(folder.absoluteFilePath());

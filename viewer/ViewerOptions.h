@@ -25,7 +25,8 @@ public:
     QString screenshot;
     QString demo;
     std::optional<double> reportSeconds;
-    QString saveImage; // at the end of --report-acquisition
+    QString saveImage;           // at the end of --report-acquisition
+    QString commissioningReport; // likewise
     std::optional<Installation> installation;
     // Settings snapshots: saved to this file, or read from one to apply, without a window.
     QString saveSettings;
@@ -37,6 +38,8 @@ public:
     static QString defaultPluginDir();
     // Why a file cannot be written as an image (its folder, its kind, its format); empty if it can.
     static QString imageTargetProblem(const QString& path);
+    // Empty when a file can be written there, else why not.
+    static QString fileTargetProblem(const QString& path);
     // Why a folder cannot take files (created when missing); empty if it can.
     static QString folderTargetProblem(const QString& path);
 };

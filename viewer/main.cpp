@@ -162,6 +162,7 @@ int main(int argc, char** argv)
     } else if (options.reportSeconds) {
         auto* report = new AcquisitionReport(window, *options.reportSeconds, &window);
         report->setImagePath(options.saveImage);
+        report->setCommissioningReportPath(options.commissioningReport);
         QObject::connect(report, &AcquisitionReport::finished, &application,
                          [](int code) { QApplication::exit(code); });
         report->start();
