@@ -108,7 +108,7 @@ TEST(TriggerCheck, EachSituationIsNamedInOneSentence)
         {"overtrigger", [](SimCamera& c, SimBench& b) { twoChannels(c, b); b.beltSpeed = 5000; }, true,
          "Lines are missed: triggers come at 50000 per second, 150 % more than an exposure of 50 µs allows (20000 "
          "lines per second). Shorten the exposure to 18.1 µs, 10 % below the 20 µs the triggers leave, or raise the "
-         "pulses per line to 2.75. At this exposure the belt may run at most 2000 mm/s."},
+         "pulses per line to 2.75. At this exposure the belt may run at most 2000 mm/s (120 m/min)."},
         {"beyond the top line rate", [](SimCamera& c, SimBench& b) {
              twoChannels(c, b); c.write("ExposureTime", "5"); b.beltSpeed = 10000; }, true,
          "Lines are missed: triggers come at 100000 per second, more than the camera's top line rate of 80000; run the "

@@ -1,4 +1,6 @@
+#include "AcquisitionPanel.h"
 #include "CameraOpener.h"
+#include "LiveView.h"
 #include "LogPanel.h"
 #include "MainWindow.h"
 #include "SettingsMenu.h"
@@ -8,6 +10,7 @@
 #include "SimCameraPanel.h"
 #include "SimDevice.h"
 #include "SimViewerCamera.h"
+#include "TriggerCheck.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,6 +24,8 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -680,3 +685,75 @@ TEST(Viewer, GenicamFakeCameraRunsThePageAsUsersStartIt)
     EXPECT_FALSE(QImage(directory.filePath("fake.png")).isNull());
 }
 #endif
+
+namespace {
+
+// The texts that do not fit the room their widget has: labels, wrapped or not, and buttons.
+QStringList cutTexts(const QWidget& window)
+{
+    QStringList cut;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisible() || widget->width() == 0)
+            continue;
+        QSize needed;
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            text = label->text();
+            needed = label->wordWrap() ? QSize(0, label->heightForWidth(label->width())) : label->sizeHint();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            text = button->text();
+            needed = button->sizeHint();
+        }
+        if (!text.isEmpty() && (needed.width() > widget->width() || needed.height() > widget->height()))
+            cut << QStringLiteral("%1 \"%2\": %3 x %4 in %5 x %6")
+                       .arg(widget->objectName(), text.left(40))
+                       .arg(needed.width())
+                       .arg(needed.height())
+                       .arg(widget->width())
+                       .arg(widget->height());
+    }
+    return cut;
+}
+
+} // namespace
+
+// A site laptop's 1366 x 768, less a task bar and the window's title: every tab shows its texts
+// whole, and a verdict that grows to three lines moves nothing.
+TEST(Viewer, FitsASiteLaptopScreen)
+{
+    MainWindow window(simulated(threadCamera()), 2);
+    window.resize(1366, 700);
+    window.show();
+    ASSERT_TRUE(window.loadExtension(pluginDirectory));
+    QCoreApplication::processEvents();
+    EXPECT_LE(window.minimumSizeHint().width(), 1366);
+    EXPECT_LE(window.minimumSizeHint().height(), 700);
+    EXPECT_EQ(window.size(), QSize(1366, 700));
+    for (QTabWidget* tabs : {window.acquisitionControl(), window.sideTabs()}) {
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(cutTexts(window).join('\n').toStdString(), "") << tabs->tabText(tab).toStdString();
+            // Nothing wider than the room it is in.
+            for (QScrollArea* area : window.findChildren<QScrollArea*>())
+                EXPECT_FALSE(area->horizontalScrollBar()->isVisible())
+                    << tabs->tabText(tab).toStdString() << ": " << area->objectName().toStdString();
+        }
+    }
+
+    window.sideTabs()->setCurrentWidget(window.acquisition());
+    auto* verdict = window.acquisition()->findChild<QLabel*>("verdict");
+    auto* tools = window.acquisition()->findChild<QWidget*>("tools");
+    const auto place = [&] {
+        return QRect(tools->mapTo(&window, QPoint(0, 0)), tools->size());
+    };
+    verdict->setText("Lines come.");
+    QCoreApplication::processEvents();
+    const QRect before = place();
+    const QRect view = window.acquisition()->liveView()->geometry();
+    verdict->setText("Lines come at 12700 a second,\nnot at the line rate set:\nsomething else paces them.");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(place(), before);
+    EXPECT_EQ(window.acquisition()->liveView()->geometry(), view);
+    EXPECT_EQ(cutTexts(window).join('\n').toStdString(), "");
+}

@@ -17,6 +17,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -42,21 +44,38 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
         tr("The newest lines at full resolution, as PNG or TIFF, with the camera, the time, the "
            "trigger settings, lines per mm and the verdict in the file"));
     buttons->addWidget(m_save);
+    buttons->addStretch();
+    layout->addLayout(buttons);
     m_figures = new QLabel(this);
     m_figures->setObjectName(QStringLiteral("figures"));
     m_figures->setWordWrap(true);
-    buttons->addWidget(m_figures, 1);
-    layout->addLayout(buttons);
+    // Two lines kept for the figures: a note of the stream's does not move the view.
+    m_figures->setMinimumHeight(2 * m_figures->fontMetrics().lineSpacing());
+    m_figures->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(m_figures);
 
-    m_view = new LiveView(m_waterfall, this);
-    layout->addWidget(m_view, 3);
+    // The view above, the check and the tools below it in a scroll area of their own: on a small
+    // screen (a laptop's 768 lines) the operator scrolls to the tools or drags the view smaller.
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setObjectName(QStringLiteral("liveSplitter"));
+    splitter->setChildrenCollapsible(false);
+    m_view = new LiveView(m_waterfall, splitter);
     if (m_source)
         m_intake = std::make_unique<LineIntake>(*m_source, m_waterfall, m_history.get(), m_times.get());
-
-    m_check = new TriggerCheck(this);
-    layout->addWidget(m_check);
-
-    layout->addWidget(createTools(), 2);
+    auto* below = new QScrollArea(splitter);
+    below->setObjectName(QStringLiteral("checkAndTools"));
+    below->setWidgetResizable(true);
+    below->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget(below);
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    m_check = new TriggerCheck(content);
+    contentLayout->addWidget(m_check);
+    contentLayout->addWidget(createTools(content), 1);
+    below->setWidget(content);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    layout->addWidget(splitter, 1);
 
     connect(&camera, &ViewerCamera::sampled, this, [this](const TriggerSample& sample) {
         m_check->add(sample);
@@ -126,9 +145,10 @@ bool AcquisitionPanel::untimedLines() const
     return m_times->untimed();
 }
 
-QWidget* AcquisitionPanel::createTools()
+QWidget* AcquisitionPanel::createTools(QWidget* parent)
 {
-    auto* tools = new QTabWidget(this);
+    auto* tools = new QTabWidget(parent);
+    tools->setObjectName(QStringLiteral("tools"));
     m_bench = m_camera.createBenchPanel(tools);
     if (m_bench)
         tools->addTab(m_bench, tr("Bench"));

@@ -87,7 +87,7 @@ signals:
     void imageMeasured(const std::optional<CircleTarget::Measurement>& measurement, uint64_t number);
 
 private:
-    QWidget* createTools();
+    QWidget* createTools(QWidget* parent);
     void startImageMeasurements();
     void showFigures();
     void recordTrends();

@@ -29,6 +29,7 @@ BenchPanel::BenchPanel(SimAcquisition& acquisition, QWidget* parent)
 {
     setObjectName(QStringLiteral("bench"));
     auto* form = new QFormLayout(this);
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
     m_speed = new QDoubleSpinBox(this);
     m_speed->setObjectName(QStringLiteral("beltSpeed"));
     m_speed->setRange(-100000.0, 100000.0);
@@ -39,9 +40,15 @@ BenchPanel::BenchPanel(SimAcquisition& acquisition, QWidget* parent)
     auto* reverse = new QPushButton(tr("Reverse"), this);
     auto* speedRow = new QHBoxLayout;
     speedRow->addWidget(m_speed, 1);
-    speedRow->addWidget(stop);
-    speedRow->addWidget(reverse);
+    m_metres = new QLabel(this);
+    m_metres->setObjectName(QStringLiteral("beltSpeedMetres"));
+    speedRow->addWidget(m_metres);
     form->addRow(tr("Belt speed:"), speedRow);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(stop);
+    buttons->addWidget(reverse);
+    buttons->addStretch();
+    form->addRow(QString(), buttons);
     m_pixelSize = new QDoubleSpinBox(this);
     m_pixelSize->setRange(0.001, 10.0);
     m_pixelSize->setDecimals(3);
@@ -71,7 +78,10 @@ BenchPanel::BenchPanel(SimAcquisition& acquisition, QWidget* parent)
     form->addRow(m_problem);
 
     showBench();
-    connect(m_speed, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this] { apply(); });
+    connect(m_speed, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this] {
+        showMetres();
+        apply();
+    });
     connect(m_pixelSize, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this] { apply(); });
     connect(m_pulses, qOverload<int>(&QSpinBox::valueChanged), this, [this] { apply(); });
     connect(m_wheel, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this] { apply(); });
@@ -101,12 +111,18 @@ void BenchPanel::showBench()
                                        QSignalBlocker(m_output), QSignalBlocker(m_lineA),
                                        QSignalBlocker(m_lineB)};
     m_speed->setValue(bench.beltSpeed);
+    showMetres();
     m_pixelSize->setValue(bench.pixelSize);
     m_pulses->setValue(static_cast<int>(bench.pulsesPerRevolution));
     m_wheel->setValue(bench.wheelCircumference);
     m_output->setCurrentIndex(bench.output == SimEncoderOutput::Differential ? 0 : 1);
     m_lineA->setCurrentIndex(bench.lineA);
     m_lineB->setCurrentIndex(bench.lineB);
+}
+
+void BenchPanel::showMetres()
+{
+    m_metres->setText(tr("%1 m/min").arg(m_speed->value() * 0.06, 0, 'f', 2));
 }
 
 void BenchPanel::apply()

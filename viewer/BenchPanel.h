@@ -23,10 +23,12 @@ public:
 
 private:
     void apply();
+    void showMetres();
     void showBench();
 
     SimAcquisition& m_acquisition;
     QDoubleSpinBox* m_speed = nullptr;
+    QLabel* m_metres = nullptr; // the speed in m/min, as belts are often given
     QDoubleSpinBox* m_pixelSize = nullptr;
     QSpinBox* m_pulses = nullptr;
     QDoubleSpinBox* m_wheel = nullptr;

@@ -35,6 +35,7 @@ Calculator::Calculator(QWidget* parent) : QWidget(parent)
     m_inputs->setFlat(true);
     layout->addWidget(m_inputs);
     auto* form = new QFormLayout;
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
     layout->addLayout(form);
     m_counting = new QComboBox(this);
     for (const Counting& counting : countings)
@@ -44,14 +45,16 @@ Calculator::Calculator(QWidget* parent) : QWidget(parent)
     m_result->setObjectName(QStringLiteral("pulsesPerLine"));
     m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_result->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    m_result->setWordWrap(true);
     form->addRow(tr("Pulses per line for square pixels:"), m_result);
     m_belt = new QLabel(this);
     m_belt->setObjectName(QStringLiteral("fastestBelt"));
     m_belt->setWordWrap(true);
     form->addRow(tr("Fastest belt:"), m_belt);
-    form->addRow(new QLabel(tr("Enter the pulses per line on the Line Trigger page; nothing here writes the "
-                               "camera."),
-                            this));
+    auto* note = new QLabel(
+        tr("Enter the pulses per line on the Line Trigger page; nothing here writes the camera."), this);
+    note->setWordWrap(true);
+    form->addRow(note);
     layout->addStretch();
 
     calculate();

@@ -13,6 +13,7 @@ InstallationEditor::InstallationEditor(const QString& title, bool checkable, QWi
 {
     setCheckable(checkable);
     auto* form = new QFormLayout(this);
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
     m_pixelSize = new QDoubleSpinBox(this);
     m_pixelSize->setObjectName(QStringLiteral("pixelSize"));
     m_pixelSize->setRange(0.001, 10.0);

@@ -54,10 +54,11 @@ MainWindow::MainWindow(std::unique_ptr<ViewerCamera> camera, uint32_t hostInterf
     m_cameraPanel = m_camera->createCameraPanel(m_sideTabs);
     if (m_cameraPanel)
         m_sideTabs->addTab(m_cameraPanel, tr("Simulated camera"));
-    horizontal->setStretchFactor(0, 3);
-    horizontal->setStretchFactor(1, 2);
-    // Room for the page and its 650-pixel diagram without a horizontal scroll bar.
-    horizontal->setSizes({900, 660});
+    // Room for the page's form (830 pixels wide) and a scroll bar, also on a laptop's 1366 pixels;
+    // the rest to the live view, which takes what the window gains beyond that.
+    horizontal->setSizes({870, 496});
+    horizontal->setStretchFactor(0, 0);
+    horizontal->setStretchFactor(1, 1);
     setCentralWidget(horizontal);
 
     // Pages are parented here until the tab widget takes them.

@@ -137,7 +137,7 @@ QChart* TrendsPanel::ratesChart(const std::vector<TrendRecorder::Point>& points)
     chart->addSeries(series(
         tr("encoder counts/s"), points, [](const TrendRecorder::Point& p) { return p.countsPerSecond; }, low,
         high));
-    addTimeAxes(chart, points, low, high, tr("per second"));
+    addTimeAxes(chart, points, low, high, tr("/s"));
     return chart;
 }
 
@@ -152,7 +152,7 @@ QChart* TrendsPanel::troubleChart(const std::vector<TrendRecorder::Point>& point
     chart->addSeries(series(
         tr("dropped frames/s"), points,
         [](const TrendRecorder::Point& p) { return std::optional<double>(p.droppedPerSecond); }, low, high));
-    addTimeAxes(chart, points, low, high, tr("per second"));
+    addTimeAxes(chart, points, low, high, tr("/s"));
     return chart;
 }
 

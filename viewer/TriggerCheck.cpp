@@ -3,6 +3,7 @@
 #include "TriggerVerdict.h"
 
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStringList>
@@ -40,22 +41,33 @@ TriggerCheck::TriggerCheck(QWidget* parent) : QWidget(parent)
     m_verdict->setObjectName(QStringLiteral("verdict"));
     m_verdict->setWordWrap(true);
     m_verdict->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_verdict->setStyleSheet(QStringLiteral("font-weight: bold; padding: 4px;"));
+    QFont bold = m_verdict->font();
+    bold.setBold(true);
+    m_verdict->setFont(bold);
+    m_verdict->setMargin(4);
+    // Three lines kept for the verdict: the longest do not move what lies below.
+    m_verdict->setText(QStringLiteral("1\n2\n3"));
+    m_verdict->setMinimumHeight(m_verdict->sizeHint().height());
+    m_verdict->clear();
+    m_verdict->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(m_verdict);
     auto* form = new QFormLayout;
     m_encoder = new QLabel(this);
     form->addRow(tr("Encoder:"), m_encoder);
-    auto* lines = new QHBoxLayout;
+    // Two by two: four in a row are wider than the panel on a laptop's screen.
+    auto* lines = new QGridLayout;
     for (int line = 1; line <= 4; ++line) {
         m_lines[static_cast<size_t>(line)] = new QLabel(this);
-        lines->addWidget(new QLabel(QStringLiteral("Line%1").arg(line), this));
-        lines->addWidget(m_lines[static_cast<size_t>(line)]);
-        lines->addSpacing(8);
+        const int row = (line - 1) / 2;
+        const int column = (line - 1) % 2 * 2;
+        lines->addWidget(new QLabel(QStringLiteral("Line%1").arg(line), this), row, column);
+        lines->addWidget(m_lines[static_cast<size_t>(line)], row, column + 1);
     }
-    lines->addStretch();
+    lines->setColumnStretch(4, 1);
     form->addRow(tr("Lines:"), lines);
     m_belt = new QLabel(this);
     m_belt->setObjectName(QStringLiteral("belt"));
+    m_belt->setWordWrap(true);
     form->addRow(tr("Belt:"), m_belt);
     m_installation = new QLabel(this);
     m_installation->setObjectName(QStringLiteral("installationFigures"));
@@ -63,6 +75,7 @@ TriggerCheck::TriggerCheck(QWidget* parent) : QWidget(parent)
     form->addRow(tr("Installation:"), m_installation);
     m_image = new QLabel(this);
     m_image->setObjectName(QStringLiteral("image"));
+    m_image->setWordWrap(true);
     form->addRow(tr("Image:"), m_image);
     layout->addLayout(form);
 

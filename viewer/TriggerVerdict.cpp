@@ -367,9 +367,9 @@ QString missed(const TriggerObservation& o, const Figures& f)
                                                                          false)))
                                   : QString();
     const QString fastest =
-        f.fastestBelt
-            ? QStringLiteral(" At this exposure the belt may run at most %1 mm/s.").arg(shown(*f.fastestBelt))
-            : QString();
+        f.fastestBelt ? QStringLiteral(" At this exposure the belt may run at most %1 mm/s (%2 m/min).")
+                            .arg(shown(*f.fastestBelt), shown(*f.fastestBelt * 0.06))
+                      : QString();
     if (s.topLineRate > 0.0 && triggers > s.topLineRate)
         return QStringLiteral(
                    "Lines are missed: triggers come at %1 per second, more than the camera's top line "
