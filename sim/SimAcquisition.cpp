@@ -132,7 +132,8 @@ void SimAcquisition::setBeltSpeed(double mmPerSecond)
 {
     std::lock_guard<CheckedMutex> lock(m_mutex);
     catchUp();
-    const double limit = m_bench.maxBeltSpeed();
+    // Its swings too stay within what the encoder's inputs follow.
+    const double limit = m_bench.maxBeltSpeed() / (1.0 + m_bench.speedRipple);
     m_bench.beltSpeed = std::isfinite(mmPerSecond) ? std::clamp(mmPerSecond, -limit, limit) : 0.0;
 }
 
@@ -319,13 +320,15 @@ void SimAcquisition::moveBelt(double toNs)
 {
     if (toNs <= m_now)
         return;
-    m_position += m_bench.beltSpeed * (toNs - m_now) * 1.0e-9;
+    // The speed of the step's start: steps are a quarter of the encoder's period at most while the
+    // belt moves, short against the ripple's second.
+    m_position += m_bench.speedAt(m_now) * (toNs - m_now) * 1.0e-9;
     m_now = toNs;
 }
 
 double SimAcquisition::nextQuarterNs() const
 {
-    const double speed = m_bench.beltSpeed;
+    const double speed = m_bench.speedAt(m_now);
     if (speed == 0.0)
         return infinity;
     // Quarter q spans [q, q + 1) / quartersPerMm.

@@ -44,11 +44,20 @@ std::string SimBench::problem() const
         return "the encoder's channels are wired to Line1 to Line4 or none";
     if (lineA != 0 && lineA == lineB)
         return "channels A and B cannot both be wired to " + lineName(lineA);
-    if (!std::isfinite(beltSpeed) || std::fabs(beltSpeed) > maxBeltSpeed())
-        return "the belt speed must lie within +-" + shown(std::floor(maxBeltSpeed())) +
+    if (!std::isfinite(speedRipple) || speedRipple < 0.0 || speedRipple > 0.5)
+        return "the belt speed's ripple must lie from 0 to 0.5 of its speed, not " + shown(speedRipple);
+    if (!std::isfinite(beltSpeed) || std::fabs(beltSpeed) * (1.0 + speedRipple) > maxBeltSpeed())
+        return "the belt speed must lie within +-" + shown(std::floor(maxBeltSpeed() / (1.0 + speedRipple))) +
                " mm/s, where the encoder pulses at the camera inputs' limit of 2 MHz, not " +
                shown(beltSpeed);
     return std::string();
+}
+
+double SimBench::speedAt(double ns) const
+{
+    constexpr double twoPi = 6.283185307179586;
+    return speedRipple == 0.0 ? beltSpeed
+                              : beltSpeed * (1.0 + speedRipple * std::sin(twoPi * rippleHz * ns * 1e-9));
 }
 
 double SimBench::maxBeltSpeed() const

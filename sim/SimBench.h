@@ -12,7 +12,10 @@ enum class SimEncoderOutput { Differential, SingleEnded };
 // driven by the belt, the wiring of its channels to the camera's lines, and the optics.
 struct SIM_EXPORT SimBench
 {
-    double beltSpeed = 250.0;          // mm/s; negative runs backwards
+    double beltSpeed = 250.0; // mm/s; negative runs backwards
+    // The drive's speed swings by this fraction of beltSpeed either way, once a second (a worn
+    // gear, a slipping belt); 0 to 0.5.
+    double speedRipple = 0.0;
     double pixelSize = 0.1;            // mm on the belt seen by one pixel across
     double pulsesPerRevolution = 1000; // a whole number
     double wheelCircumference = 100.0; // mm
@@ -23,6 +26,9 @@ struct SIM_EXPORT SimBench
     // The camera's line inputs follow encoders up to this many pulses a second.
     static constexpr double maxPulseRate = 2.0e6;
 
+    static constexpr double rippleHz = 1.0;
+    // The belt's speed at that moment of the camera's clock, mm/s.
+    double speedAt(double ns) const;
     // Quarter periods of the encoder's channels per mm of travel.
     double quartersPerMm() const { return 4.0 * pulsesPerRevolution / wheelCircumference; }
     // The levels of the channels in quarter period q of the encoder: A leads B by a quarter while

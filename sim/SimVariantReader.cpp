@@ -329,8 +329,9 @@ void SimVariantReader::readBench(const QJsonValue& value)
     };
     SimBench bench = m_builder.bench();
     const QJsonObject root = object(value, QStringLiteral("\"bench\""));
-    checkKeys(root, {"beltSpeed", "pixelSize", "encoder"}, QStringLiteral("bench: "));
+    checkKeys(root, {"beltSpeed", "speedRipple", "pixelSize", "encoder"}, QStringLiteral("bench: "));
     real(root, "beltSpeed", &bench.beltSpeed);
+    real(root, "speedRipple", &bench.speedRipple);
     real(root, "pixelSize", &bench.pixelSize);
     if (root.contains("encoder")) {
         const QJsonObject encoder = object(root["encoder"], QStringLiteral("\"encoder\""));

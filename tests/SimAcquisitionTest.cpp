@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -341,4 +343,46 @@ TEST_F(SimAcquisitionTest, RealTimeKeepsUpWithTheTopLineRate)
     EXPECT_GT(statistics.lines, 0.9 * 80000 * wall);
     EXPECT_EQ(statistics.droppedFrames, 0u);
     EXPECT_GE(taken.load(), statistics.lines / 1024 - 1);
+}
+
+// A belt whose speed swings by 5 %: lines the encoder triggers follow the belt (evenly spaced on
+// it, their intervals in time swinging with the speed), lines of the camera's own rate keep their
+// time (evenly spaced in time, unevenly on the belt).
+TEST_F(SimAcquisitionTest, SpeedRippleShowsInTheIntervalsOfEncoderLinesOnly)
+{
+    SimBench bench;
+    bench.speedRipple = 0.05;
+    setBench(bench);
+    for (const char* mode : {"On", "Off"}) {
+        SCOPED_TRACE(mode);
+        camera->write("AcquisitionStop", "1");
+        write({{"TriggerMode", mode, "LineStart"}, {"Height", "1000", nullptr}});
+        frames.clear();
+        collectFrames();
+        camera->write("AcquisitionStart", "1");
+        acquisition().advance(std::chrono::seconds(1)); // one whole swing
+        stop();
+        std::vector<double> intervals;
+        std::vector<double> steps;
+        for (const auto& frame : frames)
+            for (int line = 1; line < frame->lines; ++line) {
+                intervals.push_back(double(frame->timestampsNs[line] - frame->timestampsNs[line - 1]));
+                steps.push_back(frame->positionsMm[line] - frame->positionsMm[line - 1]);
+            }
+        ASSERT_GT(intervals.size(), 1000u);
+        const auto [shortest, longest] = std::minmax_element(intervals.begin(), intervals.end());
+        const auto [nearest, farthest] = std::minmax_element(steps.begin(), steps.end());
+        if (std::string(mode) == "On") {
+            // 0.1 mm at 250 mm/s +- 5 %: 400 us / 1.05 to 400 us / 0.95.
+            EXPECT_NEAR(*shortest, 400000 / 1.05, 2000);
+            EXPECT_NEAR(*longest, 400000 / 0.95, 2000);
+            EXPECT_NEAR(*nearest, 0.1, 1e-9);
+            EXPECT_NEAR(*farthest, 0.1, 1e-9);
+        } else {
+            EXPECT_NEAR(*shortest, 100000, 1); // 10 kHz
+            EXPECT_NEAR(*longest, 100000, 1);
+            EXPECT_NEAR(*nearest, 0.025 * 0.95, 0.001);
+            EXPECT_NEAR(*farthest, 0.025 * 1.05, 0.001);
+        }
+    }
 }

@@ -56,6 +56,8 @@ TEST(SimVariant, EveryProblemIsRefusedWithOneLineSayingWhat)
                                    "wheelCircumference, output, A, B)"},
         {"bench-output-ttl.json", "bench: \"output\" must be one of differential, single-ended, not \"TTL\""},
         {"bench-same-line.json", "bench: channels A and B cannot both be wired to Line2"},
+        {"bench-ripple-large.json",
+         "bench: the belt speed's ripple must lie from 0 to 0.5 of its speed, not 0.8"},
         {"selector-cycle.json",
          "feature ASelector: its selectors form a cycle (ASelector -> BSelector -> ASelector)"},
         {"selector-too-deep.json", "feature S1: its selectors are nested 5 deep, more than 4"},

@@ -49,6 +49,14 @@ BenchPanel::BenchPanel(SimAcquisition& acquisition, QWidget* parent)
     buttons->addWidget(reverse);
     buttons->addStretch();
     form->addRow(QString(), buttons);
+    m_ripple = new QDoubleSpinBox(this);
+    m_ripple->setObjectName(QStringLiteral("speedRipple"));
+    m_ripple->setRange(0.0, 50.0);
+    m_ripple->setDecimals(1);
+    m_ripple->setPrefix(tr("+- "));
+    m_ripple->setSuffix(tr(" %, once a second"));
+    m_ripple->setKeyboardTracking(false);
+    form->addRow(tr("Speed ripple:"), m_ripple);
     m_pixelSize = new QDoubleSpinBox(this);
     m_pixelSize->setRange(0.001, 10.0);
     m_pixelSize->setDecimals(3);
@@ -83,6 +91,7 @@ BenchPanel::BenchPanel(SimAcquisition& acquisition, QWidget* parent)
         apply();
     });
     connect(m_pixelSize, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this] { apply(); });
+    connect(m_ripple, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this] { apply(); });
     connect(m_pulses, qOverload<int>(&QSpinBox::valueChanged), this, [this] { apply(); });
     connect(m_wheel, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this] { apply(); });
     for (QComboBox* box : {m_output, m_lineA, m_lineB})
@@ -106,12 +115,13 @@ void BenchPanel::setBeltSpeed(double mmPerSecond)
 void BenchPanel::showBench()
 {
     const SimBench bench = m_acquisition.bench();
-    const QSignalBlocker blockers[] = {QSignalBlocker(m_speed),  QSignalBlocker(m_pixelSize),
-                                       QSignalBlocker(m_pulses), QSignalBlocker(m_wheel),
-                                       QSignalBlocker(m_output), QSignalBlocker(m_lineA),
-                                       QSignalBlocker(m_lineB)};
+    const QSignalBlocker blockers[] = {QSignalBlocker(m_speed),     QSignalBlocker(m_ripple),
+                                       QSignalBlocker(m_pixelSize), QSignalBlocker(m_pulses),
+                                       QSignalBlocker(m_wheel),     QSignalBlocker(m_output),
+                                       QSignalBlocker(m_lineA),     QSignalBlocker(m_lineB)};
     m_speed->setValue(bench.beltSpeed);
     showMetres();
+    m_ripple->setValue(bench.speedRipple * 100.0);
     m_pixelSize->setValue(bench.pixelSize);
     m_pulses->setValue(static_cast<int>(bench.pulsesPerRevolution));
     m_wheel->setValue(bench.wheelCircumference);
@@ -129,6 +139,7 @@ void BenchPanel::apply()
 {
     SimBench bench = m_acquisition.bench();
     bench.beltSpeed = m_speed->value();
+    bench.speedRipple = m_ripple->value() / 100.0;
     bench.pixelSize = m_pixelSize->value();
     bench.pulsesPerRevolution = m_pulses->value();
     bench.wheelCircumference = m_wheel->value();

@@ -29,6 +29,7 @@ private:
     SimAcquisition& m_acquisition;
     QDoubleSpinBox* m_speed = nullptr;
     QLabel* m_metres = nullptr; // the speed in m/min, as belts are often given
+    QDoubleSpinBox* m_ripple = nullptr;
     QDoubleSpinBox* m_pixelSize = nullptr;
     QSpinBox* m_pulses = nullptr;
     QDoubleSpinBox* m_wheel = nullptr;
