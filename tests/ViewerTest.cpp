@@ -5,16 +5,19 @@
 #include "MainWindow.h"
 #include "SettingsMenu.h"
 #include "SettingsSnapshot.h"
+#include "SimAcquisition.h"
 #include "SimCamera.h"
 #include "SimCameraBuilder.h"
 #include "SimCameraPanel.h"
 #include "SimDevice.h"
 #include "SimViewerCamera.h"
+#include "TrendsPanel.h"
 #include "TriggerCheck.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -32,6 +35,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -756,4 +760,46 @@ TEST(Viewer, FitsASiteLaptopScreen)
     EXPECT_EQ(place(), before);
     EXPECT_EQ(window.acquisition()->liveView()->geometry(), view);
     EXPECT_EQ(cutTexts(window).join('\n').toStdString(), "");
+}
+
+// While lines come, the trends gain a point a second with the line rate, the histogram says how
+// evenly they come; a report asked for while another reads the camera says the settings are
+// missing rather than waiting or leaving them out silently.
+TEST(Viewer, TrendsFollowTheSessionAndReportsSayWhatTheyLack)
+{
+    auto camera = threadCamera();
+    camera->acquisition().setRealTime(true);
+    MainWindow window(simulated(camera), 2);
+    window.show();
+    ASSERT_TRUE(window.loadExtension(pluginDirectory));
+    AcquisitionPanel* panel = window.acquisition();
+    window.sideTabs()->setCurrentWidget(panel->trends());
+    ASSERT_TRUE(panel->start());
+    const QDeadlineTimer deadline(20000);
+    while (panel->trendRecorder().points().size() < 4 && !deadline.hasExpired())
+        QTest::qWait(100);
+    panel->stop();
+    const std::vector<TrendRecorder::Point> points = panel->trendRecorder().points();
+    ASSERT_GE(points.size(), 4u);
+    // The second to last: a whole second of lines (the first may have begun before the start).
+    EXPECT_NEAR(points[points.size() - 2].linesPerSecond, 10000, LINETRIGGER_SANITIZED ? 3000 : 500);
+    EXPECT_EQ(points[points.size() - 2].missedPerSecond, 0);
+    ASSERT_TRUE(panel->intervals());
+    EXPECT_EQ(panel->intervals()->words(), "Lines come every 100 us +- 0 %.");
+    QTest::qWait(1100); // the panel's next drawing
+    EXPECT_EQ(panel->trends()->intervalWords().toStdString(), "Lines come every 100 us +- 0 %.");
+
+    const QTemporaryDir folder;
+    QStringList problems;
+    int done = 0;
+    for (const char* name : {"first.pdf", "second.pdf"})
+        window.writeCommissioningReport(folder.filePath(name), panel->reportContents(),
+                                        [&](const QString& problem) {
+                                            problems << problem;
+                                            ++done;
+                                        });
+    QTRY_COMPARE_WITH_TIMEOUT(done, 2, 20000);
+    EXPECT_EQ(problems, QStringList({"", ""}));
+    EXPECT_TRUE(pdfText(folder.filePath("first.pdf")).contains("TriggerSelector LineStart"));
+    EXPECT_TRUE(pdfText(folder.filePath("second.pdf")).contains("The camera's settings could not be read."));
 }
