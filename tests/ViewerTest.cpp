@@ -675,6 +675,7 @@ TEST(Viewer, DemoOnAGenicamCameraSkipsTheBenchAndSucceeds)
     EXPECT_EQ(output.count("(skipped: this camera has no bench;"), 2) << output.toStdString();
     EXPECT_TRUE(QFile::exists(directory.filePath("09-live-encoder-round.png")));
     EXPECT_FALSE(QFile::exists(directory.filePath("10-live-miswired.png")));
+    EXPECT_TRUE(QFile::exists(directory.filePath("12-trends.png")));
 }
 
 TEST(Viewer, GenicamFakeCameraRunsThePageAsUsersStartIt)
