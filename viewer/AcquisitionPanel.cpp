@@ -31,51 +31,9 @@ AcquisitionPanel::AcquisitionPanel(ViewerCamera& camera, QWidget* parent)
       m_timer(this), m_trendTimer(this)
 {
     auto* layout = new QVBoxLayout(this);
-    auto* buttons = new QHBoxLayout;
-    m_start = new QPushButton(tr("Start"), this);
-    m_start->setObjectName(QStringLiteral("startAcquisition"));
-    m_stop = new QPushButton(tr("Stop"), this);
-    m_stop->setObjectName(QStringLiteral("stopAcquisition"));
-    buttons->addWidget(m_start);
-    buttons->addWidget(m_stop);
-    m_save = new QPushButton(tr("Save image…"), this);
-    m_save->setObjectName(QStringLiteral("saveImage"));
-    m_save->setToolTip(
-        tr("The newest lines at full resolution, as PNG or TIFF, with the camera, the time, the "
-           "trigger settings, lines per mm and the verdict in the file"));
-    buttons->addWidget(m_save);
-    buttons->addStretch();
-    layout->addLayout(buttons);
-    m_figures = new QLabel(this);
-    m_figures->setObjectName(QStringLiteral("figures"));
-    m_figures->setWordWrap(true);
-    // Two lines kept for the figures: a note of the stream's does not move the view.
-    m_figures->setMinimumHeight(2 * m_figures->fontMetrics().lineSpacing());
-    m_figures->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    layout->addWidget(m_figures);
+    createControls(layout);
 
-    // The view above, the check and the tools below it in a scroll area of their own: on a small
-    // screen (a laptop's 768 lines) the operator scrolls to the tools or drags the view smaller.
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->setObjectName(QStringLiteral("liveSplitter"));
-    splitter->setChildrenCollapsible(false);
-    m_view = new LiveView(m_waterfall, splitter);
-    if (m_source)
-        m_intake = std::make_unique<LineIntake>(*m_source, m_waterfall, m_history.get(), m_times.get());
-    auto* below = new QScrollArea(splitter);
-    below->setObjectName(QStringLiteral("checkAndTools"));
-    below->setWidgetResizable(true);
-    below->setFrameShape(QFrame::NoFrame);
-    auto* content = new QWidget(below);
-    auto* contentLayout = new QVBoxLayout(content);
-    contentLayout->setContentsMargins(0, 0, 0, 0);
-    m_check = new TriggerCheck(content);
-    contentLayout->addWidget(m_check);
-    contentLayout->addWidget(createTools(content), 1);
-    below->setWidget(content);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 1);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(createView(), 1);
 
     connect(&camera, &ViewerCamera::sampled, this, [this](const TriggerSample& sample) {
         m_check->add(sample);
@@ -143,6 +101,59 @@ std::optional<LineTimes::Summary> AcquisitionPanel::intervals() const
 bool AcquisitionPanel::untimedLines() const
 {
     return m_times->untimed();
+}
+
+// Start, stop and save; below them the figures.
+void AcquisitionPanel::createControls(QVBoxLayout* layout)
+{
+    auto* buttons = new QHBoxLayout;
+    m_start = new QPushButton(tr("Start"), this);
+    m_start->setObjectName(QStringLiteral("startAcquisition"));
+    m_stop = new QPushButton(tr("Stop"), this);
+    m_stop->setObjectName(QStringLiteral("stopAcquisition"));
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_stop);
+    m_save = new QPushButton(tr("Save image…"), this);
+    m_save->setObjectName(QStringLiteral("saveImage"));
+    m_save->setToolTip(
+        tr("The newest lines at full resolution, as PNG or TIFF, with the camera, the time, the "
+           "trigger settings, lines per mm and the verdict in the file"));
+    buttons->addWidget(m_save);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    m_figures = new QLabel(this);
+    m_figures->setObjectName(QStringLiteral("figures"));
+    m_figures->setWordWrap(true);
+    // Two lines kept for the figures: a note of the stream's does not move the view.
+    m_figures->setMinimumHeight(2 * m_figures->fontMetrics().lineSpacing());
+    m_figures->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(m_figures);
+}
+
+// The view above, the check and the tools below it in a scroll area of their own: on a small
+// screen (a laptop's 768 lines) the operator scrolls to the tools or drags the view smaller.
+QWidget* AcquisitionPanel::createView()
+{
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setObjectName(QStringLiteral("liveSplitter"));
+    splitter->setChildrenCollapsible(false);
+    m_view = new LiveView(m_waterfall, splitter);
+    if (m_source)
+        m_intake = std::make_unique<LineIntake>(*m_source, m_waterfall, m_history.get(), m_times.get());
+    auto* below = new QScrollArea(splitter);
+    below->setObjectName(QStringLiteral("checkAndTools"));
+    below->setWidgetResizable(true);
+    below->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget(below);
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    m_check = new TriggerCheck(content);
+    contentLayout->addWidget(m_check);
+    contentLayout->addWidget(createTools(content), 1);
+    below->setWidget(content);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    return splitter;
 }
 
 QWidget* AcquisitionPanel::createTools(QWidget* parent)

@@ -27,6 +27,7 @@ class LineIntake;
 class LiveView;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 class TriggerCheck;
 class TrendsPanel;
 class ViewerCamera;
@@ -87,6 +88,8 @@ signals:
     void imageMeasured(const std::optional<CircleTarget::Measurement>& measurement, uint64_t number);
 
 private:
+    void createControls(QVBoxLayout* layout);
+    QWidget* createView();
     QWidget* createTools(QWidget* parent);
     void startImageMeasurements();
     void showFigures();

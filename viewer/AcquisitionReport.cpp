@@ -181,10 +181,17 @@ void AcquisitionReport::print()
             status = 1;
         }
     }
-    if (m_reportPath.isEmpty()) {
+    if (m_reportPath.isEmpty())
         output(report, status);
-        return;
-    }
+    else
+        writeCommissioningReport(report, status, statistics);
+}
+
+// The report's figures of this run, with the camera's settings read after the stop.
+void AcquisitionReport::writeCommissioningReport(const QJsonObject& report, int status,
+                                                 const LineSource::Statistics& statistics)
+{
+    const double seconds = m_runSeconds;
     AcquisitionPanel* panel = m_window.acquisition();
     CommissioningReport::Contents contents = panel->reportContents(m_observation, m_verdict);
     contents.facts.insert(contents.facts.begin(),

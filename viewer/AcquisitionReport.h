@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CircleTarget.h"
+#include "LineSource.h"
 #include "TriggerObservation.h"
 #include "TriggerSample.h"
 
@@ -39,6 +40,8 @@ private:
     void finish();
     void printWhenComplete();
     void print();
+    void writeCommissioningReport(const QJsonObject& report, int status,
+                                  const LineSource::Statistics& statistics);
     void output(const QJsonObject& report, int status);
 
     MainWindow& m_window;

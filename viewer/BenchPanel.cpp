@@ -30,33 +30,7 @@ BenchPanel::BenchPanel(SimAcquisition& acquisition, QWidget* parent)
     setObjectName(QStringLiteral("bench"));
     auto* form = new QFormLayout(this);
     form->setRowWrapPolicy(QFormLayout::WrapLongRows);
-    m_speed = new QDoubleSpinBox(this);
-    m_speed->setObjectName(QStringLiteral("beltSpeed"));
-    m_speed->setRange(-100000.0, 100000.0);
-    m_speed->setDecimals(1);
-    m_speed->setSuffix(tr(" mm/s"));
-    m_speed->setKeyboardTracking(false);
-    auto* stop = new QPushButton(tr("Stop"), this);
-    auto* reverse = new QPushButton(tr("Reverse"), this);
-    auto* speedRow = new QHBoxLayout;
-    speedRow->addWidget(m_speed, 1);
-    m_metres = new QLabel(this);
-    m_metres->setObjectName(QStringLiteral("beltSpeedMetres"));
-    speedRow->addWidget(m_metres);
-    form->addRow(tr("Belt speed:"), speedRow);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(stop);
-    buttons->addWidget(reverse);
-    buttons->addStretch();
-    form->addRow(QString(), buttons);
-    m_ripple = new QDoubleSpinBox(this);
-    m_ripple->setObjectName(QStringLiteral("speedRipple"));
-    m_ripple->setRange(0.0, 50.0);
-    m_ripple->setDecimals(1);
-    m_ripple->setPrefix(tr("+- "));
-    m_ripple->setSuffix(tr(" %, once a second"));
-    m_ripple->setKeyboardTracking(false);
-    form->addRow(tr("Speed ripple:"), m_ripple);
+    createSpeedRows(form);
     m_pixelSize = new QDoubleSpinBox(this);
     m_pixelSize->setRange(0.001, 10.0);
     m_pixelSize->setDecimals(3);
@@ -96,7 +70,6 @@ BenchPanel::BenchPanel(SimAcquisition& acquisition, QWidget* parent)
     connect(m_wheel, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this] { apply(); });
     for (QComboBox* box : {m_output, m_lineA, m_lineB})
         connect(box, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { apply(); });
-    connect(stop, &QPushButton::clicked, this, [this] { setBeltSpeed(0.0); });
     connect(&m_timer, &QTimer::timeout, this, [this] {
         // Not while the operator is typing into a box.
         const QWidget* focused = QApplication::focusWidget();
@@ -104,7 +77,6 @@ BenchPanel::BenchPanel(SimAcquisition& acquisition, QWidget* parent)
             showBench();
     });
     m_timer.start(500);
-    connect(reverse, &QPushButton::clicked, this, [this] { setBeltSpeed(-m_speed->value()); });
 }
 
 void BenchPanel::setBeltSpeed(double mmPerSecond)
@@ -128,6 +100,40 @@ void BenchPanel::showBench()
     m_output->setCurrentIndex(bench.output == SimEncoderOutput::Differential ? 0 : 1);
     m_lineA->setCurrentIndex(bench.lineA);
     m_lineB->setCurrentIndex(bench.lineB);
+}
+
+// The belt's speed, in mm/s and m/min, its stop and reverse, and its ripple.
+void BenchPanel::createSpeedRows(QFormLayout* form)
+{
+    m_speed = new QDoubleSpinBox(this);
+    m_speed->setObjectName(QStringLiteral("beltSpeed"));
+    m_speed->setRange(-100000.0, 100000.0);
+    m_speed->setDecimals(1);
+    m_speed->setSuffix(tr(" mm/s"));
+    m_speed->setKeyboardTracking(false);
+    auto* stop = new QPushButton(tr("Stop"), this);
+    auto* reverse = new QPushButton(tr("Reverse"), this);
+    auto* speedRow = new QHBoxLayout;
+    speedRow->addWidget(m_speed, 1);
+    m_metres = new QLabel(this);
+    m_metres->setObjectName(QStringLiteral("beltSpeedMetres"));
+    speedRow->addWidget(m_metres);
+    form->addRow(tr("Belt speed:"), speedRow);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(stop);
+    buttons->addWidget(reverse);
+    buttons->addStretch();
+    form->addRow(QString(), buttons);
+    connect(stop, &QPushButton::clicked, this, [this] { setBeltSpeed(0.0); });
+    connect(reverse, &QPushButton::clicked, this, [this] { setBeltSpeed(-m_speed->value()); });
+    m_ripple = new QDoubleSpinBox(this);
+    m_ripple->setObjectName(QStringLiteral("speedRipple"));
+    m_ripple->setRange(0.0, 50.0);
+    m_ripple->setDecimals(1);
+    m_ripple->setPrefix(tr("+- "));
+    m_ripple->setSuffix(tr(" %, once a second"));
+    m_ripple->setKeyboardTracking(false);
+    form->addRow(tr("Speed ripple:"), m_ripple);
 }
 
 void BenchPanel::showMetres()

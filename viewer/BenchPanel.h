@@ -5,6 +5,7 @@
 
 class QComboBox;
 class QDoubleSpinBox;
+class QFormLayout;
 class QLabel;
 class QSpinBox;
 class SimAcquisition;
@@ -23,6 +24,7 @@ public:
 
 private:
     void apply();
+    void createSpeedRows(QFormLayout* form);
     void showMetres();
     void showBench();
 

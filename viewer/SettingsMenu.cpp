@@ -82,7 +82,7 @@ bool SettingsMenu::run(std::function<void()> work, std::function<void()> done)
     return true;
 }
 
-void SettingsMenu::take(std::function<void(const std::optional<SettingsSnapshot>&)> done)
+void SettingsMenu::take(const std::function<void(const std::optional<SettingsSnapshot>&)>& done)
 {
     auto taken = std::make_shared<SettingsSnapshot>();
     if (!run([taken, device = m_camera.sharedDevice()] { *taken = SettingsSnapshot::take(*device); },

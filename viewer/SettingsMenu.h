@@ -31,7 +31,7 @@ public:
     void compareWithCamera(const QString& path);
     void compareFiles(const QString& left, const QString& right);
     // Takes a snapshot of the camera for another use; none when another job is running.
-    void take(std::function<void(const std::optional<SettingsSnapshot>&)> done);
+    void take(const std::function<void(const std::optional<SettingsSnapshot>&)>& done);
     bool busy() const { return m_job.isRunning(); }
     // The last comparison's table: feature, entry, one side, the other.
     QTableWidget* differences() const { return m_table; }
