@@ -265,6 +265,8 @@ MUTANTS = [
      "    html += settingsSection(c.settings);\n", ""),
     ("report-busy-never-done", "viewer/SettingsMenu.cpp", "a report asked for while a snapshot is taken never comes",
      "             [taken, done] { done(*taken); }))\n        done(std::nullopt);", "             [taken, done] { done(*taken); }))\n        return;"),
+    ("menu-busy-future-only", "viewer/SettingsMenu.h", "a job whose end is not handled yet is taken as over",
+     "return m_job.isRunning() || m_done != nullptr;", "return m_job.isRunning();"),
     ("fit-verdict-grows", "viewer/TriggerCheck.cpp", "no room kept for a verdict of three lines",
      "    m_verdict->setMinimumHeight(m_verdict->sizeHint().height());\n", ""),
     ("fit-no-scroll", "viewer/AcquisitionPanel.cpp", "the check and the tools squeezed instead of scrolled",

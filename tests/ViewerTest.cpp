@@ -802,7 +802,7 @@ TEST(Viewer, TrendsFollowTheSessionAndReportsSayWhatTheyLack)
     const QDeadlineTimer written(20000);
     while (done < 2 && !written.hasExpired())
         QTest::qWait(50);
-    ASSERT_EQ(done, 2);
+    ASSERT_EQ(done, 2) << problems.join('|').toStdString() << logText(window).toStdString();
     EXPECT_EQ(problems, QStringList({"", ""}));
     EXPECT_TRUE(pdfText(folder.filePath("first.pdf")).contains("TriggerSelector LineStart"));
     EXPECT_TRUE(pdfText(folder.filePath("second.pdf")).contains("The camera's settings could not be read."));

@@ -188,7 +188,7 @@ void AcquisitionReport::print()
 }
 
 // The report's figures of this run, with the camera's settings read after the stop.
-void AcquisitionReport::writeCommissioningReport(const QJsonObject& report, int status,
+void AcquisitionReport::writeCommissioningReport(QJsonObject report, int status,
                                                  const LineSource::Statistics& statistics)
 {
     const double seconds = m_runSeconds;
@@ -200,7 +200,8 @@ void AcquisitionReport::writeCommissioningReport(const QJsonObject& report, int 
                                                .arg(report[QStringLiteral("lines")].toDouble())
                                                .arg(statistics.frames)});
     m_window.writeCommissioningReport(
-        m_reportPath, std::move(contents), [this, report, status](const QString& problem) mutable {
+        m_reportPath, std::move(contents),
+        [this, report = std::move(report), status](const QString& problem) mutable {
             report[QStringLiteral("commissioningReport")] =
                 problem.isEmpty() ? QJsonValue(m_reportPath) : QJsonValue();
             if (!problem.isEmpty()) {

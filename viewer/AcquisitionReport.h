@@ -40,8 +40,7 @@ private:
     void finish();
     void printWhenComplete();
     void print();
-    void writeCommissioningReport(const QJsonObject& report, int status,
-                                  const LineSource::Statistics& statistics);
+    void writeCommissioningReport(QJsonObject report, int status, const LineSource::Statistics& statistics);
     void output(const QJsonObject& report, int status);
 
     MainWindow& m_window;

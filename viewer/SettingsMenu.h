@@ -32,7 +32,8 @@ public:
     void compareFiles(const QString& left, const QString& right);
     // Takes a snapshot of the camera for another use; none when another job is running.
     void take(const std::function<void(const std::optional<SettingsSnapshot>&)>& done);
-    bool busy() const { return m_job.isRunning(); }
+    // Until its end has been handled here: a job that ran quickly is not over before that.
+    bool busy() const { return m_job.isRunning() || m_done != nullptr; }
     // The last comparison's table: feature, entry, one side, the other.
     QTableWidget* differences() const { return m_table; }
 
