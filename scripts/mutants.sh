@@ -267,6 +267,8 @@ MUTANTS = [
      "             [taken, done] { done(*taken); }))\n        done(std::nullopt);", "             [taken, done] { done(*taken); }))\n        return;"),
     ("menu-busy-future-only", "viewer/SettingsMenu.h", "a job whose end is not handled yet is taken as over",
      "return m_job.isRunning() || m_done != nullptr;", "return m_job.isRunning();"),
+    ("verdict-missed-lines-per-mm", "viewer/TriggerVerdict.cpp", "lines per mm as the triggers' while triggers are missed",
+     "        f.linesPerMm = *triggersPerMm * o.linesPerSecond / triggersPerSecond(o);", "        f.linesPerMm = *triggersPerMm;"),
     ("fit-verdict-grows", "viewer/TriggerCheck.cpp", "no room kept for a verdict of three lines",
      "    m_verdict->setMinimumHeight(m_verdict->sizeHint().height());\n", ""),
     ("fit-no-scroll", "viewer/AcquisitionPanel.cpp", "the check and the tools squeezed instead of scrolled",

@@ -190,7 +190,7 @@ TEST(TriggerVerdict, EverySituationIsJudgedFromTheEvidence)
              o.linesPerSecond = 16667; o.missedPerSecond = 33333; },
          {"triggers come at 50000 per second, 150 % more than an exposure of 50 µs allows (20000 lines per second)",
           "Shorten the exposure to 18.1 µs, 10 % below the 20 µs the triggers leave, or raise the pulses per line to 2.75",
-          "the belt may run at most 2000 mm/s (120 m/min)."}, {"at most 20 µs", "19.9"}, 10.0, 1.0},
+          "the belt may run at most 2000 mm/s (120 m/min)."}, {"at most 20 µs", "19.9"}, 10.0 / 3, 1.0 / 3},
         {"overtrigger on an integer exposure grid", [](TriggerObservation& o) { o.countsPerSecond = 30000;
              o.linesPerSecond = 20000; o.missedPerSecond = 10000; set(o).exposureLimits.increment = 1; },
          {"Shorten the exposure to 30 µs"}, {"30.3"}},

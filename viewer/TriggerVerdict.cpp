@@ -650,18 +650,23 @@ Figures figures(const TriggerObservation& o)
         f.expectedLineRate = s.lineRate;
     else if (paced == Pacing::Encoder && !isLevel(s.activation()))
         f.expectedLineRate = encoderLineRate(o);
+    // Triggers per mm of belt; the lines that come are fewer where triggers are missed.
+    std::optional<double> triggersPerMm;
     if (o.linesPerSecond > 0.0) {
         if (paced == Pacing::Encoder && !isLevel(s.activation()) && linesFollowEncoder(o) && countsPerMm(o))
-            f.linesPerMm = TriggerMath::linesPerMm(o.installation->pulsesPerMm(),
-                                                   TriggerMath::countsPerPulse(s.counting(), twoChannels(s)),
-                                                   s.encoderDivider, s.triggerDivider);
+            triggersPerMm = TriggerMath::linesPerMm(o.installation->pulsesPerMm(),
+                                                    TriggerMath::countsPerPulse(s.counting(), twoChannels(s)),
+                                                    s.encoderDivider, s.triggerDivider);
         else if (f.beltSpeed && std::fabs(*f.beltSpeed) > 1e-9)
-            f.linesPerMm = o.linesPerSecond / std::fabs(*f.beltSpeed);
+            triggersPerMm = triggersPerSecond(o) / std::fabs(*f.beltSpeed);
     }
+    if (triggersPerMm)
+        f.linesPerMm = *triggersPerMm * o.linesPerSecond / triggersPerSecond(o);
     if (f.linesPerMm && o.installation)
         f.stretch = *f.linesPerMm * o.installation->pixelSize;
-    if (f.linesPerMm)
-        f.fastestBelt = TriggerMath::maxBeltSpeed(*f.linesPerMm, s.exposureUs, s.readoutUs());
+    // Missing none: at the triggers' own spacing.
+    if (triggersPerMm)
+        f.fastestBelt = TriggerMath::maxBeltSpeed(*triggersPerMm, s.exposureUs, s.readoutUs());
     return f;
 }
 
