@@ -129,6 +129,10 @@ void AcquisitionReport::print()
 {
     const std::optional<TriggerSample>& final = m_final;
     m_printed = true;
+    // The circles of the run's last lines; those seen shortly before when none are in view now.
+    // The image's texts and the commissioning report say the same.
+    if (m_image)
+        m_observation.stretchFromImage = m_image->stretch;
     const LineSource::Statistics statistics = m_window.camera().lineSource()->statistics();
     const TriggerObservation& observation = m_observation;
     std::optional<long long> missed = observation.missedTriggers;
@@ -160,9 +164,7 @@ void AcquisitionReport::print()
     report[QStringLiteral("beltSpeed")] = orNull(figures.beltSpeed);
     report[QStringLiteral("linesPerMm")] = orNull(figures.linesPerMm);
     report[QStringLiteral("stretch")] = orNull(figures.stretch);
-    // The circles of the run's last lines; those seen shortly before when none are in view now.
-    report[QStringLiteral("stretchFromImage")] =
-        orNull(m_image ? std::optional<double>(m_image->stretch) : observation.stretchFromImage);
+    report[QStringLiteral("stretchFromImage")] = orNull(observation.stretchFromImage);
     report[QStringLiteral("setLineRate")] = orNull(figures.expectedLineRate);
     report[QStringLiteral("measuredLineRate")] =
         observation.acquiring ? QJsonValue(observation.linesPerSecond) : QJsonValue();

@@ -183,6 +183,8 @@ QChart* TrendsPanel::intervalsChart(const std::optional<LineTimes::Summary>& int
         axisX->setRange(0.0, 1.0);
     }
     auto* area = new QAreaSeries(upper);
+    // The area draws the line but does not own it.
+    upper->setParent(area);
     area->setName(tr("lines"));
     chart->addSeries(area);
     axisY->setRange(0.0, most * 1.1);
