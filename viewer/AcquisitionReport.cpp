@@ -172,21 +172,23 @@ void AcquisitionReport::print()
     report[QStringLiteral("longestStallMs")] = static_cast<double>(m_longestStall);
     report[QStringLiteral("blockedMs")] = static_cast<double>(m_blocked);
     report[QStringLiteral("pageInstalled")] = m_window.acquisitionControl()->count() > 1;
-    int status = 0;
-    if (!m_imagePath.isEmpty()) {
-        AcquisitionPanel* panel = m_window.acquisition();
-        const QString problem = panel->saveImage(m_imagePath, panel->imageText(m_observation, m_verdict));
-        report[QStringLiteral("image")] = problem.isEmpty() ? QJsonValue(m_imagePath) : QJsonValue();
-        if (!problem.isEmpty()) {
-            std::fprintf(stderr, "--save-image: cannot save %s: %s\n", qPrintable(m_imagePath),
-                         qPrintable(problem));
-            status = 1;
-        }
-    }
+    const int status = m_imagePath.isEmpty() ? 0 : saveImage(report);
     if (m_reportPath.isEmpty())
         output(report, status);
     else
         writeCommissioningReport(report, status, statistics);
+}
+
+// The newest lines with what they show; 1 when they could not be saved.
+int AcquisitionReport::saveImage(QJsonObject& report) const
+{
+    AcquisitionPanel* panel = m_window.acquisition();
+    const QString problem = panel->saveImage(m_imagePath, panel->imageText(m_observation, m_verdict));
+    report[QStringLiteral("image")] = problem.isEmpty() ? QJsonValue(m_imagePath) : QJsonValue();
+    if (problem.isEmpty())
+        return 0;
+    std::fprintf(stderr, "--save-image: cannot save %s: %s\n", qPrintable(m_imagePath), qPrintable(problem));
+    return 1;
 }
 
 // The report's figures of this run, with the camera's settings read after the stop.

@@ -40,6 +40,7 @@ private:
     void finish();
     void printWhenComplete();
     void print();
+    int saveImage(QJsonObject& report) const;
     void writeCommissioningReport(QJsonObject report, int status, const LineSource::Statistics& statistics);
     void output(const QJsonObject& report, int status);
 
