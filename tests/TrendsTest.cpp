@@ -114,6 +114,8 @@ TEST(LineTimes, SaysHowEvenlyLinesCome)
          51, 1000, "gaps of 1.5 times that or more (the longest 200 us)."},
         {"slow lines, in milliseconds", [](int) { return 25e6; }, 25e6, 0, 0, 0,
          "Lines come every 25 ms +- 0 %."},
+        {"a stop of 1.23 s", [](int n) { return n == 1000 ? 1.23e9 : 1e5; }, 1e5, 0, 0, 1,
+         "1 of 2000 intervals are gaps of 1.5 times that or more (the longest 1.23 s)."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.situation);

@@ -75,6 +75,8 @@ double quantile(std::vector<double>& values, double q)
 
 QString duration(double ns)
 {
+    if (ns >= 1e9)
+        return QStringLiteral("%1 s").arg(QString::number(ns / 1e9, 'g', 3));
     if (ns >= 10e6)
         return QStringLiteral("%1 ms").arg(QString::number(ns / 1e6, 'g', 3));
     return QStringLiteral("%1 us").arg(QString::number(ns / 1e3, 'g', 3));
