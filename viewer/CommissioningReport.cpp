@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
-#include <QJsonValue>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -20,17 +19,6 @@ namespace {
 QString tr(const char* text)
 {
     return QCoreApplication::translate("CommissioningReport", text);
-}
-
-QString valueText(const QJsonValue& value)
-{
-    if (value.isString())
-        return value.toString();
-    if (value.isBool())
-        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    if (value.isDouble())
-        return QString::number(value.toDouble(), 'g', 12);
-    return QString();
 }
 
 // The text's room on the page, in the document's pixels: A4 within margins of 15 mm.
@@ -78,7 +66,7 @@ QString settingsSection(const std::optional<SettingsSnapshot>& settings)
                              entry.isEmpty()
                                  ? QString()
                                  : QStringLiteral("%1=%2").arg(feature.selector, entry).toHtmlEscaped(),
-                             valueText(value).toHtmlEscaped());
+                             SettingsSnapshot::text(value).toHtmlEscaped());
     }
     return QStringLiteral("<table border='1' cellspacing='0' cellpadding='2' width='100%'>"
                           "<tr><th align='left'>%1</th><th align='left'>%2</th><th align='left'>%3</th></tr>"

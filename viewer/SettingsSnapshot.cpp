@@ -99,15 +99,6 @@ int writeValue(Tovrik::Feature& feature, int type, const QJsonValue& value)
     }
 }
 
-QString shown(const QJsonValue& value)
-{
-    if (value.isBool())
-        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    if (value.isDouble())
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    return value.toString();
-}
-
 struct Handle
 {
     std::shared_ptr<Tovrik::Feature> feature;
@@ -230,6 +221,15 @@ void writeInPasses(const std::map<QString, Handle>& handles, std::vector<Write>&
 }
 
 } // namespace
+
+QString SettingsSnapshot::text(const QJsonValue& value)
+{
+    if (value.isBool())
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    if (value.isDouble())
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    return value.toString();
+}
 
 SettingsSnapshot SettingsSnapshot::take(const CameraDevice& camera)
 {
@@ -405,7 +405,7 @@ SettingsSnapshot::Outcome SettingsSnapshot::apply(const CameraDevice& camera) co
         if (!feature.writable)
             continue;
         if (!handles.count(feature.name)) {
-            outcome.refused.push_back({feature.name, QString(), shown(feature.values.begin()->second),
+            outcome.refused.push_back({feature.name, QString(), text(feature.values.begin()->second),
                                        QStringLiteral("the camera has no such feature")});
             continue;
         }
@@ -450,7 +450,7 @@ SettingsSnapshot::Outcome SettingsSnapshot::apply(const CameraDevice& camera) co
     for (const Write& write : pending)
         outcome.refused.push_back(
             {write.feature, write.selector.isEmpty() ? QString() : write.selector + "=" + write.entry,
-             shown(write.value), QString::fromStdString(Tovrik::errorMessage(write.status))});
+             text(write.value), QString::fromStdString(Tovrik::errorMessage(write.status))});
     return outcome;
 }
 
@@ -462,7 +462,7 @@ std::vector<SettingsSnapshot::Difference> SettingsSnapshot::compare(const Settin
         if (!feature)
             return QString();
         const auto found = feature->values.find(entry);
-        return found != feature->values.end() ? shown(found->second) : QString();
+        return found != feature->values.end() ? text(found->second) : QString();
     };
     const auto add = [&](const QString& name) {
         const Feature* a = left.find(name);

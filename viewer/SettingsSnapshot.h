@@ -75,6 +75,8 @@ public:
 
     const std::vector<Feature>& features() const { return m_features; }
     const Feature* find(const QString& name) const;
+    // A value as the comparison and the refusals show it.
+    static QString text(const QJsonValue& value);
 
 private:
     std::vector<Feature> m_features; // in the camera's order

@@ -1,5 +1,6 @@
 #include "TrendsPanel.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QGraphicsScene>
 #include <QImage>
@@ -15,6 +16,7 @@
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 using namespace QtCharts;
@@ -59,16 +61,22 @@ void addTimeAxes(QChart* chart, const std::vector<TrendRecorder::Point>& points,
     }
 }
 
-template <typename Value>
-QLineSeries* series(const QString& name, const std::vector<TrendRecorder::Point>& points, Value value,
-                    double& low, double& high)
+// A named series of the trends' points; a point whose value is unknown is left out.
+struct Series
+{
+    QString name;
+    std::function<std::optional<double>(const TrendRecorder::Point&)> value;
+};
+
+QLineSeries* lineOf(const Series& wanted, const std::vector<TrendRecorder::Point>& points, double& low,
+                    double& high)
 {
     auto* line = new QLineSeries;
-    line->setName(name);
+    line->setName(wanted.name);
     QVector<QPointF> xy;
     xy.reserve(static_cast<int>(points.size()));
     for (const TrendRecorder::Point& point : points) {
-        if (const std::optional<double> y = value(point)) {
+        if (const std::optional<double> y = wanted.value(point)) {
             xy.append(QPointF(static_cast<qreal>(point.endMs), *y));
             low = std::min(low, *y);
             high = std::max(high, *y);
@@ -76,6 +84,19 @@ QLineSeries* series(const QString& name, const std::vector<TrendRecorder::Point>
     }
     line->replace(xy);
     return line;
+}
+
+// Two series a second against the time of day.
+QChart* pairChart(const QString& title, const std::vector<TrendRecorder::Point>& points, const Series& first,
+                  const Series& second)
+{
+    QChart* chart = newChart(title);
+    double low = 0.0;
+    double high = 0.0;
+    chart->addSeries(lineOf(first, points, low, high));
+    chart->addSeries(lineOf(second, points, low, high));
+    addTimeAxes(chart, points, low, high, QCoreApplication::translate("TrendsPanel", "/s"));
+    return chart;
 }
 
 } // namespace
@@ -128,32 +149,26 @@ QString TrendsPanel::intervalWords() const
 
 QChart* TrendsPanel::ratesChart(const std::vector<TrendRecorder::Point>& points)
 {
-    QChart* chart = newChart(tr("Lines and encoder counts a second"));
-    double low = 0.0;
-    double high = 0.0;
-    chart->addSeries(series(
-        tr("lines/s"), points,
-        [](const TrendRecorder::Point& p) { return std::optional<double>(p.linesPerSecond); }, low, high));
-    chart->addSeries(series(
-        tr("encoder counts/s"), points, [](const TrendRecorder::Point& p) { return p.countsPerSecond; }, low,
-        high));
-    addTimeAxes(chart, points, low, high, tr("/s"));
-    return chart;
+    return pairChart(tr("Lines and encoder counts a second"), points,
+                     {tr("lines/s"),
+                      [](const TrendRecorder::Point& p) {
+                          return std::optional<double>(p.linesPerSecond);
+                      }},
+                     {tr("encoder counts/s"), [](const TrendRecorder::Point& p) {
+                          return p.countsPerSecond;
+                      }});
 }
 
 QChart* TrendsPanel::troubleChart(const std::vector<TrendRecorder::Point>& points)
 {
-    QChart* chart = newChart(tr("Missed triggers and dropped frames a second"));
-    double low = 0.0;
-    double high = 0.0;
-    chart->addSeries(series(
-        tr("missed triggers/s"), points,
-        [](const TrendRecorder::Point& p) { return std::optional<double>(p.missedPerSecond); }, low, high));
-    chart->addSeries(series(
-        tr("dropped frames/s"), points,
-        [](const TrendRecorder::Point& p) { return std::optional<double>(p.droppedPerSecond); }, low, high));
-    addTimeAxes(chart, points, low, high, tr("/s"));
-    return chart;
+    return pairChart(tr("Missed triggers and dropped frames a second"), points,
+                     {tr("missed triggers/s"),
+                      [](const TrendRecorder::Point& p) {
+                          return std::optional<double>(p.missedPerSecond);
+                      }},
+                     {tr("dropped frames/s"), [](const TrendRecorder::Point& p) {
+                          return std::optional<double>(p.droppedPerSecond);
+                      }});
 }
 
 QChart* TrendsPanel::intervalsChart(const std::optional<LineTimes::Summary>& intervals)
