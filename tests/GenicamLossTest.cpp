@@ -1,10 +1,12 @@
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -80,6 +82,20 @@ protected:
         camera->start("ip", {"netns", "exec", space, tool, "-i", "127.0.0.1", "-s", "40123-0042", "-g",
                              QStringLiteral(LINETRIGGER_SOURCE_DIR "/genicam/LineScanCamera.xml")});
         ASSERT_TRUE(camera->waitForStarted(5000));
+        // Started is not listening: on a loaded machine the camera may take longer to bind its
+        // port than the first open gives it.
+        QElapsedTimer clock;
+        clock.start();
+        QProcess sockets;
+        for (bool bound = false; !bound;) {
+            ASSERT_LT(clock.elapsed(), 20000) << "the camera never listened on its control port";
+            ASSERT_EQ(camera->state(), QProcess::Running) << camera->readAllStandardError().toStdString();
+            sockets.start("ip", {"netns", "exec", space, "ss", "-H", "-l", "-u", "-n", "sport = :3956"});
+            ASSERT_TRUE(sockets.waitForFinished(10000));
+            bound = !sockets.readAllStandardOutput().trimmed().isEmpty();
+            if (!bound)
+                QThread::msleep(50);
+        }
     }
     // The viewer as a script runs it, in the namespace: its report and its standard error.
     QJsonObject report(double seconds, QString* errors)
