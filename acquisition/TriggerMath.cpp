@@ -46,6 +46,11 @@ double maxBeltSpeed(double linesPerMm, double exposureUs, double readoutUs)
                             : std::numeric_limits<double>::infinity();
 }
 
+double metresPerMinute(double mmPerSecond)
+{
+    return mmPerSecond * 60.0 / 1000.0;
+}
+
 double readoutUs(double topLineRate)
 {
     return topLineRate > 0.0 ? 1.0e6 / topLineRate : 0.0;

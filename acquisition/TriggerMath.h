@@ -25,6 +25,8 @@ double lineTimeUs(double exposureUs, double readoutUs);
 double maxLineRate(double exposureUs, double readoutUs);
 // The fastest belt, in mm/s, at that many lines per mm.
 double maxBeltSpeed(double linesPerMm, double exposureUs, double readoutUs);
+// Belts are given in m/min as often as in mm/s.
+double metresPerMinute(double mmPerSecond);
 // The readout time of a camera whose top line rate is that, in microseconds.
 double readoutUs(double topLineRate);
 

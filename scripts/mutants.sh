@@ -273,8 +273,8 @@ MUTANTS = [
      "    m_verdict->setMinimumHeight(m_verdict->sizeHint().height());\n", ""),
     ("fit-no-scroll", "viewer/AcquisitionPanel.cpp", "the check and the tools squeezed instead of scrolled",
      "    below->setWidget(content);", "    below->hide();\n    splitter->addWidget(content);"),
-    ("verdict-metres", "viewer/TriggerVerdict.cpp", "m/min off by ten",
-     ".arg(shown(*f.fastestBelt), shown(*f.fastestBelt * 0.06))", ".arg(shown(*f.fastestBelt), shown(*f.fastestBelt * 0.6))"),
+    ("verdict-metres", "acquisition/TriggerMath.cpp", "m/min off by ten",
+     "    return mmPerSecond * 60.0 / 1000.0;", "    return mmPerSecond * 60.0 / 100.0;"),
     ("sim-ripple-encoder", "sim/SimAcquisition.cpp", "the encoder turns at the belt's mean speed through its swings",
      "    const double speed = m_bench.speedAt(m_now);", "    const double speed = m_bench.beltSpeed;"),
     # genicam

@@ -285,16 +285,10 @@ CommissioningReport::Contents AcquisitionPanel::reportContents(const TriggerObse
     c.facts.emplace_back(tr("Dropped frames"),
                          m_source ? QString::number(m_source->statistics().droppedFrames) : tr("no stream"));
     c.facts.emplace_back(tr("Encoder"), number(o.countsPerSecond, tr("counts a second"), 0));
-    c.facts.emplace_back(
-        tr("Belt speed"),
-        f.beltSpeed
-            ? tr("%1 mm/s (%2 m/min)").arg(*f.beltSpeed, 0, 'f', 1).arg(*f.beltSpeed * 0.06, 0, 'f', 2)
-            : tr("not known"));
-    c.facts.emplace_back(
-        tr("Fastest belt without missed lines"),
-        f.fastestBelt
-            ? tr("%1 mm/s (%2 m/min)").arg(*f.fastestBelt, 0, 'f', 1).arg(*f.fastestBelt * 0.06, 0, 'f', 2)
-            : tr("not known"));
+    c.facts.emplace_back(tr("Belt speed"),
+                         f.beltSpeed ? TriggerVerdict::speedText(*f.beltSpeed) : tr("not known"));
+    c.facts.emplace_back(tr("Fastest belt without missed lines"),
+                         f.fastestBelt ? TriggerVerdict::speedText(*f.fastestBelt) : tr("not known"));
     c.facts.emplace_back(tr("Lines per mm"), number(f.linesPerMm, QString(), 3));
     c.facts.emplace_back(tr("Stretch (1 is square)"), number(f.stretch, QString(), 3));
     c.facts.emplace_back(tr("Stretch the circles measure"), number(o.stretchFromImage, QString(), 3));

@@ -1,6 +1,7 @@
 #include "BenchPanel.h"
 
 #include "SimAcquisition.h"
+#include "TriggerMath.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -138,7 +139,7 @@ void BenchPanel::createSpeedRows(QFormLayout* form)
 
 void BenchPanel::showMetres()
 {
-    m_metres->setText(tr("%1 m/min").arg(m_speed->value() * 0.06, 0, 'f', 2));
+    m_metres->setText(tr("%1 m/min").arg(TriggerMath::metresPerMinute(m_speed->value()), 0, 'f', 2));
 }
 
 void BenchPanel::apply()

@@ -1,6 +1,7 @@
 #include "Calculator.h"
 
 #include "TriggerMath.h"
+#include "TriggerVerdict.h"
 
 #include "InstallationEditor.h"
 
@@ -117,10 +118,8 @@ void Calculator::calculate()
     const double exposure = m_camera->first;
     const double readout = TriggerMath::readoutUs(m_camera->second);
     const double fastest = TriggerMath::maxBeltSpeed(linesPerMm, exposure, readout);
-    m_belt->setText(
-        tr("%1 mm/s (%2 m/min): at an exposure of %3 µs the camera takes at most %4 lines a second")
-            .arg(fastest, 0, 'f', 1)
-            .arg(fastest * 0.06, 0, 'f', 1)
-            .arg(exposure)
-            .arg(std::floor(TriggerMath::maxLineRate(exposure, readout))));
+    m_belt->setText(tr("%1: at an exposure of %2 µs the camera takes at most %3 lines a second")
+                        .arg(TriggerVerdict::speedText(fastest))
+                        .arg(exposure)
+                        .arg(std::floor(TriggerMath::maxLineRate(exposure, readout))));
 }

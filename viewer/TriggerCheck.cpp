@@ -152,10 +152,8 @@ void TriggerCheck::show()
     const TriggerVerdict::Figures f = TriggerVerdict::figures(o);
     QStringList belt;
     if (f.beltSpeed)
-        belt << tr("%1 mm/s (%2 m/min)%3")
-                    .arg(*f.beltSpeed, 0, 'f', 1)
-                    .arg(*f.beltSpeed * 0.06, 0, 'f', 2)
-                    .arg(f.beltDirectionKnown ? QString() : tr(", either way"));
+        belt << TriggerVerdict::speedText(*f.beltSpeed) +
+                    (f.beltDirectionKnown ? QString() : tr(", either way"));
     if (f.linesPerMm)
         belt << tr("%1 lines per mm").arg(*f.linesPerMm, 0, 'g', 4);
     if (f.stretch)

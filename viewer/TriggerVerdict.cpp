@@ -368,7 +368,7 @@ QString missed(const TriggerObservation& o, const Figures& f)
                                   : QString();
     const QString fastest =
         f.fastestBelt ? QStringLiteral(" At this exposure the belt may run at most %1 mm/s (%2 m/min).")
-                            .arg(shown(*f.fastestBelt), shown(*f.fastestBelt * 0.06))
+                            .arg(shown(*f.fastestBelt), shown(TriggerMath::metresPerMinute(*f.fastestBelt)))
                       : QString();
     if (s.topLineRate > 0.0 && triggers > s.topLineRate)
         return QStringLiteral(
@@ -693,6 +693,13 @@ QString sentence(const TriggerObservation& o)
     if (o.linesPerSecond > 0.0)
         return lost + arriving(o, f);
     return lost + noLines(o);
+}
+
+QString speedText(double mmPerSecond)
+{
+    return QStringLiteral("%1 mm/s (%2 m/min)")
+        .arg(mmPerSecond, 0, 'f', 1)
+        .arg(TriggerMath::metresPerMinute(mmPerSecond), 0, 'f', 2);
 }
 
 } // namespace TriggerVerdict

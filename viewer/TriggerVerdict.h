@@ -34,5 +34,7 @@ struct Figures
 
 Figures figures(const TriggerObservation& observation);
 QString sentence(const TriggerObservation& observation);
+// A belt's speed in both units people give it: "250.0 mm/s (15.00 m/min)".
+QString speedText(double mmPerSecond);
 
 } // namespace TriggerVerdict
