@@ -10,7 +10,7 @@ typedef struct _GInetAddress GInetAddress; // NOLINT(bugprone-reserved-identifie
 // threads at once).
 namespace GenicamGvcp {
 
-// Whether whoever listens at address answers a discovery, a few times within timeout. On an
+// Whether whoever listens at address answers a discovery, asked a few times within timeout. On an
 // answer, local is the address this machine reaches the camera from.
 bool discover(GInetAddress* address, std::chrono::milliseconds timeout, GInetAddress** local = nullptr);
 // Whether the camera at address answers a read of one of its registers within timeout (reading is

@@ -209,6 +209,8 @@ MUTANTS = [
      "    m_encoder.resync(m_levels[static_cast<size_t>(m_trigger.encoderA)],",
      "    restartEncoder();\n    if (false)\n        m_encoder.resync(m_levels[static_cast<size_t>(m_trigger.encoderA)],"),
     # the GenICam link's policy and the worker that follows it
+    ("gvcp-three-tries", "genicam/GenicamGvcp.cpp", "an open gives up after three lost discoveries",
+     "constexpr int attempts = 5;", "constexpr int attempts = 3;"),
     ("link-evidence", "genicam/GenicamLink.cpp", "a camera lost after half the silence",
      "        now - m_lastAnswer < lossEvidence)", "        now - m_lastAnswer < lossEvidence / 2)"),
     ("link-one-probe", "genicam/GenicamLink.h", "one unanswered probe loses the camera",

@@ -322,6 +322,20 @@ TEST_F(GenicamNetworkTest, CameraKilledAndRestartedIsOpenedAgain)
     EXPECT_LT(clock.elapsed(), 300);
 }
 
+// A poor link may lose several discoveries in a row: an open asks again within its bound before it
+// gives up on the camera.
+TEST_F(GenicamNetworkTest, OpenAsksAgainUntilTheCameraAnswers)
+{
+    camera.reset();
+    relay.takeCounts();
+    relay.commandsToDrop = 4;
+    std::string error;
+    camera = GenicamCamera::open(relayAddress, &error);
+    ASSERT_TRUE(camera) << error;
+    EXPECT_EQ(relay.commandsToDrop, 0);
+    EXPECT_GE(relay.takeCounts().of("DISCOVERY"), 1u);
+}
+
 // One in five packets lost, either way, for a minute: Aravis sends commands again, the page
 // goes on, and the camera is never taken for lost.
 TEST_F(GenicamNetworkTest, PoorNetworkNeverLosesTheCamera)
