@@ -536,12 +536,15 @@ TEST(Viewer, InstalledViewerFindsItsPlugInAndThePackageNamesItsDependencies)
 TEST(Viewer, ReportsAcquisitionAsJson)
 {
     const QJsonObject simulated = reportOn({});
-    EXPECT_NEAR(simulated["linesPerSecond"].toDouble(), 10000, 200);
     EXPECT_GT(simulated["frames"].toDouble(), 0);
     EXPECT_EQ(simulated["missedTriggers"].toDouble(), 0);
     // ThreadSanitizer slows the intake of 40 MB a second past what it takes in, and the GUI's samples
-    // past their moment; the plain and the address-sanitized builds keep up.
+    // past their moment: its thread stalls for a second and more, so the run's clock, started when
+    // the GUI hears of the start, may begin well after the first lines (measured: 10614 lines a
+    // second over a run of 2.09 s with stalls of 1 s). The camera-timed rate below is checked in every
+    // build; the plain and the address-sanitized builds keep up.
     if (!LINETRIGGER_SANITIZED_THREADS) {
+        EXPECT_NEAR(simulated["linesPerSecond"].toDouble(), 10000, 200);
         EXPECT_GT(simulated["frames"].toDouble(), 10);
         EXPECT_EQ(simulated["droppedFrames"].toDouble(), 0);
         EXPECT_NEAR(simulated["encoderCounts"].toDouble(), 5000, 500); // 250 mm/s, 10 a mm, one channel
